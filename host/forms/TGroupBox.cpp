@@ -1,0 +1,3 @@
+#include "forms/TGroupBox.h"
+
+TGroupBox::TGroupBox(QWidget* parent) : THostControl<QGroupBox>(parent) {}

@@ -1,0 +1,12 @@
+#pragma once
+#include "forms/THostControl.h"
+
+#include <QGroupBox>
+
+class TGroupBox : public THostControl<QGroupBox> {
+    Q_OBJECT
+public:
+    explicit TGroupBox(QWidget* parent = nullptr);
+    QString Caption() const { return title(); }
+    void SetCaption(const QString& caption) { setTitle(caption); }
+};

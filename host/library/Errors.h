@@ -1,0 +1,36 @@
+#pragma once
+// Host exceptions. EAbort is the silent abort that ends the running action; EHostError carries a
+// message meant for the user (database failures, bad resources, missing definitions).
+#include <QString>
+#include <exception>
+#include <string>
+
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "EAbort"; }
+};
+
+class EHostError : public std::exception {
+public:
+    explicit EHostError(QString message) : m_message(std::move(message)), m_utf8(m_message.toStdString()) {}
+    const QString& message() const noexcept { return m_message; }
+    const char* what() const noexcept override { return m_utf8.c_str(); }
+
+private:
+    QString m_message;
+    std::string m_utf8;
+};
+
+// Shows text as an error message through the dialog service; with abort true it then throws EAbort,
+// so the caller never continues past it.
+void MensErro(const QString& text, bool abort);
+
+// Throws EAbort.
+[[noreturn]] void Abort();
+
+// True when the text holds no significant character (only blanks, or nothing).
+bool EmptyString(const QString& text);
+
+// The branch in which the user works; the host sets it at start-up.
+QString FiliProc();
+void SetFilial(const QString& code);

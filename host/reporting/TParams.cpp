@@ -1,0 +1,50 @@
+#include "reporting/TParams.h"
+
+#include "library/Errors.h"
+
+void TParam::SetAsString(const QString& value) {
+    m_kind = Kind::String;
+    m_value = value;
+}
+
+void TParam::SetAsDateTime(TDateTime value) {
+    m_kind = Kind::DateTime;
+    m_value = value;
+}
+
+void TParam::SetAsVariant(const QVariant& value) {
+    m_kind = Kind::Variant;
+    m_value = value;
+}
+
+TParams::TParams(QObject* parent) : QObject(parent) {}
+TParams::~TParams() = default;
+
+void TParams::Add(const QString& name) {
+    if (!FindParam(name))
+        m_params.push_back(makeParam(name));
+}
+
+QStringList TParams::Names() const {
+    QStringList out;
+    for (const auto& p : m_params)
+        out << p->Name();
+    return out;
+}
+
+TParam* TParams::FindParam(const QString& name) const {
+    for (const auto& p : m_params)
+        if (p->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return p.get();
+    return nullptr;
+}
+
+TParam& TParams::ParamByName(const QString& name) const {
+    if (TParam* p = FindParam(name))
+        return *p;
+    throw EHostError(QStringLiteral("Parâmetro '%1' não encontrado.").arg(name));
+}
+
+std::unique_ptr<TParam> TParams::makeParam(const QString& name) { return std::make_unique<TParam>(name); }
+
+bool ExistParam(const TParams* params, const QString& name) { return params && params->FindParam(name); }

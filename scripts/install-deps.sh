@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the host need.
+# Idempotent: quiet when everything is present; runs apt-get update only when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build ccache pkg-config git
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev
+  qt6-translations-l10n
+  firebird3.0-server firebird3.0-utils firebird-dev
+  libgtest-dev
+  xvfb xauth dbus dbus-x11 x11-utils
+  poppler-utils fonts-liberation
+  clang libclang-rt-14-dev valgrind
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# The Firebird server asks for a SYSDBA password through debconf; answer it up front.
+echo "firebird3.0-server shared/firebird/enabled boolean true" | $SUDO debconf-set-selections 2>/dev/null || true
+echo "firebird3.0-server shared/firebird/sysdba_password/first_install password masterkey" | $SUDO debconf-set-selections 2>/dev/null || true
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,23 @@
+#include "support/TestEnv.h"
+
+#include "forms/TApplication.h"
+
+namespace {
+ScriptedDialogService* g_dialogs = nullptr;
+}
+
+void TestEnv::initialise() {
+    TApplication::instance().initialise();
+    auto service = std::make_unique<ScriptedDialogService>();
+    g_dialogs = service.get();
+    DialogService::install(std::move(service));
+}
+
+ScriptedDialogService& TestEnv::dialogs() { return *g_dialogs; }
+
+void TestEnv::reset() {
+    *g_dialogs = ScriptedDialogService();
+}
+
+QString TestEnv::sourceDir() { return QStringLiteral(ERP_SOURCE_DIR); }
+QString TestEnv::binaryDir() { return QStringLiteral(ERP_BINARY_DIR); }
