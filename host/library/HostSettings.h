@@ -1,0 +1,15 @@
+#pragma once
+// Settings of the host session that the framework reads: where report definitions live, the
+// session's printer, the user. The host application sets them from its command line.
+#include <QString>
+
+namespace HostSettings {
+// The reports directory: one folder per report code. Default: $ERP_REPORTS_DIR, else the build's reports/.
+QString reportsDir();
+void setReportsDir(const QString& dir);
+// The session's printer: empty for the system's default printer, or "pdf:PATH" for a PDF file.
+QString printer();
+void setPrinter(const QString& printer);
+QString userName();
+void setUserName(const QString& user);
+} // namespace HostSettings
