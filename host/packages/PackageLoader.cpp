@@ -1,0 +1,109 @@
+#include "packages/PackageLoader.h"
+
+#include "forms/ClassRegistry.h"
+#include "forms/TApplication.h"
+#include "library/Errors.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <dlfcn.h>
+
+PackageLoader& PackageLoader::instance() {
+    static PackageLoader loader;
+    return loader;
+}
+
+Package& PackageLoader::load(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw EHostError(QStringLiteral("Módulo '%1' não encontrado.").arg(path));
+    const QString canonical = info.canonicalFilePath();
+    if (Package* p = find(canonical))
+        return *p;
+    TApplication::instance().initialise();
+    void* handle = dlopen(canonical.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw EHostError(QStringLiteral("O arquivo '%1' não é um módulo: %2")
+                             .arg(canonical, QString::fromLocal8Bit(dlerror())));
+    auto pkg = std::make_unique<Package>();
+    pkg->path = canonical;
+    pkg->name = info.completeBaseName();
+    pkg->handle = handle;
+    QStringList missing;
+    auto sym = [&](const char* name) {
+        void* s = dlsym(handle, name);
+        if (!s)
+            missing << QString::fromLatin1(name);
+        return s;
+    };
+    pkg->iniProc = reinterpret_cast<IniProcFn>(sym("IniProc"));
+    pkg->initialize = reinterpret_cast<InitializeFn>(sym("Initialize"));
+    pkg->finalize = reinterpret_cast<FinalizeFn>(sym("Finalize"));
+    pkg->getPackageInfoTable = reinterpret_cast<GetPackageInfoTableFn>(sym("GetPackageInfoTable"));
+    if (!missing.isEmpty()) {
+        dlclose(handle);
+        throw EHostError(QStringLiteral("O módulo '%1' não exporta: %2.").arg(canonical, missing.join(", ")));
+    }
+    try {
+        pkg->initialize();
+    } catch (...) {
+        dlclose(handle);
+        throw;
+    }
+    m_packages.push_back(std::move(pkg));
+    return *m_packages.back();
+}
+
+QList<TForm*> PackageLoader::formsOf(const Package& package) const {
+    QList<TForm*> out;
+    for (TForm* f : TApplication::instance().forms()) {
+        Dl_info dl{};
+        if (dladdr(static_cast<const void*>(f->metaObject()), &dl) && dl.dli_fname &&
+            QFileInfo(QString::fromLocal8Bit(dl.dli_fname)).canonicalFilePath() == package.path)
+            out << f;
+    }
+    return out;
+}
+
+void PackageLoader::unload(Package& package) {
+    for (TForm* f : formsOf(package)) {
+        // Closing runs the form's own close handling; what it refuses to release goes anyway.
+        QPointer<TForm> form = f;
+        form->Close();
+        if (form) {
+            if (form->subWindow())
+                form->subWindow()->deleteLater();
+            else
+                form->deleteLater();
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ClassRegistry::instance().removeOwnedBy(package.name);
+    package.finalize();
+    dlclose(package.handle);
+    for (auto it = m_packages.begin(); it != m_packages.end(); ++it)
+        if (it->get() == &package) {
+            m_packages.erase(it);
+            break;
+        }
+}
+
+void PackageLoader::unloadAll() {
+    while (!m_packages.empty())
+        unload(*m_packages.back());
+}
+
+Package* PackageLoader::find(const QString& nameOrPath) {
+    for (auto& p : m_packages)
+        if (p->name == nameOrPath || p->path == nameOrPath)
+            return p.get();
+    return nullptr;
+}
+
+QList<Package*> PackageLoader::loaded() const {
+    QList<Package*> out;
+    for (auto& p : m_packages)
+        out << p.get();
+    return out;
+}

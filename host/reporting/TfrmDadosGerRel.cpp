@@ -1,0 +1,56 @@
+#include "reporting/TfrmDadosGerRel.h"
+
+#include "dialogs/DialogService.h"
+#include "forms/TApplication.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {}
+TfrmDadosGerRel::~TfrmDadosGerRel() = default;
+
+void TfrmDadosGerRel::FormCreate(QObject* Sender) {
+    ReportContext context;
+    context.code = lblCodRel->Caption().trimmed();
+    context.messages = msgPadrao;
+    context.designer = rpddPadrao;
+    context.reportNames = cbbReportNames;
+    context.window = this;
+    m_reports.setContext(context);
+    // A definition that cannot be read is reported; the screen still opens with the others.
+    TApplication::guard([&] { m_reports.reload(); });
+    installShortcuts();
+}
+
+void TfrmDadosGerRel::FormActivate(QObject* Sender) {}
+
+void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) { Action = caFree; }
+
+void TfrmDadosGerRel::sbtPreviewClick(QObject* Sender) { m_reports.preview(cbbReportNames->ItemIndex()); }
+void TfrmDadosGerRel::sbtPrintClick(QObject* Sender) { m_reports.print(cbbReportNames->ItemIndex()); }
+void TfrmDadosGerRel::sbtSalvarComoClick(QObject* Sender) { m_reports.saveAs(cbbReportNames->ItemIndex()); }
+void TfrmDadosGerRel::sbtConfigImprClick(QObject* Sender) { m_reports.printerSetup(cbbReportNames->ItemIndex()); }
+void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) { m_reports.edit(cbbReportNames->ItemIndex()); }
+
+void TfrmDadosGerRel::installShortcuts() {
+    // Each action's shortcut is named in its hint; F9 is left to the screens' list radios.
+    const struct {
+        TButtonFlat* button;
+        QKeySequence keys;
+    } actions[] = {
+        {sbtPreview, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {sbtPrint, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {sbtSalvarComo, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {sbtConfigImpr, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+        {sbtReportEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
+    };
+    for (const auto& a : actions) {
+        auto* shortcut = new QShortcut(a.keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        TButtonFlat* button = a.button;
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->userNotify(QStringLiteral("OnClick"));
+        });
+    }
+}

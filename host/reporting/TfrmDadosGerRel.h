@@ -1,0 +1,73 @@
+#pragma once
+// The base of report-filter screens: the report-name combo box of the screen's report code, the five
+// report actions, the message table, and the report designer dialog that asks the screen for the
+// query's parameters. A derived screen hooks the handlers below by publishing slots of the same
+// names and calling these itself.
+#include "forms/TComboBox.h"
+#include "forms/TForm.h"
+#include "forms/TGroupBox.h"
+#include "forms/TLabel.h"
+#include "forms/TPanel.h"
+#include "forms/TBevel.h"
+#include "forms/TPopupMenu.h"
+#include "library/TButtonFlat.h"
+#include "library/TMessages.h"
+#include "reporting/ReportController.h"
+#include "reporting/TReportDesignerDialog.h"
+
+class TfrmDadosGerRel : public TForm {
+    Q_OBJECT
+    Q_PROPERTY(TPanel* panMenu MEMBER panMenu)
+    Q_PROPERTY(TButtonFlat* sbtPreview MEMBER sbtPreview)
+    Q_PROPERTY(TButtonFlat* sbtPrint MEMBER sbtPrint)
+    Q_PROPERTY(TButtonFlat* sbtSalvarComo MEMBER sbtSalvarComo)
+    Q_PROPERTY(TButtonFlat* sbtConfigImpr MEMBER sbtConfigImpr)
+    Q_PROPERTY(TButtonFlat* sbtReportEdit MEMBER sbtReportEdit)
+    Q_PROPERTY(TLabel* lblCodTela MEMBER lblCodTela)
+    Q_PROPERTY(TGroupBox* grbDadosRel MEMBER grbDadosRel)
+    Q_PROPERTY(TPanel* panRelat MEMBER panRelat)
+    Q_PROPERTY(TLabel* lblCodRel MEMBER lblCodRel)
+    Q_PROPERTY(TComboBox* cbbReportNames MEMBER cbbReportNames)
+    Q_PROPERTY(TBevel* bvlSeparator MEMBER bvlSeparator)
+    Q_PROPERTY(TMessages* msgPadrao MEMBER msgPadrao)
+    Q_PROPERTY(TMessages* msgMensagens MEMBER msgMensagens)
+    Q_PROPERTY(TReportDesignerDialog* rpddPadrao MEMBER rpddPadrao)
+    Q_PROPERTY(TPopupMenu* ppmEditReport MEMBER ppmEditReport)
+
+public:
+    explicit TfrmDadosGerRel(QWidget* parent = nullptr);
+    ~TfrmDadosGerRel() override;
+
+    TPanel* panMenu = nullptr;
+    TButtonFlat* sbtPreview = nullptr;
+    TButtonFlat* sbtPrint = nullptr;
+    TButtonFlat* sbtSalvarComo = nullptr;
+    TButtonFlat* sbtConfigImpr = nullptr;
+    TButtonFlat* sbtReportEdit = nullptr;
+    TLabel* lblCodTela = nullptr;
+    TGroupBox* grbDadosRel = nullptr;
+    TPanel* panRelat = nullptr;
+    TLabel* lblCodRel = nullptr;
+    TComboBox* cbbReportNames = nullptr;
+    TBevel* bvlSeparator = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TMessages* msgMensagens = nullptr;
+    TReportDesignerDialog* rpddPadrao = nullptr;
+    TPopupMenu* ppmEditReport = nullptr;
+
+    ReportController& reports() { return m_reports; }
+
+public slots:
+    void FormCreate(QObject* Sender);
+    void FormActivate(QObject* Sender);
+    void FormClose(QObject* Sender, TCloseAction& Action);
+    void sbtPreviewClick(QObject* Sender);
+    void sbtPrintClick(QObject* Sender);
+    void sbtSalvarComoClick(QObject* Sender);
+    void sbtConfigImprClick(QObject* Sender);
+    void sbtReportEditClick(QObject* Sender);
+
+private:
+    void installShortcuts();
+    ReportController m_reports;
+};
