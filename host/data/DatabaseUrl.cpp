@@ -1,0 +1,141 @@
+#include "data/DatabaseUrl.h"
+
+#include "library/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QStandardPaths>
+#include <unistd.h>
+
+namespace {
+[[noreturn]] void badUrl(const QString& url, const QString& why) {
+    throw EHostError(QStringLiteral("Endereço de banco de dados inválido '%1': %2").arg(url, why));
+}
+} // namespace
+
+QString DatabaseUrl::firebirdName() const {
+    if (!isServer())
+        return path;
+    return port > 0 ? QStringLiteral("%1/%2:%3").arg(host).arg(port).arg(path)
+                    : QStringLiteral("%1:%2").arg(host, path);
+}
+
+DatabaseUrl DatabaseUrl::parse(const QString& url) {
+    DatabaseUrl u;
+    u.text = url;
+    const int colon = url.indexOf(':');
+    if (colon <= 0)
+        badUrl(url, QStringLiteral("use sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
+    const QString scheme = url.left(colon).toLower();
+    const QString rest = url.mid(colon + 1);
+    if (scheme == QLatin1String("sqlite")) {
+        u.kind = DatabaseKind::SQLite;
+        u.driver = QStringLiteral("QSQLITE");
+        u.path = rest;
+    } else if (scheme == QLatin1String("firebird")) {
+        u.kind = DatabaseKind::InterBase;
+        u.driver = QStringLiteral("QIBASE");
+        if (rest.startsWith(QLatin1String("//"))) {
+            const QString authorityAndPath = rest.mid(2);
+            const int slash = authorityAndPath.indexOf('/');
+            if (slash <= 0)
+                badUrl(url, QStringLiteral("falta o servidor ou o caminho do banco"));
+            const QString authority = authorityAndPath.left(slash);
+            const QString remainder = authorityAndPath.mid(slash + 1);
+            const int portColon = authority.lastIndexOf(':');
+            if (portColon >= 0) {
+                bool ok = false;
+                u.port = authority.mid(portColon + 1).toInt(&ok);
+                if (!ok || u.port <= 0 || u.port > 65535)
+                    badUrl(url, QStringLiteral("porta inválida"));
+                u.host = authority.left(portColon);
+            } else {
+                u.host = authority;
+            }
+            if (u.host.isEmpty())
+                badUrl(url, QStringLiteral("falta o servidor"));
+            // "/var/lib/x.fdb" keeps its slash; an alias ("employee") or a drive path ("C:/x.fdb")
+            // is taken as written.
+            static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
+            if (remainder.contains('/') && !drive.match(remainder).hasMatch())
+                u.path = '/' + remainder;
+            else
+                u.path = remainder;
+        } else {
+            u.path = rest;
+        }
+    } else {
+        badUrl(url, QStringLiteral("tipo de banco '%1' desconhecido (use sqlite ou firebird)").arg(scheme));
+    }
+    if (u.path.isEmpty())
+        badUrl(url, QStringLiteral("falta o caminho do banco"));
+    return u;
+}
+
+namespace DatabaseConnection {
+
+QString firebirdUser() {
+    const QString user = qEnvironmentVariable("ISC_USER");
+    return user.isEmpty() ? QStringLiteral("SYSDBA") : user;
+}
+
+QString firebirdPassword() {
+    return qEnvironmentVariableIsSet("ISC_PASSWORD") ? qEnvironmentVariable("ISC_PASSWORD")
+                                                     : QStringLiteral("masterkey");
+}
+
+void prepareFirebirdEnvironment() {
+    if (qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
+        return;
+    // The packaged default (/tmp/firebird) belongs to the server's user; an embedded engine run by
+    // anyone else could not take its locks there.
+    const QString dir = QDir::tempPath() + QStringLiteral("/erp-firebird-lock-%1").arg(getuid());
+    QDir().mkpath(dir);
+    qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
+}
+
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
+    if (!QSqlDatabase::isDriverAvailable(url.driver))
+        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
+                             .arg(url.text, url.driver));
+    if (url.kind == DatabaseKind::InterBase)
+        prepareFirebirdEnvironment();
+    remove(connectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
+    if (url.kind == DatabaseKind::InterBase) {
+        db.setHostName(url.host);
+        if (url.port > 0)
+            db.setPort(url.port);
+        db.setDatabaseName(url.path);
+        db.setUserName(firebirdUser());
+        db.setPassword(firebirdPassword());
+        db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
+    } else {
+        db.setDatabaseName(url.path);
+    }
+    if (!db.open()) {
+        QString text = db.lastError().text().trimmed();
+        if (text.isEmpty())
+            text = QStringLiteral("erro desconhecido do driver");
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
+    }
+    return db;
+}
+
+void remove(const QString& connectionName) {
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+bool isFirebird(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QIBASE"); }
+
+} // namespace DatabaseConnection

@@ -1,0 +1,38 @@
+#pragma once
+// Database URLs as the host takes them (see dtmDBGeral.h) and the Qt SQL connections they open.
+#include "data/dtmDBGeral.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+struct DatabaseUrl {
+    DatabaseKind kind = DatabaseKind::None;
+    QString driver; // Qt SQL driver: "QSQLITE" or "QIBASE"
+    QString host;   // empty for a local file (SQLite, Firebird's embedded engine)
+    int port = -1;
+    QString path;   // the database file; on a server, the path as the server sees it
+    QString text;   // the URL as given
+
+    bool isServer() const { return !host.isEmpty(); }
+    // The database name as Firebird's own tools write it: "host/port:path" or the local path.
+    QString firebirdName() const;
+
+    // Throws EHostError for anything that is not one of the accepted shapes.
+    static DatabaseUrl parse(const QString& url);
+};
+
+namespace DatabaseConnection {
+// The Firebird user and password: ISC_USER / ISC_PASSWORD, else SYSDBA / masterkey.
+QString firebirdUser();
+QString firebirdPassword();
+// Firebird's embedded engine needs a lock folder it may write; sets FIREBIRD_LOCK to one of ours
+// unless the environment names one. Called before the Firebird client library is first used.
+void prepareFirebirdEnvironment();
+// Adds and opens a connection under name (UTF8 for Firebird). Throws EHostError with the URL and
+// the driver's text; the failed connection is removed again.
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName);
+// Closes and removes the connection of that name (nothing when there is none).
+void remove(const QString& connectionName);
+// "SQLite" / "Firebird": the kind of a Qt connection, from its driver.
+bool isFirebird(const QSqlDatabase& db);
+} // namespace DatabaseConnection

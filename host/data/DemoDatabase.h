@@ -1,0 +1,37 @@
+#pragma once
+// The demo database: the schema of db/schema.sql and clients generated from a fixed seed, so that
+// every run (and every database kind) holds the same rows. With the default size it has clients
+// of the three types, birthdays in every month, several lines of business and branches, both
+// origins, clients without a main address ('P'), a main address whose municipality is not
+// registered, and the neighbourhood code "001" in every municipality plus a neighbourhood of an
+// unregistered municipality (Sorocaba).
+#include "data/dtmDBGeral.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace DemoDatabase {
+
+constexpr int DefaultClients = 320;
+
+// <user data dir>/demo.db (QStandardPaths::AppDataLocation).
+QString defaultSqlitePath();
+QString defaultSqliteUrl();
+// Creates the default SQLite demo database when its file is missing; returns its URL.
+QString ensureDefault();
+
+// Creates the schema and the demo data in an empty database; a Firebird database that does not
+// exist yet is created first, an SQLite file likewise. Throws EHostError (a database that already
+// holds the tables too). progress, when given, is called with the clients written so far.
+void create(const QString& url, int clients = DefaultClients, const std::function<void(int)>& progress = {});
+
+// The statements of db/schema.sql that apply to a database kind. Throws EHostError when the file
+// cannot be read (looked up in $ERP_DB_DIR, the source tree, then beside the executable).
+QStringList schemaStatements(DatabaseKind kind);
+void createSchema(QSqlDatabase& db);
+// Writes the reference tables and the clients in one transaction.
+void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progress = {});
+
+} // namespace DemoDatabase

@@ -1,0 +1,122 @@
+#include "data/FirebirdAdmin.h"
+
+#include "library/Errors.h"
+
+#include <ibase.h>
+
+#include <QByteArray>
+#include <dlfcn.h>
+
+namespace {
+
+using ExecuteImmediate = ISC_STATUS (*)(ISC_STATUS*, isc_db_handle*, isc_tr_handle*, unsigned short,
+                                        const ISC_SCHAR*, unsigned short, const XSQLDA*);
+using Attach = ISC_STATUS (*)(ISC_STATUS*, short, const ISC_SCHAR*, isc_db_handle*, short, const ISC_SCHAR*);
+using Detach = ISC_STATUS (*)(ISC_STATUS*, isc_db_handle*);
+using Drop = ISC_STATUS (*)(ISC_STATUS*, isc_db_handle*);
+using Interpret = ISC_LONG (*)(ISC_SCHAR*, unsigned int, const ISC_STATUS**);
+
+struct Client {
+    void* handle = nullptr;
+    ExecuteImmediate executeImmediate = nullptr;
+    Attach attach = nullptr;
+    Detach detach = nullptr;
+    Drop drop = nullptr;
+    Interpret interpret = nullptr;
+};
+
+const Client& client() {
+    static const Client c = [] {
+        Client c;
+        for (const char* name : {"libfbclient.so.2", "libfbclient.so"}) {
+            c.handle = dlopen(name, RTLD_NOW | RTLD_GLOBAL);
+            if (c.handle)
+                break;
+        }
+        if (!c.handle)
+            return c;
+        c.executeImmediate = reinterpret_cast<ExecuteImmediate>(dlsym(c.handle, "isc_dsql_execute_immediate"));
+        c.attach = reinterpret_cast<Attach>(dlsym(c.handle, "isc_attach_database"));
+        c.detach = reinterpret_cast<Detach>(dlsym(c.handle, "isc_detach_database"));
+        c.drop = reinterpret_cast<Drop>(dlsym(c.handle, "isc_drop_database"));
+        c.interpret = reinterpret_cast<Interpret>(dlsym(c.handle, "fb_interpret"));
+        return c;
+    }();
+    return c;
+}
+
+const Client& requireClient() {
+    const Client& c = client();
+    if (!c.executeImmediate || !c.attach || !c.detach || !c.drop || !c.interpret)
+        throw EHostError(QStringLiteral("A biblioteca cliente do Firebird (libfbclient) não está instalada."));
+    return c;
+}
+
+QString statusText(const Client& c, const ISC_STATUS* status) {
+    QStringList parts;
+    char buffer[1024];
+    const ISC_STATUS* p = status;
+    while (c.interpret(buffer, sizeof buffer, &p))
+        parts << QString::fromUtf8(buffer);
+    return parts.join(QStringLiteral(" - "));
+}
+
+// A Firebird SQL string literal; the path is the caller's configuration, not user input.
+QByteArray quoted(const QString& s) {
+    QString q = s;
+    q.replace('\'', QStringLiteral("''"));
+    return ('\'' + q + '\'').toUtf8();
+}
+
+QByteArray dpb(const QString& user, const QString& password) {
+    QByteArray d;
+    d.append(char(isc_dpb_version1));
+    const QByteArray u = user.toUtf8(), p = password.toUtf8();
+    d.append(char(isc_dpb_user_name)).append(char(u.size())).append(u);
+    d.append(char(isc_dpb_password)).append(char(p.size())).append(p);
+    return d;
+}
+
+} // namespace
+
+namespace FirebirdAdmin {
+
+bool available() { return client().executeImmediate != nullptr; }
+
+void createDatabase(const DatabaseUrl& url) {
+    DatabaseConnection::prepareFirebirdEnvironment();
+    const Client& c = requireClient();
+    const QByteArray sql = "CREATE DATABASE " + quoted(url.firebirdName()) + " USER " +
+                           quoted(DatabaseConnection::firebirdUser()) + " PASSWORD " +
+                           quoted(DatabaseConnection::firebirdPassword()) +
+                           " PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+    ISC_STATUS status[20] = {};
+    isc_db_handle db = 0;
+    isc_tr_handle tr = 0;
+    if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr))
+        throw EHostError(QStringLiteral("Não foi possível criar o banco de dados '%1': %2").arg(url.text, statusText(c, status)));
+    c.detach(status, &db);
+}
+
+void dropDatabase(const DatabaseUrl& url) {
+    DatabaseConnection::prepareFirebirdEnvironment();
+    const Client& c = requireClient();
+    const QByteArray name = url.firebirdName().toUtf8();
+    const QByteArray params = dpb(DatabaseConnection::firebirdUser(), DatabaseConnection::firebirdPassword());
+    ISC_STATUS status[20] = {};
+    isc_db_handle db = 0;
+    if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()), params.constData())) {
+        // isc_io_error with "No such file" (or the server's "cannot open"): nothing to drop.
+        const QString text = statusText(c, status);
+        if (status[1] == isc_io_error || text.contains(QLatin1String("No such file")))
+            return;
+        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2").arg(url.text, text));
+    }
+    if (c.drop(status, &db)) {
+        const QString text = statusText(c, status);
+        c.detach(status, &db);
+        throw EHostError(QStringLiteral("Não foi possível remover o banco de dados '%1': %2").arg(url.text, text));
+    }
+}
+
+} // namespace FirebirdAdmin

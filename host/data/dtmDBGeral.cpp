@@ -1,0 +1,46 @@
+#include "data/dtmDBGeral.h"
+
+#include "data/DatabaseUrl.h"
+#include "forms/FormReader.h"
+#include "library/Errors.h"
+
+dtmDBGeral& dtmDBGeral::instance() {
+    static dtmDBGeral* module = new dtmDBGeral; // lives as long as the process; Qt SQL outlives it
+    return *module;
+}
+
+dtmDBGeral::dtmDBGeral() : m_adc(new QObject(this)), m_dtb(new QObject(this)), m_ibt(new QObject(this)) {
+    setObjectName(QStringLiteral("dtmDBGeral"));
+    m_adc->setObjectName(QStringLiteral("adcGeral"));
+    m_dtb->setObjectName(QStringLiteral("dtbGeral"));
+    m_ibt->setObjectName(QStringLiteral("ibtGeral"));
+    FormReader::registerGlobal(QStringLiteral("dtmDBGeral"), this);
+}
+
+QString dtmDBGeral::connectionName() { return QStringLiteral("dtmDBGeral"); }
+
+QSqlDatabase dtmDBGeral::database() { return QSqlDatabase::database(connectionName(), false); }
+
+void dtmDBGeral::open(const QString& url) {
+    close();
+    const DatabaseUrl parsed = DatabaseUrl::parse(url);
+    DatabaseConnection::open(parsed, connectionName());
+    m_kind = parsed.kind;
+    m_url = url;
+}
+
+void dtmDBGeral::close() {
+    DatabaseConnection::remove(connectionName());
+    m_kind = DatabaseKind::None;
+    m_url.clear();
+}
+
+bool dtmDBGeral::isOpen() const { return m_kind != DatabaseKind::None && database().isOpen(); }
+
+void dtmDBGeral::ensureOpen() const {
+    if (isOpen())
+        return;
+    if (m_url.isEmpty())
+        throw EHostError(QStringLiteral("Nenhum banco de dados está aberto."));
+    throw EHostError(QStringLiteral("O banco de dados '%1' não está aberto.").arg(m_url));
+}
