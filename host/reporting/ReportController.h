@@ -4,12 +4,16 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <vector>
 
 class TMessages;
 class TComboBox;
 class TReportDesignerDialog;
 class QWidget;
+class ReportDefinition;
+class ReportDocument;
 
 struct ReportEntry {
     QString title;
@@ -47,9 +51,19 @@ public:
     void printerSetup(int index);
     void edit(int index);
 
+    // Asked between fetched rows instead of the progress dialog's Cancel (tests, batch runs).
+    void setCancelCheck(std::function<bool(qint64 rowsFetched)> check);
+
 private:
+    QString message(const QString& key) const;
+    QString folder() const; // the code's folder in the reports directory
+    // The definition at index; a missing one shows "Arq_Rel_Err" and aborts.
+    ReportDefinition definitionAt(int index) const;
+    std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
+
     struct Private;
     Private* d;
     ReportContext m_context;
     std::vector<ReportEntry> m_entries;
+    std::function<bool(qint64)> m_cancelCheck;
 };

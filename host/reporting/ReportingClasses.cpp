@@ -2,21 +2,24 @@
 #include "forms/ClassRegistry.h"
 #include "reporting/TReportDesignerDialog.h"
 
+#include <QObject>
+
 namespace {
-// netQRDesign: the designer's network connection; at run time it only has to exist.
+// netQRDesign: the designer's connection in the host this module came from; here it only holds
+// its place in form resources.
 class TNetQRDesign : public QObject, public TComponent {
 public:
-    using QObject::QObject;
+    explicit TNetQRDesign(QObject* parent) : QObject(parent) {}
     QObject* asObject() override { return this; }
 };
 } // namespace
 
 void registerReportingClasses() {
-    ComponentClass rpdd{"TReportDesignerDialog", "TNonVisual",
-                        [](QObject* p) -> QObject* { return new TReportDesignerDialog(p); }, {}, {}, {}};
-    rpdd.events["BeforeGetQueryParams"] = EventKind::BeforeGetQueryParams;
-    ClassRegistry::instance().add(rpdd);
-    ComponentClass net{"TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); },
-                       {}, {}, {}};
-    ClassRegistry::instance().add(net);
+    ClassRegistry& reg = ClassRegistry::instance();
+    ComponentClass designer{"TReportDesignerDialog", "TNonVisual",
+                            [](QObject* p) -> QObject* { return new TReportDesignerDialog(p); }, {}, {}, {}};
+    designer.events["BeforeGetQueryParams"] = EventKind::BeforeGetQueryParams;
+    reg.add(designer);
+    ComponentClass design{"TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); }, {}, {}, {}};
+    reg.add(design);
 }

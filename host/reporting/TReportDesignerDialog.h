@@ -1,10 +1,12 @@
 #pragma once
-// rpddPadrao: the report designer dialog component of a report form. Before every run of a report's
-// query it raises BeforeGetQueryParams with the query's parameter list.
+// rpddPadrao: the report designer dialog component of the base report form. The report engine asks
+// it, before every run of a report's query, to raise BeforeGetQueryParams with the query's
+// parameter list, so that the screen fills the parameters from its filters.
 #include "forms/TComponent.h"
-#include "reporting/TParams.h"
 
 #include <QObject>
+
+#include "reporting/TParams.h"
 
 class TReportDesignerDialog : public QObject, public TComponent {
     Q_OBJECT
@@ -12,6 +14,7 @@ public:
     explicit TReportDesignerDialog(QObject* parent = nullptr);
     QObject* asObject() override { return this; }
 
-    // Raised from code: the handler runs in the caller's frame and its errors reach the caller.
+    // Raises BeforeGetQueryParams synchronously; exceptions from the handler reach the caller.
+    // The flag starts false; a handler that sets it to true cancels the run.
     void BeforeGetQueryParams(TParams* params, bool& flag);
 };

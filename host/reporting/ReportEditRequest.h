@@ -1,0 +1,19 @@
+#pragma once
+// What the report designer is handed: the definition to edit (changed in place when the user
+// saves), and the two services it offers the user.
+#include "reporting/ReportDefinition.h"
+
+#include <QString>
+#include <functional>
+
+struct ReportEditRequest {
+    ReportDefinition definition;
+    QString path; // the definition file, for the window's title
+    QString code; // report code
+    // Empty when the definition may be saved (complete, only reading, prepares on the database);
+    // otherwise the message to show. The designer asks before it accepts.
+    std::function<QString(const ReportDefinition&)> validate;
+    // "Testar": runs the definition with the screen's current filters and previews it. Errors are
+    // shown by the caller's service; nothing is thrown out of it.
+    std::function<void(const ReportDefinition&)> test;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// Runs a report definition: builds its parameter list from the SQL's placeholders, lets the screen
+// fill it (BeforeGetQueryParams), loads the list parameters into the key table, binds every value
+// and fetches the rows in one explicit transaction held until the last row; then lays them out.
+#include "data/dtmDBGeral.h"
+#include "reporting/ReportDefinition.h"
+#include "reporting/ReportDocument.h"
+
+#include <QSqlDatabase>
+#include <functional>
+#include <memory>
+
+class TParams;
+class TParam;
+class TReportDesignerDialog;
+class QWidget;
+
+struct ReportRun {
+    QSqlDatabase db;
+    DatabaseKind kind = DatabaseKind::SQLite;
+    TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams; may be null
+    QWidget* window = nullptr;                 // parent of the progress dialog
+    QString branch;                            // shown in the page header
+    // Asked between rows instead of showing the progress dialog (tests, batch runs): true cancels.
+    std::function<bool(qint64 rowsFetched)> cancelCheck;
+    // Called with the parameter list after BeforeGetQueryParams (tests).
+    std::function<void(const TParams&)> onParams;
+};
+
+namespace ReportEngine {
+// Throws EHostError (with a message for the user) or EAbort (cancelled).
+std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const ReportRun& run);
+// The parameter list of a definition's query on that database, every parameter unset.
+std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);
+// What a parameter binds as: dates as QDateTime, an unset parameter as NULL.
+QVariant bindValue(const TParam& param);
+// Empty when the definition may be saved: complete, only reading, and its SQL prepares on db.
+QString checkForSave(const ReportDefinition& definition, QSqlDatabase db, DatabaseKind kind);
+} // namespace ReportEngine
