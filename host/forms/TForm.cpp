@@ -20,6 +20,8 @@ void TForm::SetCaption(const QString& caption) {
 
 void TForm::setClientSize(const QSize& s) {
     m_clientSize = s;
+    if (s.width() <= 0 || s.height() <= 0)
+        return; // the other half comes with the next property
     resize(s);
     if (m_fixedBorder)
         setFixedSize(s);

@@ -40,7 +40,10 @@ public:
     QPoint initialPosition() const { return m_position; }
     void setInitialPosition(const QPoint& p) { m_position = p; }
     bool fixedBorder() const { return m_fixedBorder; }
-    void setFixedBorder(bool fixed) { m_fixedBorder = fixed; }
+    void setFixedBorder(bool fixed) {
+        m_fixedBorder = fixed;
+        setClientSize(m_clientSize);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,7 +51,7 @@ protected:
 private:
     QPointer<QWidget> m_activeControl;
     QPointer<QMdiSubWindow> m_subWindow;
-    QSize m_clientSize;
+    QSize m_clientSize{0, 0};
     QPoint m_position;
     bool m_fixedBorder = false;
 };

@@ -14,8 +14,12 @@ class FormsTest : public ::testing::Test {
 protected:
     void SetUp() override { TestEnv::reset(); }
     void TearDown() override {
-        for (TForm* f : TApplication::instance().forms())
-            delete f->subWindow() ? static_cast<QObject*>(f->subWindow()) : f;
+        for (TForm* f : TApplication::instance().forms()) {
+            if (QMdiSubWindow* sub = f->subWindow())
+                delete sub;
+            else
+                delete f;
+        }
     }
     template <class T> T* create() {
         T* form = nullptr;

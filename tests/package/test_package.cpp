@@ -6,6 +6,8 @@
 #include "packages/PackageLoader.h"
 #include "support/TestEnv.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <dlfcn.h>
