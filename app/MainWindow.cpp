@@ -1,0 +1,225 @@
+#include "MainWindow.h"
+
+#include "data/DatabaseUrl.h"
+#include "data/DemoDatabase.h"
+#include "data/dtmDBGeral.h"
+#include "dialogs/DialogService.h"
+#include "forms/TApplication.h"
+#include "library/Errors.h"
+#include "library/HostSettings.h"
+#include "packages/PackageLoader.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStatusBar>
+
+namespace {
+const char* const ModuleFile = "Pkg_qmt31800.so";
+const QString Product = QStringLiteral("ERP — Dados do Cliente");
+} // namespace
+
+MainWindow::MainWindow(HostOptions options, QWidget* parent)
+    : QMainWindow(parent), m_options(std::move(options)), m_mdi(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("erpMainWindow"));
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    TApplication::instance().setMainWindow(this, m_mdi);
+
+    m_databaseLabel = new QLabel(this);
+    m_branchLabel = new QLabel(this);
+    m_userLabel = new QLabel(this);
+    m_databaseLabel->setObjectName(QStringLiteral("lblBanco"));
+    m_branchLabel->setObjectName(QStringLiteral("lblFilial"));
+    m_userLabel->setObjectName(QStringLiteral("lblUsuario"));
+    statusBar()->addWidget(m_databaseLabel, 1);
+    statusBar()->addPermanentWidget(m_branchLabel);
+    statusBar()->addPermanentWidget(m_userLabel);
+
+    buildMenus();
+    resize(1024, 700);
+    updateSession();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    QAction* database = file->addAction(QStringLiteral("&Conectar a outro banco de dados…"));
+    database->setObjectName(QStringLiteral("actBanco"));
+    connect(database, &QAction::triggered, this, [this] { TApplication::guard([this] { askForDatabase(); }); });
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("&Sair"));
+    quit->setObjectName(QStringLiteral("actSair"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Relatórios"));
+    QAction* client = reports->addAction(QStringLiteral("&Dados do Cliente (QMT31800)"));
+    client->setObjectName(QStringLiteral("actQMT31800"));
+    connect(client, &QAction::triggered, this, &MainWindow::openClientScreen);
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Janela"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &MainWindow::fillWindowMenu);
+    fillWindowMenu();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("A&juda"));
+    QAction* about = help->addAction(QStringLiteral("&Sobre o ERP…"));
+    connect(about, &QAction::triggered, this, [this] { TApplication::guard([this] { showAbout(); }); });
+}
+
+void MainWindow::fillWindowMenu() {
+    m_windowMenu->clear();
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    QAction* cascade = m_windowMenu->addAction(QStringLiteral("&Cascata"), m_mdi, &QMdiArea::cascadeSubWindows);
+    QAction* tile = m_windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdi, &QMdiArea::tileSubWindows);
+    QAction* closeAll =
+        m_windowMenu->addAction(QStringLiteral("&Fechar todas"), m_mdi, &QMdiArea::closeAllSubWindows);
+    for (QAction* a : {cascade, tile, closeAll})
+        a->setEnabled(!windows.isEmpty());
+    if (windows.isEmpty())
+        return;
+    m_windowMenu->addSeparator();
+    auto* group = new QActionGroup(m_windowMenu);
+    int n = 0;
+    for (QMdiSubWindow* sub : windows) {
+        ++n;
+        const QString title = sub->windowTitle().isEmpty() && sub->widget() ? sub->widget()->windowTitle()
+                                                                            : sub->windowTitle();
+        QAction* a = m_windowMenu->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title) : title);
+        a->setCheckable(true);
+        a->setChecked(sub == m_mdi->activeSubWindow());
+        group->addAction(a);
+        connect(a, &QAction::triggered, m_mdi, [this, sub] { m_mdi->setActiveSubWindow(sub); });
+    }
+}
+
+void MainWindow::start() {
+    QString url = m_options.database;
+    if (url.isEmpty()) {
+        try {
+            url = DemoDatabase::ensureDefault();
+        } catch (const EHostError& e) {
+            DialogService::instance().showError(e.message());
+            updateSession();
+            return;
+        }
+    }
+    connectDatabase(url);
+    if (m_options.open == QLatin1String("QMT31800"))
+        openClientScreen();
+}
+
+void MainWindow::connectDatabase(const QString& url) {
+    try {
+        dtmDBGeral::instance().open(url);
+    } catch (const EHostError& e) {
+        // The window stays open so that the user can pick another database from the menu.
+        updateSession();
+        DialogService::instance().showError(e.message());
+        return;
+    }
+    chooseBranch();
+    updateSession();
+}
+
+void MainWindow::chooseBranch() {
+    QSqlQuery query(dtmDBGeral::database());
+    if (!m_options.filial.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :CDFILIAL"));
+        query.bindValue(QStringLiteral(":CDFILIAL"), m_options.filial);
+        SetFilial(m_options.filial);
+        if (query.exec() && query.next() && query.value(0).toInt() == 0)
+            DialogService::instance().showError(
+                QStringLiteral("A filial '%1' não está cadastrada no banco de dados '%2'.")
+                    .arg(m_options.filial, dtmDBGeral::instance().url()));
+        return;
+    }
+    if (!query.exec(QStringLiteral("SELECT MIN(CDFILIAL) FROM FILIAL"))) {
+        SetFilial(QString());
+        DialogService::instance().showError(
+            QStringLiteral("Não foi possível ler as filiais do banco de dados '%1': %2")
+                .arg(dtmDBGeral::instance().url(), query.lastError().text()));
+        return;
+    }
+    const QString first = query.next() ? query.value(0).toString() : QString();
+    SetFilial(first);
+    if (first.isEmpty())
+        DialogService::instance().showError(
+            QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.").arg(dtmDBGeral::instance().url()));
+}
+
+void MainWindow::askForDatabase() {
+    const std::optional<QString> url = DialogService::instance().promptText(
+        QStringLiteral("Banco de dados"),
+        QStringLiteral("URL do banco (sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR/ARQUIVO):"),
+        dtmDBGeral::instance().url());
+    if (!url || url->trimmed().isEmpty())
+        return;
+    DatabaseUrl::parse(url->trimmed()); // a malformed URL is refused before anything closes
+    // The screens read through the shared connection: they close with the database they were opened on.
+    PackageLoader::instance().unloadAll();
+    dtmDBGeral::instance().close();
+    m_options.filial.clear();
+    connectDatabase(url->trimmed());
+}
+
+void MainWindow::updateSession() {
+    const auto& db = dtmDBGeral::instance();
+    const QString url = db.isOpen() ? db.url() : QString();
+    setWindowTitle(url.isEmpty() ? Product + QStringLiteral(" — sem banco de dados") : Product + QStringLiteral(" — ") + url);
+    m_databaseLabel->setText(url.isEmpty() ? QStringLiteral("Banco: não conectado") : QStringLiteral("Banco: ") + url);
+    const QString branch = db.isOpen() ? FiliProc() : QString();
+    m_branchLabel->setText(QStringLiteral("Filial: ") + (branch.isEmpty() ? QStringLiteral("—") : branch));
+    m_userLabel->setText(QStringLiteral("Usuário: ") + HostSettings::userName());
+}
+
+void MainWindow::showAbout() {
+    DialogService::instance().showInformation(
+        QStringLiteral("%1\nVersão %2\n\nBanco de dados: %3\nRelatórios: %4")
+            .arg(Product, QStringLiteral(ERP_VERSION),
+                 dtmDBGeral::instance().isOpen() ? dtmDBGeral::instance().url() : QStringLiteral("não conectado"),
+                 HostSettings::reportsDir()));
+}
+
+QStringList MainWindow::moduleCandidates() const {
+    const QString file = QString::fromLatin1(ModuleFile);
+    if (!m_options.modulesDir.isEmpty())
+        return {QDir(m_options.modulesDir).filePath(file)};
+    const QDir bin(QCoreApplication::applicationDirPath());
+    return {QDir::cleanPath(bin.filePath(QStringLiteral("../modules/") + file)),
+            QDir::cleanPath(bin.filePath(QStringLiteral(ERP_MODULES_FROM_BIN "/") + file))};
+}
+
+Package& MainWindow::loadModule() {
+    const QStringList candidates = moduleCandidates();
+    for (const QString& path : candidates)
+        if (QFileInfo::exists(path))
+            return PackageLoader::instance().load(path);
+    throw EHostError(QStringLiteral("O módulo %1 não foi encontrado. Procurado em:\n%2\n\nUse --modules PASTA.")
+                         .arg(QString::fromLatin1(ModuleFile), candidates.join('\n')));
+}
+
+void MainWindow::openClientScreen() {
+    bool failed = false;
+    TApplication::guard([this] { loadModule().IniProc(); }, &failed);
+    // A failed IniProc leaves the hourglass up; the host takes it down so the user can go on.
+    if (failed)
+        SetScreenCursor(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The module's forms go first (PackageLoader closes them), then the module itself.
+    TApplication::guard([] { PackageLoader::instance().unloadAll(); });
+    event->accept();
+}

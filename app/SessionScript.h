@@ -1,0 +1,39 @@
+#pragma once
+// A scripted session for unattended runs (the real-window test, the README's screenshots):
+// ERP_SCRIPT="open;variant=2;print;screenshot=/tmp/a.png;quit" runs its steps one after another,
+// a moment apart so the window system can paint. ERP_SCREENSHOT=PATH is short for
+// "screenshot=PATH;quit". Steps act as a user would, through the menus and the screen's buttons:
+//   open, variant=N, click=BUTTON, print, preview, wait, describe (what is shown, on stdout),
+//   screenshot=PNG, dialog-screenshot=PNG, dismiss (cancels the open dialog), quit.
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class DialogService;
+class MainWindow;
+
+class SessionScript {
+public:
+    static SessionScript fromEnvironment();
+    explicit SessionScript(QStringList steps) : m_steps(std::move(steps)) {}
+
+    bool isEmpty() const { return m_steps.isEmpty(); }
+    // Starts the steps on the event loop; the last one usually quits.
+    void run(MainWindow& window);
+    // 0 when every step did what it said, 3 when one could not (its reason went to stderr).
+    int exitStatus() const { return m_failed ? 3 : 0; }
+
+    // Wraps a dialog service so that every message shown also goes to stderr, one line each:
+    // an unattended run leaves a trace of what the user would have read.
+    static std::unique_ptr<DialogService> loggingDialogs(std::unique_ptr<DialogService> inner);
+
+private:
+    void next(MainWindow& window);
+    bool runStep(MainWindow& window, const QString& step);
+    static void describe(MainWindow& window);
+    void quit(MainWindow& window);
+
+    QStringList m_steps;
+    int m_index = 0;
+    bool m_failed = false;
+};

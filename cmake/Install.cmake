@@ -1,0 +1,45 @@
+# Installation and the Debian package. Layout under the prefix:
+#   bin/erp-host
+#   lib/erp-qmt318/libhost.so            the host framework, private to erp-host
+#   lib/erp-qmt318/modules/Pkg_qmt31800.so
+#   share/erp-qmt318/{reports,db}        report definitions and the demo schema
+#   share/applications/erp-host.desktop
+# The English language resource module is an example outside the default install:
+#   cmake --install <build> --component idiomas
+# The variables ERP_INSTALL_* come from app/CMakeLists.txt.
+
+file(RELATIVE_PATH _erp_lib_from_bin /p/${CMAKE_INSTALL_BINDIR} /p/${ERP_INSTALL_PKGLIBDIR})
+set_target_properties(erp-host PROPERTIES INSTALL_RPATH "$ORIGIN/${_erp_lib_from_bin}")
+set_target_properties(Pkg_qmt31800 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+
+install(TARGETS erp-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT erp)
+install(TARGETS host LIBRARY DESTINATION ${ERP_INSTALL_PKGLIBDIR} COMPONENT erp)
+install(TARGETS Pkg_qmt31800 LIBRARY DESTINATION ${ERP_INSTALL_MODULEDIR} COMPONENT erp)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/reports/ DESTINATION ${ERP_INSTALL_DATADIR}/reports COMPONENT erp)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/db/ DESTINATION ${ERP_INSTALL_DATADIR}/db COMPONENT erp
+        FILES_MATCHING PATTERN "*.sql")
+install(FILES ${CMAKE_SOURCE_DIR}/app/erp-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+        COMPONENT erp)
+install(FILES ${CMAKE_SOURCE_DIR}/app/lang/Pkg_qmt31800.so.en DESTINATION ${ERP_INSTALL_MODULEDIR}
+        COMPONENT idiomas EXCLUDE_FROM_ALL)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME erp-qmt318)
+set(CPACK_PACKAGE_VENDOR "ERP")
+set(CPACK_PACKAGE_CONTACT "ERP <erp@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ERP - Dados do Cliente (QMT31800): tela de relatórios de clientes")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Aplicação desktop erp-host com o módulo Pkg_qmt31800 (tela Dados do Cliente, relatório QMT318), "
+    "banco de demonstração SQLite e suporte a Firebird.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_COMPONENTS_ALL erp)
+set(CPACK_DEB_COMPONENT_INSTALL OFF)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the SQL drivers, Qt's translations, the fonts
+# the forms are measured with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation")
+include(CPack)

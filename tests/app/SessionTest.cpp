@@ -1,0 +1,158 @@
+// erp-host sessions on the offscreen platform: the window on a demo database, the screen opened from
+// the command line, a print to a PDF printer, an unreachable database, the language resource module.
+#include "app/HostProcess.h"
+
+#include "data/DemoDatabase.h"
+#include "data/dtmDBGeral.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Session : public ::testing::Test {
+protected:
+    // One demo database for the suite: creating it is the slow part.
+    static void SetUpTestSuite() {
+        s_dir = new QTemporaryDir;
+        s_url = QStringLiteral("sqlite:") + s_dir->filePath(QStringLiteral("demo.db"));
+        DemoDatabase::create(s_url);
+    }
+    static void TearDownTestSuite() {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    QProcessEnvironment scripted(const QString& steps) const {
+        QProcessEnvironment env = hostEnvironment(m_home.path());
+        env.insert(QStringLiteral("ERP_SCRIPT"), steps);
+        return env;
+    }
+    static QString s_url;
+    static QTemporaryDir* s_dir;
+    QTemporaryDir m_home;
+};
+QString Session::s_url;
+QTemporaryDir* Session::s_dir = nullptr;
+
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
+    const QString pdf = m_home.filePath(QStringLiteral("saida.pdf"));
+    const HostRun r = runHost({"--database", s_url, "--open", "QMT31800", "--printer", "pdf:" + pdf},
+                              scripted(QStringLiteral("describe;print;quit")));
+    ASSERT_TRUE(r.finished) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("erro:"))) << r.err.toStdString();
+    ASSERT_EQ(r.facts("janela").size(), 1);
+    EXPECT_EQ(r.facts("janela").first(), QStringLiteral("ERP — Dados do Cliente — ") + s_url);
+    EXPECT_TRUE(r.facts("tela").contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
+        << r.out.toStdString();
+    // The branch is the database's first one; the status bar says so.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("lblFilial\tFilial: ")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Filial: —")));
+
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no PDF was written";
+    EXPECT_TRUE(file.read(5) == "%PDF-");
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is missing: the PDF's text was not checked";
+    const QString text = pdfText(pdf);
+    // Variant 0 printed for the session's branch, the first of the demo database.
+    for (const char* expected : {"Aniversariantes do Mês", "Filial: 01", "Página 1 de"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.left(800).toStdString();
+}
+
+TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
+    const HostRun r = runHost({}, scripted(QStringLiteral("describe;quit")));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString created = m_home.filePath(QStringLiteral("erp-host/demo.db"));
+    EXPECT_TRUE(QFile::exists(created)) << r.out.toStdString();
+    ASSERT_EQ(r.facts("janela").size(), 1);
+    EXPECT_TRUE(r.facts("janela").first().endsWith(created)) << r.facts("janela").first().toStdString();
+    // A second start finds it and opens it as it is.
+    const HostRun again = runHost({}, scripted(QStringLiteral("describe;quit")));
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(again.facts("janela"), r.facts("janela"));
+}
+
+TEST_F(Session, UnreachableDatabaseShowsTheMessageAndTheWindowStillOpens) {
+    const HostRun r = runHost({"--database", "sqlite:/nao/existe/erp.db"}, scripted(QStringLiteral("describe;quit")));
+    ASSERT_TRUE(r.finished);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("erro:"))) << "the data layer's message was not shown";
+    EXPECT_TRUE(r.err.contains(QStringLiteral("/nao/existe/erp.db"))) << r.err.toStdString();
+    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("ERP — Dados do Cliente — sem banco de dados")});
+}
+
+TEST_F(Session, GivenBranchIsTheSessionsBranch) {
+    const HostRun r = runHost({"--database", s_url, "--filial", "02"}, scripted(QStringLiteral("describe;quit")));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.facts("status").contains(QStringLiteral("lblFilial\tFilial: 02"))) << r.out.toStdString();
+}
+
+TEST_F(Session, MissingModuleIsReportedWithWhereItWasLookedFor) {
+    QTemporaryDir empty;
+    const HostRun r = runHost({"--database", s_url, "--modules", empty.path(), "--open", "QMT31800"},
+                              scripted(QStringLiteral("describe;quit")));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Pkg_qmt31800.so não foi encontrado"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(empty.path()));
+    EXPECT_TRUE(r.facts("tela").isEmpty());
+}
+
+// The language resource module beside the module file replaces the screen's resource only when the
+// session's language is its own.
+struct LanguageCase {
+    const char* name;
+    QStringList args;
+    bool withEnglishFile;
+    const char* caption;
+    const char* clientGroup;
+};
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << c.name; }
+
+class LanguageModule : public Session, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(LanguageModule, ScreenResourceComesFromTheSessionsLanguage) {
+    const LanguageCase& c = GetParam();
+    QTemporaryDir modules;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ERP_MODULE_PATH), modules.filePath(QStringLiteral("Pkg_qmt31800.so"))));
+    if (c.withEnglishFile) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ERP_SOURCE_DIR "/app/lang/Pkg_qmt31800.so.en"),
+                                modules.filePath(QStringLiteral("Pkg_qmt31800.so.en"))));
+    }
+    QStringList args{"--database", s_url, "--modules", modules.path(), "--open", "QMT31800"};
+    args << c.args;
+    const HostRun r = runHost(args, scripted(QStringLiteral("describe;quit")));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("erro:"))) << r.err.toStdString();
+    EXPECT_TRUE(r.facts("tela").contains(QStringLiteral("TfrmDadosCliente\t") + QString::fromUtf8(c.caption)))
+        << r.out.toStdString();
+    bool found = false;
+    for (const QString& control : r.facts("controle"))
+        if (control.startsWith(QStringLiteral("grbCliente\t")))
+            found = control.section('\t', 2, 2) == QString::fromUtf8(c.clientGroup);
+    EXPECT_TRUE(found) << r.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, LanguageModule,
+    ::testing::Values(LanguageCase{"english_file_english_session", {"--idioma", "en"}, true, "Client Data", "Client"},
+                      LanguageCase{"english_file_portuguese_session", {}, true, "Dados do Cliente", "Cliente"},
+                      LanguageCase{"english_session_without_file", {"--idioma", "en"}, false, "Dados do Cliente",
+                                   "Cliente"},
+                      LanguageCase{"spanish_session_english_file", {"--idioma", "es"}, true, "Dados do Cliente",
+                                   "Cliente"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
