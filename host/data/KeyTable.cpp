@@ -12,9 +12,9 @@ constexpr int kParamWidth = 20;
 constexpr int kKeyWidth = 60;
 // SQLite: rows per multi-row VALUES (two variables each, well under its variable limit).
 constexpr int kSqliteBatch = 500;
-// Firebird: rows per INSERT ... SELECT ... UNION ALL; one statement may join at most 255 contexts
-// and its message must stay under 64 KB (a UTF8 VARCHAR(60) takes 242 bytes).
-constexpr int kFirebirdBatch = 200;
+// Firebird: keys per EXECUTE BLOCK; its input message must stay under 64 KB (a UTF8 VARCHAR(60)
+// takes 242 bytes).
+constexpr int kFirebirdBatch = 250;
 
 [[noreturn]] void fail(const QString& what, const QSqlError& error) {
     throw EHostError(QStringLiteral("Erro na tabela de chaves %1: %2: %3").arg(KeyTable::tableName(), what, error.text().trimmed()));
@@ -41,15 +41,15 @@ QString sqliteInsert(int rows) {
 }
 
 QString firebirdInsert(int rows) {
-    // The parameter is bound once; each key is typed by its CAST (Firebird cannot type a bare ?).
-    QString sql = QStringLiteral("INSERT INTO SELKEYS (PARAM, KEYVALUE) SELECT CAST(? AS VARCHAR(20)), K FROM (");
-    for (int i = 0; i < rows; ++i) {
-        if (i)
-            sql += QStringLiteral(" UNION ALL ");
-        sql += QStringLiteral("SELECT CAST(? AS VARCHAR(60)) AS K FROM RDB$DATABASE");
+    // One block of inserts fed by typed input parameters. Qt turns every ":name" of the text into
+    // a placeholder, so the body names its variables as ": K1" (Firebird allows the blank).
+    QString head = QStringLiteral("EXECUTE BLOCK (P VARCHAR(20) = ?");
+    QString body = QStringLiteral(") AS BEGIN ");
+    for (int i = 1; i <= rows; ++i) {
+        head += QStringLiteral(", K%1 VARCHAR(60) = ?").arg(i);
+        body += QStringLiteral("INSERT INTO SELKEYS (PARAM, KEYVALUE) VALUES (: P, : K%1); ").arg(i);
     }
-    sql += ')';
-    return sql;
+    return head + body + QStringLiteral("END");
 }
 
 void insertBatches(QSqlDatabase& db, const QString& param, const QStringList& keys, bool firebird) {

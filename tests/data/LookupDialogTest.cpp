@@ -1,0 +1,238 @@
+// The lookup dialog driven as a user would (offscreen), and PesquisaLista through the scripted
+// dialog service.
+#include "DataBackends.h"
+#include "LookupQueries.h"
+
+#include "data/TADOIBQuery.h"
+#include "data/TDataSet.h"
+#include "data/TDataSource.h"
+#include "dialogs/LookupDialog.h"
+#include "library/Errors.h"
+#include "library/PesquisaLista.h"
+#include "library/SelectionText.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class LookupDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DataBackends::openShared(DataBackends::demoUrl(Backend::SQLite));
+        for (const char* q : {"qryCliente", "qryRamoAtiv", "qryBairro"})
+            f.query(q)->Open();
+        TestEnv::reset();
+    }
+    LookupRequest request(const char* source, const char* key, QStringList preselected = {}) {
+        LookupRequest r;
+        r.dataSource = f.source(source);
+        r.keyField = key;
+        r.title = "Teste";
+        r.preselected = std::move(preselected);
+        return r;
+    }
+    LookupForm f;
+};
+
+TEST_F(LookupDialogTest, ShowsVisibleFieldsUnderTheirLabels) {
+    LookupDialog d(request("dtsCliente_", "CDCLIENTE"));
+    EXPECT_EQ(d.windowTitle(), "Teste");
+    ASSERT_EQ(d.columnCount(), 7); // CDCLIENTE and IDTPIJURCLIE are hidden
+    EXPECT_EQ(d.columnTitle(0), QString::fromUtf8("Nr. Inscrição"));
+    EXPECT_EQ(d.columnTitle(1), "Nome");
+    EXPECT_EQ(d.columnTitle(6), QString::fromUtf8("Endereço"));
+    EXPECT_EQ(d.rowCount(), f.query("qryCliente")->RecordCount());
+    EXPECT_EQ(d.shownText(0, 0), f.query("qryCliente")->Query()->text(0, "NRINSJURCLIE"));
+    EXPECT_TRUE(d.checkedKeys().isEmpty());
+}
+
+struct FilterCase {
+    const char* name;
+    const char* typed;
+    const char* column; // every row shown must hold the text in this column, folded
+    const char* contains;
+};
+
+class LookupDialogFilter : public LookupDialogTest, public ::testing::WithParamInterface<FilterCase> {};
+
+TEST_P(LookupDialogFilter, IgnoresAccentsAndCase) {
+    const FilterCase& c = GetParam();
+    LookupDialog d(request("dtsBairro_", "BAIRROMUNI"));
+    const int all = d.visibleRowCount();
+    d.show();
+    QTest::keyClicks(d.filterEdit(), QString::fromUtf8(c.typed));
+    EXPECT_GT(d.visibleRowCount(), 0);
+    EXPECT_LT(d.visibleRowCount(), all);
+    const int col = QString(c.column).toInt();
+    for (int r = 0; r < d.visibleRowCount(); ++r)
+        EXPECT_TRUE(LookupDialog::fold(d.shownText(r, col)).contains(QString::fromUtf8(c.contains))) << d.shownText(r, col).toStdString();
+    d.filterEdit()->clear();
+    EXPECT_EQ(d.visibleRowCount(), all);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LookupDialogFilter,
+                         ::testing::Values(FilterCase{"no_accent_typed", "sao paulo", "2", "sao paulo"},
+                                           FilterCase{"accent_typed", "NITERÓI", "2", "niteroi"},
+                                           FilterCase{"name_column", "agua", "1", "agua verde"},
+                                           FilterCase{"code_column", "004", "0", "004"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LookupDialogTest, FilterMatchingNothingShowsNoRow) {
+    LookupDialog d(request("dtsBairro_", "BAIRROMUNI"));
+    d.setFilterText("zzz-nada");
+    EXPECT_EQ(d.visibleRowCount(), 0);
+    d.checkAll();
+    EXPECT_TRUE(d.checkedKeys().isEmpty());
+}
+
+TEST_F(LookupDialogTest, MarkAllActsOnTheFilteredRowsAndOkReturnsThemInRowOrder) {
+    std::optional<QStringList> result;
+    TADOIBQuery* q = f.query("qryBairro");
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        QTest::keyClicks(d->filterEdit(), "centro");
+        QTest::mouseClick(d->checkAllButton(), Qt::LeftButton);
+        d->filterEdit()->clear();
+        QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    });
+    result = LookupDialog::run(request("dtsBairro_", "BAIRROMUNI"), nullptr);
+    ASSERT_TRUE(result.has_value());
+    QStringList expected;
+    for (int r = 0; r < q->RecordCount(); ++r)
+        if (q->Query()->text(r, "NMBAIRRO").startsWith("Centro"))
+            expected << q->Query()->text(r, "BAIRROMUNI");
+    EXPECT_EQ(*result, expected);
+    EXPECT_EQ(expected.size(), 9);
+}
+
+TEST_F(LookupDialogTest, UnmarkAllThenOkGivesNoKeys) {
+    LookupDialog d(request("dspRamoAtiv_", "CDATIVCLI", {"0101", "04"}));
+    d.show();
+    QTest::mouseClick(d.uncheckAllButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.checkedKeys().isEmpty());
+}
+
+TEST_F(LookupDialogTest, PreselectedRowsComeChecked) {
+    LookupDialog d(request("dspRamoAtiv_", "CDATIVCLI", {"04", "0101", "nao-existe"}));
+    EXPECT_EQ(d.checkedKeys(), QStringList({"0101", "04"})); // row order, unknown keys dropped
+    EXPECT_TRUE(d.isChecked(1));
+    EXPECT_FALSE(d.isChecked(0));
+}
+
+TEST_F(LookupDialogTest, EscapeCancels) {
+    QTimer::singleShot(0, [&] {
+        QWidget* d = QApplication::activeModalWidget();
+        ASSERT_NE(d, nullptr);
+        static_cast<LookupDialog*>(d)->setChecked(0, true);
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(LookupDialog::run(request("dspRamoAtiv_", "CDATIVCLI"), nullptr).has_value());
+}
+
+TEST_F(LookupDialogTest, EnterConfirmsFromTheFilterAndSpaceTogglesTheCurrentRow) {
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->view()->setFocus();
+        d->view()->setCurrentIndex(d->view()->model()->index(2, 1));
+        QTest::keyClick(d->view(), Qt::Key_Space);
+        d->filterEdit()->setFocus();
+        QTest::keyClick(d->filterEdit(), Qt::Key_Return);
+    });
+    const auto result = LookupDialog::run(request("dspRamoAtiv_", "CDATIVCLI"), nullptr);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(*result, QStringList{"0102"});
+}
+
+TEST_F(LookupDialogTest, SingleChoiceKeepsOneRow) {
+    LookupRequest r = request("dspRamoAtiv_", "CDATIVCLI", {"04", "0101"});
+    r.flag = true;
+    LookupDialog d(r);
+    EXPECT_EQ(d.checkedKeys(), QStringList{"0101"});
+    d.setChecked(3, true);
+    EXPECT_EQ(d.checkedKeys(), QStringList{"0103"});
+    EXPECT_FALSE(d.checkAllButton()->isVisibleTo(&d));
+}
+
+TEST_F(LookupDialogTest, RefusesAClosedDatasetOrAMissingKeyField) {
+    EXPECT_THROW(LookupDialog(request("dtsCliente_", "NAOEXISTE")), EHostError);
+    f.query("qryCliente")->Close();
+    EXPECT_THROW(LookupDialog(request("dtsCliente_", "CDCLIENTE")), EHostError);
+}
+
+TEST_F(LookupDialogTest, OpensOneHundredThousandRowsAndFilters) {
+    TADOIBQuery q;
+    q.setObjectName("qryGrande");
+    q.SetSQL({"WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 100000) "
+              "SELECT printf('%06d', I) AS CODIGO, 'Cliente ' || I AS NOME FROM N"});
+    q.Open();
+    TDataSource ds;
+    ds.SetDataSet(q.Query());
+    LookupRequest r;
+    r.dataSource = &ds;
+    r.keyField = "CODIGO";
+    r.preselected = {"099999"};
+    LookupDialog d(r);
+    d.show();
+    EXPECT_EQ(d.rowCount(), 100000);
+    d.setFilterText("cliente 9999");
+    EXPECT_EQ(d.visibleRowCount(), 11); // 9999 and 99990..99999
+    d.checkAll();
+    EXPECT_EQ(d.checkedKeys().size(), 11);
+}
+
+// PesquisaLista: what it asks the dialog service and what it writes back.
+struct PesquisaCase {
+    const char* name;
+    QString before;
+    std::optional<QStringList> answer;
+    QStringList expectedPreselected;
+    QString after;
+};
+
+class PesquisaListaTest : public LookupDialogTest, public ::testing::WithParamInterface<PesquisaCase> {};
+
+TEST_P(PesquisaListaTest, WritesTheSelectionText) {
+    const PesquisaCase& c = GetParam();
+    TestEnv::dialogs().onLookup = [&](const LookupRequest&) { return c.answer; };
+    QString selection = c.before;
+    PesquisaLista(f.source("dtsCliente_"), "CDCLIENTE", "Cliente", false, selection);
+    ASSERT_EQ(TestEnv::dialogs().lookups.size(), 1u);
+    const LookupRequest& asked = TestEnv::dialogs().lookups.front();
+    EXPECT_EQ(asked.dataSource, f.source("dtsCliente_"));
+    EXPECT_EQ(asked.keyField, "CDCLIENTE");
+    EXPECT_EQ(asked.title, "Cliente");
+    EXPECT_FALSE(asked.flag);
+    EXPECT_EQ(asked.preselected, c.expectedPreselected);
+    EXPECT_EQ(selection, c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PesquisaListaTest,
+    ::testing::Values(
+        PesquisaCase{"two_chosen", "", QStringList{"000001", "000002"}, {}, "#L1:6:0000016:000002"},
+        PesquisaCase{"previous_is_preselected", "#L1:6:000003", QStringList{"000003"}, {"000003"}, "#L1:6:000003"},
+        PesquisaCase{"cancel_keeps_the_text", "#L1:6:000003", std::nullopt, {"000003"}, "#L1:6:000003"},
+        PesquisaCase{"nothing_chosen_empties", "#L1:6:000003", QStringList{}, {"000003"}, ""},
+        PesquisaCase{"unreadable_previous", "lixo", QStringList{"000004"}, {}, "#L1:6:000004"},
+        PesquisaCase{"unreadable_previous_cancel", "lixo", std::nullopt, {}, "lixo"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LookupDialogTest, PesquisaListaRefusesAClosedQuery) {
+    f.query("qryBairro")->Close();
+    QString selection = "#L1:1:x";
+    EXPECT_THROW(PesquisaLista(f.source("dtsBairro_"), "BAIRROMUNI", "Bairro", false, selection), EHostError);
+    EXPECT_EQ(selection, "#L1:1:x");
+    EXPECT_TRUE(TestEnv::dialogs().lookups.empty());
+}
+
+} // namespace
