@@ -221,9 +221,10 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // keep the query's order
     m_view->setSortingEnabled(true);
     m_view->horizontalHeader()->setStretchLastSection(true);
-    const int charWidth = m_view->fontMetrics().averageCharWidth();
+    // Digits are the widest common characters of codes; long texts are capped so all columns fit.
+    const int charWidth = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (size_t c = 0; c < widths.size(); ++c)
-        m_view->setColumnWidth(int(c), std::clamp(widths[c], 4, 40) * charWidth + 28);
+        m_view->setColumnWidth(int(c), std::clamp(widths[c], 4, 30) * charWidth + 28);
     m_view->installEventFilter(this);
     connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.column() != 0) // the check box toggles itself
