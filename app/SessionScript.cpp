@@ -4,6 +4,7 @@
 
 #include "dialogs/DialogService.h"
 #include "forms/TApplication.h"
+#include "packages/PackageLoader.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -64,6 +65,8 @@ void SessionScript::describe(MainWindow& window) {
     out << "janela\t" << window.windowTitle() << '\n';
     for (QLabel* label : window.statusBar()->findChildren<QLabel*>())
         out << "status\t" << label->objectName() << '\t' << label->text() << '\n';
+    for (Package* p : PackageLoader::instance().loaded())
+        out << "modulo\t" << p->name << '\t' << p->path << '\n';
     for (TForm* f : TApplication::instance().forms())
         out << "tela\t" << f->metaObject()->className() << '\t' << f->Caption() << '\n';
     TForm* form = TApplication::instance().activeForm();
