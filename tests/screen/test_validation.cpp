@@ -197,12 +197,32 @@ INSTANTIATE_TEST_SUITE_P(Table, Validation,
 
 class DateExit : public Validation {};
 
+// Step 1 checks both edits in every variant, enabled or not, before any other check.
 TEST_F(DateExit, InvalidDateIsReportedBeforeAnyCheck) {
-    pickVariant(2);
-    type(form->depAteDtAn, QStringLiteral("31032026"));
-    type(form->depDeDtAn, QStringLiteral("31022026"));
-    form->sbtPreview->userNotify(QStringLiteral("OnClick"));
-    EXPECT_EQ(TestEnv::dialogs().errors(), QStringList{DateText::problemMessage(QStringLiteral("31/02/2026"), 0)});
+    struct Case {
+        int variant;
+        const char* de;
+        const char* ate;
+        const char* wrong;
+    };
+    const Case cases[] = {{2, "31/02/2026", "31/03/2026", "31/02/2026"},
+                          {2, "01/03/2026", "32/03/2026", "32/03/2026"},
+                          {1, "", "15/13/2026", "15/13/2026"},
+                          {3, "00/01/2026", "", "00/01/2026"}};
+    for (const Case& c : cases) {
+        pickVariant(c.variant);
+        form->depDeDtAn->SetText(QString::fromLatin1(c.de));
+        form->depAteDtAn->SetText(QString::fromLatin1(c.ate));
+        form->rbtLCliente->SetChecked(true); // would fail check 3 next
+        Cli_qmt31800::ListaCliente.clear();
+        for (const Action& a : kActions) {
+            TestEnv::dialogs().clear();
+            (form->*a.button)->userNotify(QStringLiteral("OnClick"));
+            EXPECT_EQ(TestEnv::dialogs().errors(), QStringList{DateText::problemMessage(QString::fromLatin1(c.wrong), 0)})
+                << a.name << " in variant " << c.variant;
+        }
+        form->rbtTCliente->SetChecked(true);
+    }
 }
 
 TEST_F(DateExit, ClickOnListaAfterAnInvalidDateKeepsTheFocusInTheEdit) {
