@@ -211,6 +211,11 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     // List parameters: decoded into the key table; the placeholder itself says "T" or "L".
     QHash<QString, QVariant> values;
     bool keysLoaded = false;
+    for (const QString& list : def.listParameters)
+        if (params->FindParam(list) && !keysLoaded) {
+            KeyTable::clear(db); // the key table exists (SQLite makes it on first use) and holds no stale keys
+            keysLoaded = true;
+        }
     for (int i = 0; i < params->Count(); ++i) {
         const TParam& p = params->Item(i);
         const bool isList = std::any_of(def.listParameters.begin(), def.listParameters.end(),

@@ -126,7 +126,8 @@ QString ReportSql::readOnlyProblem(const QString& sql) {
         }
     }
     if (words.isEmpty() || (words.first() != u"SELECT" && words.first() != u"WITH"))
-        return QStringLiteral("A consulta do relatório deve ser um SELECT (ou WITH ... SELECT).");
+        return QStringLiteral("A consulta do relatório deve ser um SELECT (ou WITH ... SELECT); '%1' não é permitido.")
+            .arg(words.isEmpty() ? s.left(20) : words.first());
     static const QSet<QString> writing = {
         "INSERT", "UPDATE", "DELETE", "MERGE", "UPSERT", "INTO", "CREATE", "DROP", "ALTER", "TRUNCATE",
         "GRANT", "REVOKE", "EXECUTE", "EXEC", "ATTACH", "DETACH", "PRAGMA", "VACUUM", "REINDEX",

@@ -1,0 +1,240 @@
+// The four QMT318 reports against clients whose expected sets are worked out in the test, on
+// SQLite and (when ERP_FIREBIRD_URL is set) on a Firebird server; plus the run's own rules.
+#include "ParamFiller.h"
+#include "ReportTestData.h"
+#include "forms/TComboBox.h"
+#include "library/Errors.h"
+#include "library/HostSettings.h"
+#include "reporting/ReportController.h"
+#include "reporting/ReportDocument.h"
+#include "reporting/ReportEngine.h"
+#include "support/TestEnv.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunCase {
+    const char* name;
+    int report;
+    std::function<void(TestFilters&)> setup;
+};
+
+struct Harness {
+    TReportDesignerDialog designer;
+    ParamFiller filler;
+    TComboBox combo;
+    ReportController controller;
+    Harness() {
+        filler.bindTo(designer);
+        HostSettings::setReportsDir(TestEnv::sourceDir() + "/reports");
+        ReportContext ctx;
+        ctx.code = "QMT318";
+        ctx.designer = &designer;
+        ctx.reportNames = &combo;
+        controller.setContext(ctx);
+        controller.reload();
+    }
+    // Runs a report through the preview action; the client codes in the order listed.
+    QStringList run(int report, const TestFilters& f, int* groups = nullptr) {
+        filler.fill = [f](TParams* p) { fillParams(p, f); };
+        QStringList codes;
+        TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
+            for (int r = 0; r < doc.rowCount(); ++r)
+                codes << doc.cell(r, "CDCLIENTE");
+            if (groups)
+                *groups = doc.groupCount();
+        };
+        controller.preview(report);
+        return codes;
+    }
+};
+
+TestBackend g_open = TestBackend::SQLite;
+bool g_any = false;
+
+void useBackend(TestBackend b) {
+    if (!g_any || g_open != b) {
+        openTestDatabase(b);
+        g_open = b;
+        g_any = true;
+    }
+}
+
+class ClientSets : public ::testing::TestWithParam<std::tuple<TestBackend, RunCase>> {
+protected:
+    void SetUp() override {
+        TestEnv::reset();
+        if (auto why = backendUnavailable(std::get<0>(GetParam())))
+            GTEST_SKIP() << why->toStdString();
+        useBackend(std::get<0>(GetParam()));
+    }
+};
+
+TEST_P(ClientSets, MatchTheFilters) {
+    const RunCase& c = std::get<1>(GetParam());
+    TestFilters f;
+    f.from = QDate(2026, 3, 1);
+    f.to = QDate(2026, 3, 31);
+    c.setup(f);
+    Harness h;
+    QStringList got = h.run(c.report, f);
+    EXPECT_EQ(h.filler.calls, 1);
+    QStringList expected = expectedClients(c.report, f);
+    got.sort();
+    expected.sort();
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join("\n").toStdString();
+}
+
+const RunCase kCases[] = {
+    {"r0_month_of_march", 0, [](TestFilters&) {}},
+    {"r0_month_from_mid_month_date", 0, [](TestFilters& f) { f.from = QDate(2025, 12, 17); }},
+    {"r0_no_date_every_birthday", 0, [](TestFilters& f) { f.allDates = true; }},
+    {"r0_client_list", 0, [](TestFilters& f) { f.allDates = true; f.clients = selection({"C01", "C03", "C08"}); }},
+    {"r0_neighbourhood_same_code_other_town_excluded", 0,
+     [](TestFilters& f) { f.allDates = true; f.neighbourhoods = selection({"0013550308"}); }},
+    {"r0_empty_selection_no_rows", 0, [](TestFilters& f) { f.allDates = true; f.clients = ""; }},
+    {"r0_other_branch", 0, [](TestFilters& f) { f.branch = "02"; }},
+    {"r1_no_restriction", 1, [](TestFilters&) {}},
+    {"r1_line_list", 1, [](TestFilters& f) { f.lines = selection({"A1"}); }},
+    {"r1_both_lines_drop_clients_without", 1, [](TestFilters& f) { f.lines = selection({"A1", "A2"}); }},
+    {"r1_client_list", 1, [](TestFilters& f) { f.clients = selection({"C02", "C06", "C07"}); }},
+    {"r1_empty_line_selection", 1, [](TestFilters& f) { f.lines = ""; }},
+    {"r2_march", 2, [](TestFilters&) {}},
+    {"r2_across_new_year", 2, [](TestFilters& f) { f.from = QDate(2026, 12, 20); f.to = QDate(2027, 1, 5); }},
+    {"r2_a_year_or_more", 2, [](TestFilters& f) { f.from = QDate(2026, 1, 10); f.to = QDate(2027, 1, 10); }},
+    {"r2_feb_29_in_common_year", 2, [](TestFilters& f) { f.from = QDate(2027, 2, 28); f.to = QDate(2027, 3, 1); }},
+    {"r2_origin_orcamento", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_O_"; }},
+    {"r2_origin_encomenda", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_E_"; }},
+    {"r2_no_origin", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_"; }},
+    {"r2_neighbourhood_other_town", 2, [](TestFilters& f) { f.allDates = true; f.neighbourhoods = selection({"0013509502"}); }},
+    {"r2_line_list", 2, [](TestFilters& f) { f.allDates = true; f.lines = selection({"A2"}); }},
+    {"r3_all_types", 3, [](TestFilters&) {}},
+    {"r3_F", 3, [](TestFilters& f) { f.types = "F"; }},
+    {"r3_J", 3, [](TestFilters& f) { f.types = "J"; }},
+    {"r3_O", 3, [](TestFilters& f) { f.types = "O"; }},
+    {"r3_FJ", 3, [](TestFilters& f) { f.types = "FJ"; }},
+    {"r3_FO", 3, [](TestFilters& f) { f.types = "FO"; }},
+    {"r3_JO", 3, [](TestFilters& f) { f.types = "JO"; }},
+    {"r3_none", 3, [](TestFilters& f) { f.types = ""; }},
+    {"r3_origin_encomenda_only", 3, [](TestFilters& f) { f.origins = "_E_"; }},
+    {"r3_line_and_client_lists", 3, [](TestFilters& f) { f.lines = selection({"A1"}); f.clients = selection({"C01", "C02", "C03"}); }},
+};
+
+// One instantiation per backend, so that each database is written once.
+INSTANTIATE_TEST_SUITE_P(SQLite, ClientSets, ::testing::Combine(::testing::Values(TestBackend::SQLite), ::testing::ValuesIn(kCases)),
+                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets, ::testing::Combine(::testing::Values(TestBackend::Firebird), ::testing::ValuesIn(kCases)),
+                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+
+class ReportOrder : public ::testing::TestWithParam<TestBackend> {
+protected:
+    void SetUp() override {
+        TestEnv::reset();
+        if (auto why = backendUnavailable(GetParam()))
+            GTEST_SKIP() << why->toStdString();
+        useBackend(GetParam());
+    }
+};
+
+TEST_P(ReportOrder, PeriodAcrossNewYearListsDecemberFirst) {
+    TestFilters f;
+    f.from = QDate(2026, 12, 20);
+    f.to = QDate(2027, 1, 5);
+    Harness h;
+    EXPECT_EQ(h.run(2, f), (QStringList{"C03", "C08", "C10", "C04"}));
+}
+
+TEST_P(ReportOrder, MonthListsByDayThenName) {
+    TestFilters f;
+    f.from = QDate(2026, 3, 1);
+    Harness h;
+    EXPECT_EQ(h.run(0, f), (QStringList{"C01", "C02"}));
+}
+
+TEST_P(ReportOrder, GroupsFollowLinesAndTypes) {
+    Harness h;
+    int groups = 0;
+    TestFilters f;
+    h.run(1, f, &groups);
+    EXPECT_EQ(groups, 3); // Comércio, Indústria, sem ramo
+    h.run(3, f, &groups);
+    EXPECT_EQ(groups, 3);
+    f.types = "FO";
+    const QStringList codes = h.run(3, f, &groups);
+    EXPECT_EQ(groups, 2);
+    // Pessoa Física first, then Outros; by name inside each.
+    EXPECT_EQ(codes, (QStringList{"C01", "C04", "C05", "C09", "C03", "C08"}));
+}
+
+TEST_P(ReportOrder, CancelStopsCleanlyAndLeavesNoTransaction) {
+    Harness h;
+    h.controller.setCancelCheck([](qint64 rows) { return rows >= 2; });
+    TestFilters f;
+    h.filler.fill = [f](TParams* p) { fillParams(p, f); };
+    EXPECT_THROW(h.controller.preview(1), EAbort);
+    h.controller.setCancelCheck({});
+    QSqlDatabase db = dtmDBGeral::database();
+    ASSERT_TRUE(db.transaction()) << "the report left its transaction open";
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM SELKEYS") && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+    q.finish();
+    db.rollback();
+    for (const auto& s : TestEnv::dialogs().shown)
+        EXPECT_NE(s.kind, "preview");
+}
+
+TEST_P(ReportOrder, KeysDoNotOutliveTheRun) {
+    Harness h;
+    TestFilters f;
+    f.clients = selection({"C01"});
+    EXPECT_EQ(h.run(1, f), QStringList{"C01"});
+    QSqlDatabase db = dtmDBGeral::database();
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("SELECT COUNT(*) FROM SELKEYS") && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+}
+
+TEST_P(ReportOrder, ABadSelectionTextIsRefusedWithAMessage) {
+    Harness h;
+    TestFilters f;
+    f.clients = "not a selection";
+    try {
+        h.run(1, f);
+        FAIL();
+    } catch (const EHostError& e) {
+        EXPECT_TRUE(e.message().contains("L_CLIENTE")) << e.message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SQLite, ReportOrder, ::testing::Values(TestBackend::SQLite));
+INSTANTIATE_TEST_SUITE_P(Firebird, ReportOrder, ::testing::Values(TestBackend::Firebird));
+
+TEST(ReportEngine, RefusesWritingSqlBeforeTheDatabase) {
+    ReportDefinition d;
+    d.title = "Perigoso";
+    d.sql = "DELETE FROM CLIENTE";
+    ReportColumn column;
+    column.field = "CDCLIENTE";
+    d.columns << column;
+    ReportRun run; // no database at all: the text never gets that far
+    try {
+        ReportEngine::run(d, run);
+        FAIL();
+    } catch (const EHostError& e) {
+        EXPECT_TRUE(e.message().contains("DELETE")) << e.message().toStdString();
+    }
+}
+
+TEST(ReportEngine, ParameterListHoldsExactlyThePlaceholders) {
+    ReportDefinition d;
+    d.sql = "SELECT 1 FROM T WHERE A = :P_CDFILIAL AND (:L_CLIENTE = 'T' OR B = :p_cdfilial)";
+    d.sqlIb = "SELECT 1 FROM T WHERE A = CAST(:P_CDFILIAL AS VARCHAR(10))";
+    EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::SQLite)->Names(), (QStringList{"P_CDFILIAL", "L_CLIENTE"}));
+    EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::InterBase)->Names(), QStringList{"P_CDFILIAL"});
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+#pragma once
+// A small client table written by the tests themselves, so that every expected client set is
+// worked out here in C++ and never by a report's own SQL. Opened as the shared connection on
+// SQLite, or on a Firebird server beside ERP_FIREBIRD_URL when that is set.
+#include "data/dtmDBGeral.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class TParams;
+
+struct TestClient {
+    QString code, type, name, fantasy;
+    QDate birth; // null: no birth date
+    QString ativ, filial, origin;
+    QString mun, bairro; // empty bairro: no main address
+};
+
+const std::vector<TestClient>& testClients();
+
+enum class TestBackend { SQLite, Firebird };
+QString backendName(TestBackend b);
+// Why the backend cannot be used here, or nothing.
+std::optional<QString> backendUnavailable(TestBackend b);
+// Opens dtmDBGeral on a new database of that kind with the schema and the test clients.
+void openTestDatabase(TestBackend b);
+
+// The filters as the screen hands them to a report (already encoded).
+struct TestFilters {
+    bool allDates = false;   // P_TDTNASCCLIE "T"
+    QDate from, to;          // P_DTINICIAL, P_DTFINAL
+    QString clients = "T";   // "T" or a selection text
+    QString lines = "T";
+    QString neighbourhoods = "T";
+    QString origins = "_O_E_";
+    QString types = "FJO";
+    QString branch = "01";
+};
+
+// Fills the parameters that the list declares, as the screen does.
+void fillParams(TParams* params, const TestFilters& f);
+// "T" or the selection text of those keys.
+QString selection(const QStringList& keys);
+// The codes of the clients that report variant `report` must list under those filters, in table order.
+QStringList expectedClients(int report, const TestFilters& f);
