@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -115,6 +117,10 @@ int main(int argc, char** argv) {
     const HostOptions& options = command.options;
     locateData(options);
     HostSettings::setPrinter(options.printer);
+    // Desktop sessions set USER; services and containers often do not.
+    if (qEnvironmentVariableIsEmpty("USER"))
+        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name)
+            HostSettings::setUserName(QString::fromLocal8Bit(pw->pw_name));
     ModuleRegistry::setLanguage(options.language);
     TApplication::instance().initialise();
     SessionScript script = SessionScript::fromEnvironment();

@@ -6,7 +6,7 @@
 #   share/applications/erp-host.desktop
 # The English language resource module is an example outside the default install:
 #   cmake --install <build> --component idiomas
-# The variables ERP_INSTALL_* come from app/CMakeLists.txt.
+# The variables ERP_INSTALL_* come from app/CMakeLists.txt. The package: cpack -G DEB in the build folder.
 
 file(RELATIVE_PATH _erp_lib_from_bin /p/${CMAKE_INSTALL_BINDIR} /p/${ERP_INSTALL_PKGLIBDIR})
 set_target_properties(erp-host PROPERTIES INSTALL_RPATH "$ORIGIN/${_erp_lib_from_bin}")
@@ -28,9 +28,8 @@ set(CPACK_PACKAGE_NAME erp-qmt318)
 set(CPACK_PACKAGE_VENDOR "ERP")
 set(CPACK_PACKAGE_CONTACT "ERP <erp@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ERP - Dados do Cliente (QMT31800): tela de relatórios de clientes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Aplicação desktop erp-host com o módulo Pkg_qmt31800 (tela Dados do Cliente, relatório QMT318), "
-    "banco de demonstração SQLite e suporte a Firebird.")
+set(CPACK_PACKAGE_DESCRIPTION "Aplicação desktop erp-host com o módulo Pkg_qmt31800 (tela Dados do Cliente, \
+relatório QMT318), banco de demonstração SQLite e suporte a Firebird.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_COMPONENTS_ALL erp)
 set(CPACK_DEB_COMPONENT_INSTALL OFF)
