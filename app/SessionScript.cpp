@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTextStream>
 #include <QFileInfo>
@@ -65,6 +67,17 @@ void SessionScript::describe(MainWindow& window) {
     out << "janela\t" << window.windowTitle() << '\n';
     for (QLabel* label : window.statusBar()->findChildren<QLabel*>())
         out << "status\t" << label->objectName() << '\t' << label->text() << '\n';
+    for (QAction* top : window.menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        if (!menu)
+            continue;
+        emit menu->aboutToShow(); // the window list is filled when the menu opens
+        QStringList items;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                items << a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (desabilitado)"));
+        out << "menu\t" << top->text() << '\t' << items.join('|') << '\n';
+    }
     for (Package* p : PackageLoader::instance().loaded())
         out << "modulo\t" << p->name << '\t' << p->path << '\n';
     for (TForm* f : TApplication::instance().forms())

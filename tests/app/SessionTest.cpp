@@ -6,6 +6,7 @@
 #include "data/dtmDBGeral.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -54,6 +55,13 @@ TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
     EXPECT_EQ(r.facts("janela").first(), QStringLiteral("ERP — Dados do Cliente — ") + s_url);
     EXPECT_TRUE(r.facts("tela").contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
         << r.out.toStdString();
+    // The window menu lists the open screen; the module came from the build's modules folder.
+    bool listed = false;
+    for (const QString& menu : r.facts("menu"))
+        listed |= menu.startsWith(QStringLiteral("&Janela\t")) && menu.contains(QStringLiteral("Dados do Cliente"));
+    EXPECT_TRUE(listed) << r.out.toStdString();
+    ASSERT_EQ(r.facts("modulo").size(), 1);
+    EXPECT_EQ(r.facts("modulo").first().section('\t', 1), QFileInfo(QStringLiteral(ERP_MODULE_PATH)).canonicalFilePath());
     // The branch is the database's first one; the status bar says so.
     EXPECT_TRUE(r.out.contains(QStringLiteral("lblFilial\tFilial: ")));
     EXPECT_FALSE(r.out.contains(QStringLiteral("Filial: —")));
