@@ -198,6 +198,20 @@ TEST_P(ListLookup, TodosEmptiesThePickAndListaKeepsTheButtonEnabled) {
     EXPECT_TRUE(c.selection->isEmpty());
 }
 
+TEST_P(ListLookup, OpenFailurePassesOnWithoutMovingTheFocus) {
+    const ListCase& c = list();
+    lista(c)->click();
+    *c.selection = selection({QStringLiteral("earlier")});
+    dtmDBGeral::database().rollback();
+    inTransaction = false;
+    dtmDBGeral::instance().close();
+    clickSearch(c);
+    ASSERT_EQ(TestEnv::dialogs().errors().size(), 1); // the failure, as the guard shows it
+    EXPECT_TRUE(TestEnv::dialogs().lookups.empty());
+    EXPECT_EQ(form->ActiveControl(), form->cbbReportNames);
+    EXPECT_EQ(*c.selection, selection({QStringLiteral("earlier")}));
+}
+
 const auto kBackends = ::testing::Values(std::string("sqlite"), std::string("firebird"));
 
 auto listCaseName = [](const auto& info) {
