@@ -1,0 +1,46 @@
+#pragma once
+// The report designer: title, SQL texts per database, list parameters, columns (field, header,
+// width, alignment, elide or wrap, format), grouping and page set-up. "Testar" previews with the
+// screen's current filters; "Salvar" accepts only a definition that the request's check passes.
+#include "reporting/ReportEditRequest.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+class QTableWidget;
+
+class ReportDesignerWindow : public QDialog {
+    Q_OBJECT
+public:
+    ReportDesignerWindow(ReportEditRequest& request, QWidget* parent = nullptr);
+    static bool exec(ReportEditRequest& request, QWidget* parent);
+
+    // The definition as the fields show it now.
+    ReportDefinition definition() const;
+
+private:
+    void load(const ReportDefinition& d);
+    void addColumn(const ReportColumn& c);
+    void save();
+
+    ReportEditRequest& m_request;
+    QLineEdit* m_title;
+    QSpinBox* m_order;
+    QPlainTextEdit* m_sql;
+    QPlainTextEdit* m_sqlIb;
+    QPlainTextEdit* m_sqlOracle;
+    QPlainTextEdit* m_sqlMssql;
+    QLineEdit* m_lists;
+    QTableWidget* m_columns;
+    QLineEdit* m_groupField;
+    QLineEdit* m_groupHeader;
+    QLineEdit* m_groupCount;
+    QLineEdit* m_total;
+    QComboBox* m_orientation;
+    QComboBox* m_paper;
+    QDoubleSpinBox* m_fontSize;
+};
