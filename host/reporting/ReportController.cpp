@@ -198,20 +198,24 @@ void ReportController::print(int index) {
 void ReportController::printerSetup(int index) {
     const ReportDefinition def = definitionAt(index);
     const QString path = m_entries[size_t(index)].path;
-    std::shared_ptr<QPrinter> printer = d->printers.value(path);
-    const bool fresh = !printer;
-    if (fresh) {
-        printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-        const QString target = HostSettings::printer();
-        if (target.startsWith(QLatin1String("pdf:"))) {
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(target.mid(4));
-        } else if (!target.isEmpty()) {
-            printer->setPrinterName(target);
-        }
-        printer->setPageLayout(def.page.layout());
+    // The dialog works on a new printer, so that a cancelled set-up leaves the kept one untouched.
+    const std::shared_ptr<QPrinter> kept = d->printers.value(path);
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    const QString target = HostSettings::printer();
+    if (target.startsWith(QLatin1String("pdf:"))) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(target.mid(4));
+    } else if (kept) {
+        printer->setPrinterName(kept->printerName());
+        printer->setCopyCount(kept->copyCount());
+        printer->setDuplex(kept->duplex());
+        printer->setColorMode(kept->colorMode());
+    } else if (!target.isEmpty()) {
+        printer->setPrinterName(target);
     }
-    if (DialogService::instance().setupPrinter(*printer) && fresh)
+    printer->setPageLayout(kept ? kept->pageLayout() : def.page.layout());
+    printer->setDocName(def.title);
+    if (DialogService::instance().setupPrinter(*printer))
         d->printers.insert(path, printer);
 }
 

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -156,6 +157,43 @@ TEST_F(ReportActions, ManyPagesAreNumberedXofY) {
         EXPECT_TRUE(text.contains(QString("Página %1 de %2").arg(p).arg(pages))) << p;
     EXPECT_TRUE(text.contains("(continuação)") || text.count("Pessoa Física") >= 1);
     EXPECT_EQ(text.count(QString::fromUtf8("Có")), pages); // column headers on every page (elided at this size)
+}
+
+QString pdfPageSize(const QString& pdf) {
+    QProcess p;
+    p.start("pdfinfo", {pdf});
+    p.waitForFinished(30000);
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Page size:"))
+            return line.mid(10).simplified();
+    return {};
+}
+
+TEST_F(ReportActions, PrinterSetUpIsKeptForTheSessionOfThatReport) {
+    const QString pdf = dir.filePath("config.pdf");
+    HostSettings::setPrinter("pdf:" + pdf);
+    controller.print(0);
+    const QString portrait = pdfPageSize(pdf);
+    EXPECT_TRUE(portrait.startsWith("595")) << portrait.toStdString(); // A4 portrait, as defined
+
+    TestEnv::dialogs().onPrinter = [](QPrinter& printer) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    controller.printerSetup(0);
+    controller.print(0);
+    EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << pdfPageSize(pdf).toStdString();
+
+    // A cancelled set-up changes nothing; another report keeps its own page.
+    TestEnv::dialogs().onPrinter = [](QPrinter& printer) {
+        printer.setPageOrientation(QPageLayout::Portrait);
+        return false;
+    };
+    controller.printerSetup(0);
+    controller.print(0);
+    EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << pdfPageSize(pdf).toStdString();
+    controller.print(2);
+    EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << "report 2 is landscape by definition";
 }
 
 TEST_F(ReportActions, NoPrinterGivesAClearMessage) {

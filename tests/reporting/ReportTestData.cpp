@@ -148,11 +148,12 @@ void openTestDatabase(TestBackend b) {
              "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO) "
              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
              {c.code, 1, "E", "Rua da Entrega, 1", "1058", "SP", kSaoPaulo, "002"});
+        ++seq;
         if (!c.bairro.isEmpty())
             exec(db,
                  "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO) "
                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                 {c.code, 2, "P", QStringLiteral("Avenida Principal %1, conjunto %2 - %3").arg(++seq).arg(seq * 10).arg(c.fantasy).left(50),
+                 {c.code, 2, "P", QStringLiteral("Avenida Principal %1, conjunto %2 - %3").arg(seq).arg(seq * 10).arg(c.fantasy).left(50),
                   "1058", "SP", c.mun, c.bairro});
     }
     if (!db.commit())
