@@ -1,19 +1,9 @@
 #include "dialogs/QtDialogService.h"
 
-#include "forms/TApplication.h"
-// TEMPORARY until the lookup, preview and designer windows land.
-#if __has_include("dialogs/LookupDialog.h")
 #include "dialogs/LookupDialog.h"
-#define HAS_LOOKUP 1
-#endif
-#if __has_include("reporting/ReportPreviewWindow.h")
-#include "reporting/ReportPreviewWindow.h"
-#define HAS_PREVIEW 1
-#endif
-#if __has_include("reporting/ReportDesignerWindow.h")
+#include "forms/TApplication.h"
 #include "reporting/ReportDesignerWindow.h"
-#define HAS_DESIGNER 1
-#endif
+#include "reporting/ReportPreviewWindow.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -50,12 +40,7 @@ void QtDialogService::showInformation(const QString& text) {
 }
 
 std::optional<QStringList> QtDialogService::chooseFromList(const LookupRequest& request) {
-#ifdef HAS_LOOKUP
     return LookupDialog::run(request, dialogParent());
-#else
-    showError(QStringLiteral("Lista indisponível."));
-    return std::nullopt;
-#endif
 }
 
 std::optional<QString> QtDialogService::promptText(const QString& caption, const QString& prompt,
@@ -85,18 +70,9 @@ bool QtDialogService::setupPrinter(QPrinter& printer) {
 }
 
 void QtDialogService::previewReport(ReportDocument& document) {
-#ifdef HAS_PREVIEW
     ReportPreviewWindow::exec(document, dialogParent());
-#else
-    showError(QStringLiteral("Visualização indisponível."));
-#endif
 }
 
 bool QtDialogService::editReport(ReportEditRequest& request) {
-#ifdef HAS_DESIGNER
     return ReportDesignerWindow::exec(request, dialogParent());
-#else
-    showError(QStringLiteral("Editor indisponível."));
-    return false;
-#endif
 }

@@ -1,6 +1,6 @@
 // erp-host in a real X session (Xvfb, inside its own D-Bus session, 96 dpi): opens the client screen
-// from the command line, goes through the four report variants and the client lookup, prints to a PDF
-// printer. The screenshots and the PDF stay under the build folder as the run's artefacts.
+// from the command line, prints to a PDF printer, previews, goes through the four report variants and
+// the client lookup. The screenshots and the PDF stay under the build folder as the run's artefacts.
 #include "app/HostProcess.h"
 
 #include "data/DemoDatabase.h"
@@ -38,7 +38,9 @@ TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
 
     // As opened (variant 0, the first activation put today's month in), printed; then the other variants.
     QStringList steps{QStringLiteral("screenshot=%1").arg(out.filePath(QStringLiteral("tela-variante-0.png"))),
-                      QStringLiteral("print")};
+                      QStringLiteral("print"), QStringLiteral("preview"),
+                      QStringLiteral("dialog-screenshot=%1").arg(out.filePath(QStringLiteral("visualizacao.png"))),
+                      QStringLiteral("dismiss")};
     for (int variant = 1; variant < 4; ++variant)
         steps << QStringLiteral("variant=%1").arg(variant)
               << QStringLiteral("screenshot=%1").arg(out.filePath(QStringLiteral("tela-variante-%1.png").arg(variant)));
@@ -68,6 +70,7 @@ TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
         EXPECT_GE(shot.height(), 400);
     }
     EXPECT_FALSE(QImage(out.filePath(QStringLiteral("lista-clientes.png"))).isNull());
+    EXPECT_FALSE(QImage(out.filePath(QStringLiteral("visualizacao.png"))).isNull());
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the print wrote no PDF";
     EXPECT_TRUE(file.read(5) == "%PDF-");
