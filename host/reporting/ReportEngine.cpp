@@ -181,7 +181,11 @@ QVariant ReportEngine::bindValue(const TParam& param) {
     switch (param.kind()) {
     case TParam::Kind::Unset: return QVariant(QMetaType::fromType<QString>());
     case TParam::Kind::DateTime: return HostDate::toDateTime(param.Value().toDouble());
-    default: return param.Value();
+    default:
+        // A text set from a null QString is still a text: an empty one, never NULL.
+        if (param.Value().metaType().id() == QMetaType::QString && param.Value().toString().isNull())
+            return QStringLiteral("");
+        return param.Value();
     }
 }
 
