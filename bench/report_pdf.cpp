@@ -157,11 +157,12 @@ int main(int argc, char** argv) {
         std::printf("engine / floor             : %8.2f x\n", engine / floor);
 
         QStringList keys;
-        QSqlQuery q(dtmDBGeral::database());
-        q.exec("SELECT CDCLIENTE FROM CLIENTE");
-        while (q.next())
-            keys << q.value(0).toString();
-        q.finish();
+        {
+            QSqlQuery q(dtmDBGeral::database());
+            q.exec("SELECT CDCLIENTE FROM CLIENTE");
+            while (q.next())
+                keys << q.value(0).toString();
+        } // no query may outlive the connection, or the database cannot be dropped
         filler.clients = SelectionText::encode(keys);
         const double restricted = engineRun(def, kind, designer, dir.filePath("restricted.pdf"), &restrictedRows);
         std::printf("restricted to all %lld clients: %8.2f s  %d rows\n", qlonglong(keys.size()), restricted, restrictedRows);

@@ -53,6 +53,9 @@ TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePageShown) {
         EXPECT_NE(canvas->pixmap().size(), previous) << zoom->itemText(i).toStdString();
         previous = canvas->pixmap().size();
     }
+    zoom->setCurrentIndex(0);
+    window.showPage(1);
+    EXPECT_TRUE(window.grab().save(TestEnv::binaryDir() + "/report_preview.png")); // for a person to look at
     window.showPage(doc->pageCount() + 5);
     EXPECT_EQ(window.currentPage(), doc->pageCount() - 1);
     window.showPage(-3);
