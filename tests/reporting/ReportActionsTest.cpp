@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -196,16 +197,32 @@ TEST_F(ReportActions, PrinterSetUpIsKeptForTheSessionOfThatReport) {
     EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << "report 2 is landscape by definition";
 }
 
-TEST_F(ReportActions, NoPrinterGivesAClearMessage) {
-    HostSettings::setPrinter("impressora-que-nao-existe");
+struct PrinterCase {
+    const char* name;
+    const char* printer;  // the session's printer setting
+    const char* mentions; // part of the message
+};
+
+class NoPrinter : public ReportActions, public ::testing::WithParamInterface<PrinterCase> {};
+
+TEST_P(NoPrinter, GivesAClearMessageBeforeRunning) {
+    if (QString(GetParam().printer).isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "this machine has a printer";
+    HostSettings::setPrinter(GetParam().printer);
     try {
         controller.print(1);
         FAIL();
     } catch (const EHostError& e) {
-        EXPECT_TRUE(e.message().contains("impressora-que-nao-existe")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().mentions))) << e.message().toStdString();
     }
     EXPECT_EQ(filler.calls, 0) << "the report ran although nothing could print it";
 }
+
+INSTANTIATE_TEST_SUITE_P(Reports, NoPrinter,
+                         ::testing::Values(PrinterCase{"none_installed", "", "Não há impressora disponível"},
+                                           PrinterCase{"unknown_name", "impressora-que-nao-existe", "impressora-que-nao-existe"},
+                                           PrinterCase{"pdf_without_file", "pdf:", "nome do arquivo"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveAsCase {
     const char* name;
