@@ -54,14 +54,16 @@ void TApplication::setMainWindow(QMainWindow* window, QMdiArea* area) {
 
 void TApplication::adoptForm(TForm* form) {
     initialise();
-    m_forms.append(form);
-    connect(form, &QObject::destroyed, this, [this, form] {
-        m_forms.removeIf([form](const QPointer<TForm>& p) { return p.isNull() || p.data() == form; });
+    QObject* object = form;
+    m_forms.append(object);
+    connect(form, &QObject::destroyed, this, [this, object] {
+        m_forms.removeIf([object](const QPointer<QObject>& p) { return p.isNull() || p.data() == object; });
     });
 }
 
 void TApplication::discardForm(TForm* form) {
-    m_forms.removeIf([form](const QPointer<TForm>& p) { return p.data() == form; });
+    QObject* object = form;
+    m_forms.removeIf([object](const QPointer<QObject>& p) { return p.data() == object; });
     if (form->subWindow())
         delete form->subWindow();
     else
@@ -72,7 +74,7 @@ QList<TForm*> TApplication::forms() const {
     QList<TForm*> out;
     for (const auto& p : m_forms)
         if (p)
-            out << p.data();
+            out << static_cast<TForm*>(p.data());
     return out;
 }
 

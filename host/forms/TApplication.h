@@ -68,7 +68,7 @@ private:
 
     QPointer<QMainWindow> m_mainWindow;
     QPointer<QMdiArea> m_mdiArea;
-    QList<QPointer<TForm>> m_forms;
+    QList<QPointer<QObject>> m_forms; // QObject: no downcast while a form is being destroyed
     QPointer<TForm> m_activeForm;
     TForm* m_showing = nullptr;
     int m_cursor = 0;
