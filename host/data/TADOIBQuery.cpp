@@ -88,7 +88,8 @@ void TADOIBQuery::Open() {
         QSqlQuery q(dtmDBGeral::database());
         q.setForwardOnly(true);
         if (!q.exec(text))
-            throw EHostError(QStringLiteral("Erro ao abrir a consulta '%1': %2").arg(objectName(), databaseText(q.lastError())));
+            throw EHostError(QStringLiteral("Erro ao abrir a consulta '%1' no banco de dados '%2': %3")
+                                 .arg(objectName(), module.url(), databaseText(q.lastError())));
         const QSqlRecord record = q.record();
         const int n = record.count();
         for (int i = 0; i < n; ++i)
@@ -100,7 +101,8 @@ void TADOIBQuery::Open() {
             rows.push_back(std::move(row));
         }
         if (q.lastError().isValid())
-            throw EHostError(QStringLiteral("Erro ao ler a consulta '%1': %2").arg(objectName(), databaseText(q.lastError())));
+            throw EHostError(QStringLiteral("Erro ao ler a consulta '%1' no banco de dados '%2': %3")
+                                 .arg(objectName(), module.url(), databaseText(q.lastError())));
     }
     for (TADOIBStringField* field : Fields()) {
         const bool present = std::any_of(columns.begin(), columns.end(), [&](const QString& c) {

@@ -4,6 +4,9 @@
 #include "forms/FormReader.h"
 #include "library/Errors.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+
 dtmDBGeral& dtmDBGeral::instance() {
     static dtmDBGeral* module = new dtmDBGeral; // lives as long as the process; Qt SQL outlives it
     return *module;
@@ -38,9 +41,23 @@ void dtmDBGeral::close() {
 bool dtmDBGeral::isOpen() const { return m_kind != DatabaseKind::None && database().isOpen(); }
 
 void dtmDBGeral::ensureOpen() const {
-    if (isOpen())
-        return;
     if (m_url.isEmpty())
         throw EHostError(QStringLiteral("Nenhum banco de dados está aberto."));
-    throw EHostError(QStringLiteral("O banco de dados '%1' não está aberto.").arg(m_url));
+    // A server can go away under an open connection (stopped, restarted, network); Qt still calls
+    // it open. One cheap round trip tells, and a lost connection is opened again, so the user's next
+    // action works once the server is back, without restarting the host.
+    const DatabaseUrl parsed = DatabaseUrl::parse(m_url);
+    if (isOpen()) {
+        if (!parsed.isServer() || QSqlQuery(database()).exec(QStringLiteral("SELECT 1 FROM RDB$DATABASE")))
+            return;
+    } else if (!parsed.isServer()) {
+        throw EHostError(QStringLiteral("O banco de dados '%1' não está aberto.").arg(m_url));
+    }
+    DatabaseConnection::remove(connectionName());
+    try {
+        DatabaseConnection::open(parsed, connectionName());
+    } catch (const EHostError& e) {
+        throw EHostError(QStringLiteral("A conexão com o banco de dados '%1' foi perdida e não pôde ser refeita. %2")
+                             .arg(m_url, e.message()));
+    }
 }

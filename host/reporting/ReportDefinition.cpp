@@ -136,7 +136,8 @@ QString ReportDefinition::sqlFor(DatabaseKind kind) const {
 
 QStringList ReportDefinition::parameterNames(DatabaseKind kind) const { return ReportSql::parameterNames(sqlFor(kind)); }
 
-ReportDefinition ReportDefinition::fromJson(const QJsonObject& o) {
+// Throws Invalid; load() names the file, fromJson() hands callers an EHostError they can catch.
+static ReportDefinition readDefinition(const QJsonObject& o) {
     ReportDefinition d;
     const QString none;
     d.title = stringOf(o, "title", {}, none).trimmed();
@@ -259,9 +260,17 @@ ReportDefinition ReportDefinition::load(const QString& path) {
     if (!doc.isObject())
         throw EHostError(QStringLiteral("A definição de relatório '%1' está corrompida: o documento deve ser um objeto JSON.").arg(path));
     try {
-        return fromJson(doc.object());
+        return readDefinition(doc.object());
     } catch (const Invalid& e) {
         throw EHostError(QStringLiteral("A definição de relatório '%1' é inválida: %2.").arg(path, e.what));
+    }
+}
+
+ReportDefinition ReportDefinition::fromJson(const QJsonObject& json) {
+    try {
+        return readDefinition(json);
+    } catch (const Invalid& e) {
+        throw EHostError(e.what);
     }
 }
 

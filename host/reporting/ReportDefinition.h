@@ -57,7 +57,7 @@ public:
 
     // Throws EHostError naming the file and what is wrong with it.
     static ReportDefinition load(const QString& path);
-    // From a parsed document; errors as "what is wrong" only (load adds the file).
+    // From a parsed document; throws EHostError saying what is wrong (load adds the file).
     static ReportDefinition fromJson(const QJsonObject& json);
     QJsonObject toJson() const;
     QByteArray toBytes() const;
