@@ -20,8 +20,10 @@
 #include <QTextStream>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -52,6 +54,60 @@ public:
 private:
     std::unique_ptr<DialogService> m_inner;
 };
+
+void fact(const QStringList& fields) {
+    std::fprintf(stdout, "%s\n", fields.join('\t').toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString nameOf(const QWidget* w) {
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+}
+
+// Follows what a user's keys do, for a test that types from outside the process: one line on stdout
+// for every focus move, report picked and button checked or unchecked. With a folder it also keeps a
+// picture of the window after each report picked and of each dialog that takes the focus.
+void watch(MainWindow& window, const QString& dir) {
+    auto save = [dir](QWidget* w, const QString& file) {
+        const QString path = QDir(dir).filePath(file);
+        if (w->grab().save(path))
+            fact({QStringLiteral("imagem"), path});
+        else
+            trace(QStringLiteral("não foi possível gravar '%1'").arg(path));
+    };
+    if (QWidget* now = QApplication::focusWidget())
+        fact({QStringLiteral("foco"), nameOf(now), nameOf(now->window())});
+    auto lastWindow = std::make_shared<QPointer<QWidget>>();
+    QObject::connect(qApp, &QApplication::focusChanged, &window, [=](QWidget*, QWidget* now) {
+        if (!now)
+            return; // the window lost the focus: nothing moved inside it
+        QWidget* top = now->window();
+        fact({QStringLiteral("foco"), nameOf(now), nameOf(top)});
+        if (!dir.isEmpty() && qobject_cast<QDialog*>(top) && *lastWindow != top) {
+            QPointer<QWidget> dialog(top);
+            QTimer::singleShot(300, top, [=] {
+                if (dialog)
+                    save(dialog, QStringLiteral("teclado-%1.png").arg(nameOf(dialog)));
+            });
+        }
+        *lastWindow = top;
+    });
+    for (TForm* form : TApplication::instance().forms()) {
+        if (auto* combo = form->findChild<QComboBox*>(QStringLiteral("cbbReportNames")))
+            QObject::connect(combo, &QComboBox::currentIndexChanged, &window, [=, &window](int index) {
+                fact({QStringLiteral("relatorio"), QString::number(index), combo->itemText(index)});
+                if (!dir.isEmpty()) // after the screen has enabled its filters for the report
+                    QTimer::singleShot(200, &window, [=, &window] {
+                        save(&window, QStringLiteral("teclado-variante-%1.png").arg(index));
+                    });
+            });
+        for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
+            if (b->isCheckable())
+                QObject::connect(b, &QAbstractButton::toggled, &window, [=](bool on) {
+                    fact({QStringLiteral("marcado"), nameOf(b), on ? QStringLiteral("1") : QStringLiteral("0")});
+                });
+    }
+}
 
 int stepDelay() {
     bool ok = false;
@@ -195,6 +251,12 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
         if (!button)
             return fail(QStringLiteral("a tela ativa não tem o botão"));
         button->click();
+        return true;
+    }
+    if (verb == QLatin1String("watch")) {
+        if (!arg.isEmpty() && !QDir().mkpath(arg))
+            return fail(QStringLiteral("não foi possível criar a pasta '%1'").arg(arg));
+        watch(window, arg);
         return true;
     }
     if (verb == QLatin1String("describe")) {

@@ -4,9 +4,13 @@
 #include "forms/TForm.h"
 #include "library/Errors.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMetaMethod>
 #include <QMetaProperty>
 #include <QWidget>
@@ -22,6 +26,30 @@ QHash<QString, QByteArray>& overrides() {
     return o;
 }
 QString classOf(QObject* o) { return o->property("hostClass").toString(); }
+
+// An edit has no caption of its own: a screen reader names it after the label beside it (on its
+// row, to its left, in the same parent), the way a user reads the form. Becoming the label's buddy
+// keeps the name in step when the label's caption changes.
+void pairLabelsWithEdits(QWidget* form) {
+    for (QWidget* edit : form->findChildren<QWidget*>()) {
+        const bool isEdit = qobject_cast<QLineEdit*>(edit) || qobject_cast<QComboBox*>(edit) ||
+                            qobject_cast<QAbstractSpinBox*>(edit);
+        if (!isEdit || !asComponent(edit) || !edit->accessibleName().isEmpty() || !edit->parentWidget())
+            continue;
+        QLabel* best = nullptr;
+        for (QLabel* label : edit->parentWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect l = label->geometry();
+            const QRect e = edit->geometry();
+            if (label->buddy() || !asComponent(label) || l.left() >= e.left() || l.center().y() < e.top() ||
+                l.center().y() > e.bottom())
+                continue;
+            if (!best || l.left() > best->geometry().left())
+                best = label;
+        }
+        if (best)
+            best->setBuddy(edit);
+    }
+}
 } // namespace
 
 FormReader::FormReader(TForm* form) : m_form(form) {}
@@ -166,6 +194,7 @@ void FormReader::finish() {
     assignPublishedFields();
     bindEvents();
     applyTabOrder(m_form);
+    pairLabelsWithEdits(m_form);
 }
 
 void FormReader::assignPublishedFields() {

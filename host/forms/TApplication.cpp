@@ -84,6 +84,9 @@ void TApplication::showForm(TForm* form) {
         auto* sub = new QMdiSubWindow(area);
         sub->setWidget(form);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        // The frame is no tab stop: Tab wraps from a form's last control to its first, as the
+        // form's tab order says, and never parks the focus on the frame.
+        sub->setFocusPolicy(Qt::ClickFocus);
         if (form->fixedBorder()) {
             sub->setWindowFlags(sub->windowFlags() & ~Qt::WindowMaximizeButtonHint);
             sub->layout()->setSizeConstraint(QLayout::SetFixedSize);
