@@ -8,6 +8,8 @@
 # with isql-fb and sets it through the embedded engine when it does not match.
 # "url NAME" prints the URL a test or the host opens (firebird://127.0.0.1:PORT/<data dir>/NAME.fdb).
 set -euo pipefail
+# A caller that opened an embedded database has its own lock folder set; the server keeps Debian's.
+unset FIREBIRD_LOCK
 
 FB_USER=firebird
 FB_PORT=${ERP_FB_PORT:-3050}
