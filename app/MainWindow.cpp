@@ -6,6 +6,7 @@
 #include "dialogs/DialogService.h"
 #include "forms/TApplication.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/HostSettings.h"
 #include "packages/PackageLoader.h"
 

@@ -13,6 +13,7 @@
 #include "forms/TApplication.h"
 #include "forms/TForm.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/HostSettings.h"
 #include "packages/PackageLoader.h"
 

@@ -1,7 +1,9 @@
 #include "TfrmDadosCliente.h"
 
 #include "Cli_qmt31800.h"
+#include "library/EmptyString.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/PesquisaLista.h"
 
 #include <QDate>

@@ -27,10 +27,3 @@ void MensErro(const QString& text, bool abort);
 
 // Throws EAbort.
 [[noreturn]] void Abort();
-
-// True when the text holds no significant character (only blanks, or nothing).
-bool EmptyString(const QString& text);
-
-// The branch in which the user works; the host sets it at start-up.
-QString FiliProc();
-void SetFilial(const QString& code);

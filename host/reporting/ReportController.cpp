@@ -1,3 +1,4 @@
+#include "library/FiliProc.h"
 #include "reporting/ReportController.h"
 
 #include "data/dtmDBGeral.h"

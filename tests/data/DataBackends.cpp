@@ -4,6 +4,7 @@
 #include "data/DemoDatabase.h"
 #include "data/FirebirdAdmin.h"
 #include "library/Errors.h"
+#include "support/TestEnv.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -38,9 +39,7 @@ QString localDir() {
 
 // The server URL with the file name replaced, so the tests' databases sit beside the given one.
 QString serverUrlFor(const QString& stem) {
-    QString base = qEnvironmentVariable("ERP_FIREBIRD_URL");
-    const int slash = base.lastIndexOf('/');
-    return base.left(slash + 1) + stem + QStringLiteral(".fdb");
+    return TestEnv::serverDatabaseUrl(stem);
 }
 
 QString newUrl(Backend b, const QString& tag) {

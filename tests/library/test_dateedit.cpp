@@ -4,6 +4,7 @@
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 #include "library/DateText.h"
+#include "library/EmptyString.h"
 #include "library/Errors.h"
 #include "library/TDateEditPlus.h"
 #include "support/TestEnv.h"

@@ -6,6 +6,7 @@
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/HostSettings.h"
 #include "quality/ModuleScreen.h"
 

@@ -5,6 +5,7 @@
 // and report work in the same host.
 #include "ModuleScreen.h"
 #include "QualityDatabases.h"
+#include "library/FiliProc.h"
 
 #include "data/dtmDBGeral.h"
 #include "forms/TCheckBox.h"

@@ -5,6 +5,7 @@
 // corpus typed into the real date edit.
 #include "ModuleScreen.h"
 #include "QualityDatabases.h"
+#include "library/FiliProc.h"
 
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
@@ -15,6 +16,7 @@
 #include "library/TDateEditPlus.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
+#include "support/TestEnv.h"
 
 #include <QDir>
 #include <QSet>
@@ -221,8 +223,7 @@ TEST_P(LargeSelection, EveryClientPicked) {
     if (GetParam() == "sqlite") {
         largeUrl = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("large.db"));
     } else {
-        const QString shared = qEnvironmentVariable("ERP_FIREBIRD_URL");
-        largeUrl = shared.left(shared.lastIndexOf('/') + 1) + QStringLiteral("erp_quality_large.fdb");
+        largeUrl = TestEnv::serverDatabaseUrl(QStringLiteral("erp_quality_large"));
     }
     try {
         DemoDatabase::create(largeUrl, 100000);

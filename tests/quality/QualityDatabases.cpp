@@ -38,7 +38,7 @@ QString firebirdUrl() {
         return {};
     static QString url;
     if (url.isEmpty()) {
-        const QString candidate = shared.left(shared.lastIndexOf('/') + 1) + QStringLiteral("erp_quality.fdb");
+        const QString candidate = TestEnv::serverDatabaseUrl(QStringLiteral("erp_quality"));
         ensureDemo(candidate);
         url = candidate;
     }

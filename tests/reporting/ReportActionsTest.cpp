@@ -5,6 +5,7 @@
 #include "ReportTestData.h"
 #include "forms/TComboBox.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/HostSettings.h"
 #include "library/TMessages.h"
 #include "reporting/ReportController.h"

@@ -7,6 +7,7 @@
 #include "library/Errors.h"
 #include "library/SelectionText.h"
 #include "reporting/TParams.h"
+#include "support/TestEnv.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -116,8 +117,7 @@ void openTestDatabase(TestBackend b) {
             s.dir = std::make_unique<QTemporaryDir>();
         url = QStringLiteral("sqlite:%1/%2.db").arg(s.dir->path(), stem);
     } else {
-        const QString base = qEnvironmentVariable("ERP_FIREBIRD_URL");
-        url = base.left(base.lastIndexOf('/') + 1) + stem + ".fdb";
+        url = TestEnv::serverDatabaseUrl(stem);
         FirebirdAdmin::createDatabase(DatabaseUrl::parse(url));
         s.firebird << url;
     }

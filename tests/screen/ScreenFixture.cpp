@@ -4,6 +4,7 @@
 #include "data/dtmDBGeral.h"
 #include "forms/TApplication.h"
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "library/HostSettings.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"

@@ -3,6 +3,7 @@
 #include "ScreenFixture.h"
 
 #include "library/Errors.h"
+#include "library/FiliProc.h"
 #include "reporting/TParams.h"
 
 #include <map>

@@ -21,3 +21,10 @@ void TestEnv::reset() {
 
 QString TestEnv::sourceDir() { return QStringLiteral(ERP_SOURCE_DIR); }
 QString TestEnv::binaryDir() { return QStringLiteral(ERP_BINARY_DIR); }
+
+QString TestEnv::serverDatabaseUrl(const QString& stem) {
+    const QString shared = qEnvironmentVariable("ERP_FIREBIRD_URL");
+    if (shared.isEmpty())
+        return {};
+    return shared.left(shared.lastIndexOf('/') + 1) + stem + QStringLiteral(".fdb");
+}

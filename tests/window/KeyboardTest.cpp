@@ -4,6 +4,7 @@
 // printer. The host's "watch" step tells where the focus went after each key; a screen reader's view
 // of the screen (AT-SPI, read by atspi_tree.py) is checked in two reports. Screenshots and the PDF
 // stay under the build folder.
+#include "WindowTools.h"
 #include "app/HostProcess.h"
 
 #include "data/DemoDatabase.h"
@@ -23,16 +24,12 @@
 
 namespace {
 
-QString artefactsDir() {
-    const QString dir = QStringLiteral(ERP_BINARY_DIR "/artifacts/keyboard");
-    QDir().mkpath(dir);
-    return dir;
-}
+QString artefactsDir() { return WindowTools::artefactsDir(QStringLiteral("keyboard")); }
 
 QString missingTool() {
-    for (const char* tool : {"xvfb-run", "dbus-run-session", "xauth", "xdotool", "pdftotext"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            return QStringLiteral("%1 is not installed (scripts/install-deps.sh)").arg(QLatin1String(tool));
+    if (QString why = WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth", "xdotool", "pdftotext"});
+        !why.isEmpty())
+        return why;
     if (!QFile::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher")))
         return QStringLiteral("at-spi2-core is not installed (scripts/install-deps.sh)");
     if (runProgram(QStringLiteral("/usr/bin/python3"), {"-c", "import pyatspi"},

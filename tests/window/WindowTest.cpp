@@ -1,6 +1,7 @@
 // erp-host in a real X session (Xvfb, inside its own D-Bus session, 96 dpi): opens the client screen
 // from the command line, prints to a PDF printer, previews, goes through the four report variants and
 // the client lookup. The screenshots and the PDF stay under the build folder as the run's artefacts.
+#include "WindowTools.h"
 #include "app/HostProcess.h"
 
 #include "data/DemoDatabase.h"
@@ -12,18 +13,9 @@
 
 namespace {
 
-QString artefactsDir() {
-    const QString dir = QStringLiteral(ERP_BINARY_DIR "/artifacts/window");
-    QDir().mkpath(dir);
-    return dir;
-}
+QString artefactsDir() { return WindowTools::artefactsDir(QStringLiteral("window")); }
 
-QString missingTool() {
-    for (const char* tool : {"xvfb-run", "dbus-run-session", "xauth"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            return QStringLiteral("%1 is not installed (Debian: xvfb, xauth, dbus)").arg(QLatin1String(tool));
-    return {};
-}
+QString missingTool() { return WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth"}); }
 
 TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
     if (const QString why = missingTool(); !why.isEmpty())

@@ -1,0 +1,6 @@
+#pragma once
+#include <QString>
+
+// True when the text holds no significant character (only blanks, or nothing). The text of a date
+// edit without a date typed is empty.
+bool EmptyString(const QString& text);
