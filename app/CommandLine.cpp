@@ -26,8 +26,9 @@ QString validate(HostOptions& o) {
     }
     static const QRegularExpression branchCode(QStringLiteral("^[A-Za-z0-9_-]{1,10}$"));
     if (!o.filial.isEmpty() && !branchCode.match(o.filial).hasMatch())
-        return bad(QStringLiteral("filial"),
-                   QStringLiteral("código de filial inválido '%1' (até 10 letras ou dígitos).").arg(o.filial));
+        return bad(
+            QStringLiteral("filial"),
+            QStringLiteral("código de filial inválido '%1' (até 10 letras ou dígitos).").arg(o.filial));
     for (auto [name, dir] : {std::pair{QStringLiteral("reports"), &o.reportsDir},
                              std::pair{QStringLiteral("modules"), &o.modulesDir}}) {
         if (dir->isEmpty())
@@ -42,8 +43,9 @@ QString validate(HostOptions& o) {
     if (!o.open.isEmpty()) {
         const QString upper = o.open.toUpper();
         if (!CommandLine::screens().contains(upper))
-            return bad(QStringLiteral("open"), QStringLiteral("tela desconhecida '%1' (telas disponíveis: %2).")
-                                                   .arg(o.open, CommandLine::screens().join(", ")));
+            return bad(QStringLiteral("open"),
+                       QStringLiteral("tela desconhecida '%1' (telas disponíveis: %2).")
+                           .arg(o.open, CommandLine::screens().join(", ")));
         o.open = upper;
     }
     if (!o.printer.isEmpty()) {
@@ -52,7 +54,8 @@ QString validate(HostOptions& o) {
                        QStringLiteral("impressora inválida '%1' (use pdf:ARQUIVO).").arg(o.printer));
         const QFileInfo file(o.printer.mid(4));
         if (file.isDir())
-            return bad(QStringLiteral("printer"), QStringLiteral("'%1' é uma pasta, não um arquivo.").arg(file.filePath()));
+            return bad(QStringLiteral("printer"),
+                       QStringLiteral("'%1' é uma pasta, não um arquivo.").arg(file.filePath()));
         const QFileInfo folder(file.absolutePath());
         if (!folder.isDir() || !folder.isWritable())
             return bad(QStringLiteral("printer"),
@@ -68,7 +71,9 @@ QString validate(HostOptions& o) {
 
 } // namespace
 
-QStringList CommandLine::screens() { return {QStringLiteral("QMT31800")}; }
+QStringList CommandLine::screens() {
+    return {QStringLiteral("QMT31800")};
+}
 
 int CommandLine::exitStatus(CommandLineResult::Action action) {
     return action == CommandLineResult::Action::Error ? 2 : 0;
@@ -84,22 +89,26 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Mostra a versão e sai."));
     const QCommandLineOption database(
         QStringLiteral("database"),
-        QStringLiteral("Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR[:PORTA]/ARQUIVO. "
-                       "Padrão: o banco de demonstração na pasta de dados do usuário, criado na primeira execução."),
+        QStringLiteral(
+            "Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR[:PORTA]/ARQUIVO. "
+            "Padrão: o banco de demonstração na pasta de dados do usuário, criado na primeira execução."),
         QStringLiteral("URL"));
     const QCommandLineOption filial(QStringLiteral("filial"),
                                     QStringLiteral("Filial da sessão. Padrão: a primeira filial do banco."),
                                     QStringLiteral("CÓDIGO"));
-    const QCommandLineOption reports(QStringLiteral("reports"),
-                                     QStringLiteral("Pasta das definições de relatório (uma subpasta por código)."),
-                                     QStringLiteral("PASTA"));
+    const QCommandLineOption reports(
+        QStringLiteral("reports"),
+        QStringLiteral("Pasta das definições de relatório (uma subpasta por código)."),
+        QStringLiteral("PASTA"));
     const QCommandLineOption modules(QStringLiteral("modules"),
-                                     QStringLiteral("Pasta dos módulos (Pkg_qmt31800.so)."), QStringLiteral("PASTA"));
-    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (QMT31800)."),
-                                  QStringLiteral("TELA"));
-    const QCommandLineOption printer(QStringLiteral("printer"),
-                                     QStringLiteral("Impressora da sessão: pdf:ARQUIVO grava a impressão num PDF."),
-                                     QStringLiteral("pdf:ARQUIVO"));
+                                     QStringLiteral("Pasta dos módulos (Pkg_qmt31800.so)."),
+                                     QStringLiteral("PASTA"));
+    const QCommandLineOption open(
+        QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (QMT31800)."), QStringLiteral("TELA"));
+    const QCommandLineOption printer(
+        QStringLiteral("printer"),
+        QStringLiteral("Impressora da sessão: pdf:ARQUIVO grava a impressão num PDF."),
+        QStringLiteral("pdf:ARQUIVO"));
     const QCommandLineOption idioma(QStringLiteral("idioma"),
                                     QStringLiteral("Idioma da interface dos módulos (padrão: pt)."),
                                     QStringLiteral("IDIOMA"));
@@ -132,8 +141,9 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
     // An option given twice takes its last value; one given with an empty value is a mistake.
     HostOptions& o = result.options;
     const std::pair<const QCommandLineOption*, QString*> valued[] = {
-        {&database, &o.database}, {&filial, &o.filial}, {&reports, &o.reportsDir}, {&modules, &o.modulesDir},
-        {&open, &o.open},         {&printer, &o.printer}, {&idioma, &o.language}};
+        {&database, &o.database},  {&filial, &o.filial}, {&reports, &o.reportsDir},
+        {&modules, &o.modulesDir}, {&open, &o.open},     {&printer, &o.printer},
+        {&idioma, &o.language}};
     for (auto [option, field] : valued) {
         if (!parser.isSet(*option))
             continue;

@@ -58,7 +58,8 @@ void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Arquivo"));
     QAction* database = file->addAction(QStringLiteral("&Conectar a outro banco de dados…"));
     database->setObjectName(QStringLiteral("actBanco"));
-    connect(database, &QAction::triggered, this, [this] { TApplication::guard([this] { askForDatabase(); }); });
+    connect(database, &QAction::triggered, this,
+            [this] { TApplication::guard([this] { askForDatabase(); }); });
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("&Sair"));
     quit->setObjectName(QStringLiteral("actSair"));
@@ -82,7 +83,8 @@ void MainWindow::buildMenus() {
 void MainWindow::fillWindowMenu() {
     m_windowMenu->clear();
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
-    QAction* cascade = m_windowMenu->addAction(QStringLiteral("&Cascata"), m_mdi, &QMdiArea::cascadeSubWindows);
+    QAction* cascade =
+        m_windowMenu->addAction(QStringLiteral("&Cascata"), m_mdi, &QMdiArea::cascadeSubWindows);
     QAction* tile = m_windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdi, &QMdiArea::tileSubWindows);
     QAction* closeAll =
         m_windowMenu->addAction(QStringLiteral("&Fechar todas"), m_mdi, &QMdiArea::closeAllSubWindows);
@@ -95,8 +97,8 @@ void MainWindow::fillWindowMenu() {
     int n = 0;
     for (QMdiSubWindow* sub : windows) {
         ++n;
-        const QString title = sub->windowTitle().isEmpty() && sub->widget() ? sub->widget()->windowTitle()
-                                                                            : sub->windowTitle();
+        const QString title =
+            sub->windowTitle().isEmpty() && sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
         QAction* a = m_windowMenu->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title) : title);
         a->setCheckable(true);
         a->setChecked(sub == m_mdi->activeSubWindow());
@@ -157,7 +159,8 @@ void MainWindow::chooseBranch() {
     SetFilial(first);
     if (first.isEmpty())
         DialogService::instance().showError(
-            QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.").arg(dtmDBGeral::instance().url()));
+            QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.")
+                .arg(dtmDBGeral::instance().url()));
 }
 
 void MainWindow::askForDatabase() {
@@ -178,8 +181,10 @@ void MainWindow::askForDatabase() {
 void MainWindow::updateSession() {
     const auto& db = dtmDBGeral::instance();
     const QString url = db.isOpen() ? db.url() : QString();
-    setWindowTitle(url.isEmpty() ? Product + QStringLiteral(" — sem banco de dados") : Product + QStringLiteral(" — ") + url);
-    m_databaseLabel->setText(url.isEmpty() ? QStringLiteral("Banco: não conectado") : QStringLiteral("Banco: ") + url);
+    setWindowTitle(url.isEmpty() ? Product + QStringLiteral(" — sem banco de dados")
+                                 : Product + QStringLiteral(" — ") + url);
+    m_databaseLabel->setText(url.isEmpty() ? QStringLiteral("Banco: não conectado")
+                                           : QStringLiteral("Banco: ") + url);
     const QString branch = db.isOpen() ? FiliProc() : QString();
     m_branchLabel->setText(QStringLiteral("Filial: ") + (branch.isEmpty() ? QStringLiteral("—") : branch));
     m_userLabel->setText(QStringLiteral("Usuário: ") + HostSettings::userName());
@@ -189,7 +194,8 @@ void MainWindow::showAbout() {
     DialogService::instance().showInformation(
         QStringLiteral("%1\nVersão %2\n\nBanco de dados: %3\nRelatórios: %4")
             .arg(Product, QStringLiteral(ERP_VERSION),
-                 dtmDBGeral::instance().isOpen() ? dtmDBGeral::instance().url() : QStringLiteral("não conectado"),
+                 dtmDBGeral::instance().isOpen() ? dtmDBGeral::instance().url()
+                                                 : QStringLiteral("não conectado"),
                  HostSettings::reportsDir()));
 }
 
@@ -207,8 +213,9 @@ Package& MainWindow::loadModule() {
     for (const QString& path : candidates)
         if (QFileInfo::exists(path))
             return PackageLoader::instance().load(path);
-    throw EHostError(QStringLiteral("O módulo %1 não foi encontrado. Procurado em:\n%2\n\nUse --modules PASTA.")
-                         .arg(QString::fromLatin1(ModuleFile), candidates.join('\n')));
+    throw EHostError(
+        QStringLiteral("O módulo %1 não foi encontrado. Procurado em:\n%2\n\nUse --modules PASTA.")
+            .arg(QString::fromLatin1(ModuleFile), candidates.join('\n')));
 }
 
 void MainWindow::openClientScreen() {

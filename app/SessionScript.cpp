@@ -12,15 +12,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
-#include <QTextStream>
-#include <QFileInfo>
 #include <QPixmap>
 #include <QPointer>
+#include <QStatusBar>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -43,7 +43,9 @@ public:
         trace(QStringLiteral("informação: ") + text);
         m_inner->showInformation(text);
     }
-    std::optional<QStringList> chooseFromList(const LookupRequest& r) override { return m_inner->chooseFromList(r); }
+    std::optional<QStringList> chooseFromList(const LookupRequest& r) override {
+        return m_inner->chooseFromList(r);
+    }
     std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
         return m_inner->promptText(c, p, i);
     }
@@ -104,7 +106,8 @@ void watch(MainWindow& window, const QString& dir) {
         for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
             if (b->isCheckable())
                 QObject::connect(b, &QAbstractButton::toggled, &window, [=](bool on) {
-                    fact({QStringLiteral("marcado"), nameOf(b), on ? QStringLiteral("1") : QStringLiteral("0")});
+                    fact({QStringLiteral("marcado"), nameOf(b),
+                          on ? QStringLiteral("1") : QStringLiteral("0")});
                 });
     }
 }
@@ -239,7 +242,8 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
         return true;
     }
     if (verb == QLatin1String("print") || verb == QLatin1String("preview")) {
-        const QString name = verb == QLatin1String("print") ? QStringLiteral("sbtPrint") : QStringLiteral("sbtPreview");
+        const QString name =
+            verb == QLatin1String("print") ? QStringLiteral("sbtPrint") : QStringLiteral("sbtPreview");
         auto* button = form ? form->findChild<QAbstractButton*>(name) : nullptr;
         if (!button)
             return fail(QStringLiteral("nenhuma tela de relatório ativa"));

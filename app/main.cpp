@@ -39,8 +39,8 @@ void installQtTranslations(QCoreApplication& app, const QString& language) {
         return;
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(&app);
-    for (const QString& name : {language == QLatin1String("pt") ? QStringLiteral("pt_BR") : language,
-                                QStringLiteral("pt_BR")}) {
+    for (const QString& name :
+         {language == QLatin1String("pt") ? QStringLiteral("pt_BR") : language, QStringLiteral("pt_BR")}) {
         if (translator->load(QStringLiteral("qtbase_") + name, dir)) {
             app.installTranslator(translator);
             return;
@@ -68,14 +68,16 @@ QString missingDisplay() {
         // A local X display ":N[.S]" has its socket in /tmp/.X11-unix.
         const QString number = x11.mid(1).section('.', 0, 0);
         if (!QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + number))
-            return QStringLiteral("a tela '%1' não está disponível (nenhum servidor X responde nela)").arg(x11);
+            return QStringLiteral("a tela '%1' não está disponível (nenhum servidor X responde nela)")
+                .arg(x11);
     }
     return {};
 }
 
 // The installed tree keeps reports and the demo schema in share/; a build tree uses the sources'.
 void locateData(const HostOptions& options) {
-    const QDir share(QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" ERP_SHARE_FROM_BIN)));
+    const QDir share(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" ERP_SHARE_FROM_BIN)));
     if (!options.reportsDir.isEmpty())
         HostSettings::setReportsDir(options.reportsDir);
     else if (qEnvironmentVariableIsEmpty("ERP_REPORTS_DIR") && share.exists(QStringLiteral("reports")))
@@ -101,9 +103,10 @@ int main(int argc, char** argv) {
         return CommandLine::exitStatus(command.action);
     }
     if (const QString why = missingDisplay(); !why.isEmpty()) {
-        printLine(stderr, QStringLiteral("erp-host: %1. Sem tela gráfica, rode-o dentro de um servidor X virtual: "
-                                         "xvfb-run -a erp-host [opções]")
-                              .arg(why));
+        printLine(stderr,
+                  QStringLiteral("erp-host: %1. Sem tela gráfica, rode-o dentro de um servidor X virtual: "
+                                 "xvfb-run -a erp-host [opções]")
+                      .arg(why));
         return 2;
     }
 

@@ -41,7 +41,8 @@ public slots:
     void fill(TParams* Params, bool& Flag) {
         for (const char* name : {"L_CLIENTE", "L_RAMOATIV"})
             if (ExistParam(Params, name))
-                Params->ParamByName(name).SetAsString(QString::fromLatin1(name) == u"L_CLIENTE" ? clients : QStringLiteral("T"));
+                Params->ParamByName(name).SetAsString(
+                    QString::fromLatin1(name) == u"L_CLIENTE" ? clients : QStringLiteral("T"));
         if (ExistParam(Params, "P_CDFILIAL"))
             Params->ParamByName("P_CDFILIAL").SetAsVariant(QStringLiteral("")); // every branch
     }
@@ -54,7 +55,8 @@ double floorRun(const ReportDefinition& def, DatabaseKind kind, const QString& p
     QSqlDatabase db = dtmDBGeral::database();
     db.transaction();
     if (kind == DatabaseKind::SQLite)
-        QSqlQuery(db).exec("CREATE TEMP TABLE IF NOT EXISTS SELKEYS (PARAM VARCHAR(20), KEYVALUE VARCHAR(60))");
+        QSqlQuery(db).exec(
+            "CREATE TEMP TABLE IF NOT EXISTS SELKEYS (PARAM VARCHAR(20), KEYVALUE VARCHAR(60))");
     QSqlQuery q(db);
     q.setForwardOnly(true);
     const QString sql = def.sqlFor(kind);
@@ -100,7 +102,8 @@ double floorRun(const ReportDefinition& def, DatabaseKind kind, const QString& p
     return t.elapsed() / 1000.0;
 }
 
-double engineRun(const ReportDefinition& def, DatabaseKind kind, TReportDesignerDialog& designer, const QString& pdf, int* rows) {
+double engineRun(const ReportDefinition& def, DatabaseKind kind, TReportDesignerDialog& designer,
+                 const QString& pdf, int* rows) {
     QElapsedTimer t;
     t.start();
     ReportRun run;
@@ -129,7 +132,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "ERP_FIREBIRD_URL is not set\n");
             return 2;
         }
-        url = base.left(base.lastIndexOf('/') + 1) + QStringLiteral("bench-report-%1.fdb").arg(app.applicationPid());
+        url = base.left(base.lastIndexOf('/') + 1) +
+              QStringLiteral("bench-report-%1.fdb").arg(app.applicationPid());
     } else {
         url = QStringLiteral("sqlite:%1/bench.db").arg(dir.path());
     }
@@ -140,20 +144,23 @@ int main(int argc, char** argv) {
         std::printf("%s: %d clients written in %.1f s\n", qPrintable(backend), clients, t.elapsed() / 1000.0);
         dtmDBGeral::instance().open(url);
         const DatabaseKind kind = dtmDBGeral::instance().kind();
-        const ReportDefinition def =
-            ReportDefinition::load(QStringLiteral(ERP_SOURCE_DIR "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"));
+        const ReportDefinition def = ReportDefinition::load(
+            QStringLiteral(ERP_SOURCE_DIR "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"));
 
         Filler filler;
         TReportDesignerDialog designer;
-        designer.bindEvent("BeforeGetQueryParams", {&filler, filler.metaObject()->indexOfMethod("fill(TParams*,bool&)"), "fill"});
+        designer.bindEvent("BeforeGetQueryParams",
+                           {&filler, filler.metaObject()->indexOfMethod("fill(TParams*,bool&)"), "fill"});
 
         int floorRows = 0, engineRows = 0, restrictedRows = 0;
         const double floor = floorRun(def, kind, dir.filePath("floor.pdf"), &floorRows);
         const long floorPeak = peakKb();
         const double engine = engineRun(def, kind, designer, dir.filePath("engine.pdf"), &engineRows);
         const long enginePeak = peakKb();
-        std::printf("floor  (query + QPdfWriter): %8.2f s  %d rows  peak %ld MB\n", floor, floorRows, floorPeak / 1024);
-        std::printf("engine (report to PDF)     : %8.2f s  %d rows  peak %ld MB\n", engine, engineRows, enginePeak / 1024);
+        std::printf("floor  (query + QPdfWriter): %8.2f s  %d rows  peak %ld MB\n", floor, floorRows,
+                    floorPeak / 1024);
+        std::printf("engine (report to PDF)     : %8.2f s  %d rows  peak %ld MB\n", engine, engineRows,
+                    enginePeak / 1024);
         std::printf("engine / floor             : %8.2f x\n", engine / floor);
 
         QStringList keys;
@@ -164,8 +171,10 @@ int main(int argc, char** argv) {
                 keys << q.value(0).toString();
         } // no query may outlive the connection, or the database cannot be dropped
         filler.clients = SelectionText::encode(keys);
-        const double restricted = engineRun(def, kind, designer, dir.filePath("restricted.pdf"), &restrictedRows);
-        std::printf("restricted to all %lld clients: %8.2f s  %d rows\n", qlonglong(keys.size()), restricted, restrictedRows);
+        const double restricted =
+            engineRun(def, kind, designer, dir.filePath("restricted.pdf"), &restrictedRows);
+        std::printf("restricted to all %lld clients: %8.2f s  %d rows\n", qlonglong(keys.size()), restricted,
+                    restrictedRows);
         std::printf("restricted / unrestricted  : %8.2f x (goal: under 2x)\n", restricted / engine);
         dtmDBGeral::instance().close();
         if (kind == DatabaseKind::InterBase)

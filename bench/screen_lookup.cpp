@@ -49,7 +49,8 @@ void flush() {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int clients = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     try {
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
         constexpr int opens = 200;
         std::vector<double> screenMs, floorMs;
         TForm* activated = nullptr;
-        QObject::connect(&TApplication::instance(), &TApplication::formActivated, [&](TForm* f) { activated = f; });
+        QObject::connect(&TApplication::instance(), &TApplication::formActivated,
+                         [&](TForm* f) { activated = f; });
         for (int i = 0; i < opens; ++i) {
             activated = nullptr;
             t.restart();
@@ -95,8 +97,9 @@ int main(int argc, char** argv) {
             flush();
         }
         const double screen = median(screenMs), floor = median(floorMs);
-        std::printf("screen open: median %.2f ms over %d opens, empty form %.2f ms, ratio %.1f, peak %ld MiB\n", screen,
-                    opens, floor, screen / floor, peakMb());
+        std::printf(
+            "screen open: median %.2f ms over %d opens, empty form %.2f ms, ratio %.1f, peak %ld MiB\n",
+            screen, opens, floor, screen / floor, peakMb());
 
         // Lookup: the screen's query opened and its dialog shown, against the raw query.
         package.IniProc();
@@ -131,10 +134,13 @@ int main(int argc, char** argv) {
             dialog.show();
             QCoreApplication::processEvents();
             const double lookupMs = t.nsecsElapsed() / 1e6;
-            std::printf("lookup: %d rows, query + dialog %.0f ms, raw query %.0f ms, ratio %.1f, peak %ld MiB (raw %ld MiB)\n",
+            std::printf("lookup: %d rows, query + dialog %.0f ms, raw query %.0f ms, ratio %.1f, peak %ld "
+                        "MiB (raw %ld MiB)\n",
                         dialog.rowCount(), lookupMs, rawMs, lookupMs / rawMs, peakMb(), rawPeak);
             if (dialog.rowCount() != rawRows)
-                throw EHostError(QStringLiteral("the lookup shows %1 rows, the query returns %2").arg(dialog.rowCount()).arg(rawRows));
+                throw EHostError(QStringLiteral("the lookup shows %1 rows, the query returns %2")
+                                     .arg(dialog.rowCount())
+                                     .arg(rawRows));
         }
         form->Close();
         flush();

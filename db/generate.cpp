@@ -13,19 +13,25 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Cria o esquema e os clientes de demonstração num banco vazio."));
+    parser.setApplicationDescription(
+        QStringLiteral("Cria o esquema e os clientes de demonstração num banco vazio."));
     parser.addHelpOption();
-    QCommandLineOption clients(QStringList{"n", "clients"}, QStringLiteral("Número de clientes (padrão %1).").arg(DemoDatabase::DefaultClients),
-                               QStringLiteral("N"), QString::number(DemoDatabase::DefaultClients));
+    QCommandLineOption clients(
+        QStringList{"n", "clients"},
+        QStringLiteral("Número de clientes (padrão %1).").arg(DemoDatabase::DefaultClients),
+        QStringLiteral("N"), QString::number(DemoDatabase::DefaultClients));
     parser.addOption(clients);
-    parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
+    parser.addPositionalArgument(
+        QStringLiteral("URL"),
+        QStringLiteral("sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
     bool ok = false;
     const int n = parser.value(clients).toInt(&ok);
     if (!ok || n < 0) {
-        std::fprintf(stderr, "erp-dbgen: número de clientes inválido: %s\n", qPrintable(parser.value(clients)));
+        std::fprintf(stderr, "erp-dbgen: número de clientes inválido: %s\n",
+                     qPrintable(parser.value(clients)));
         return 2;
     }
     const QString url = parser.positionalArguments().first();
@@ -40,6 +46,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\nerp-dbgen: %s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "\n%d clientes gravados em %s em %.1f s\n", n, qPrintable(url), timer.elapsed() / 1000.0);
+    std::fprintf(stderr, "\n%d clientes gravados em %s em %.1f s\n", n, qPrintable(url),
+                 timer.elapsed() / 1000.0);
     return 0;
 }

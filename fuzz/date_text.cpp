@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             abort();
     }
     const QString message = DateText::problemMessage(text, style);
-    const bool quiet = parsed.problem == DateText::Problem::None || parsed.problem == DateText::Problem::Empty;
+    const bool quiet =
+        parsed.problem == DateText::Problem::None || parsed.problem == DateText::Problem::Empty;
     if (message.isEmpty() != quiet)
         abort();
 

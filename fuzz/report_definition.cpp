@@ -8,7 +8,8 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!doc.isObject())
         return 0;
     ReportDefinition def;
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     def.problem();
     def.page.layout();
-    for (DatabaseKind kind : {DatabaseKind::SQLite, DatabaseKind::InterBase, DatabaseKind::Oracle, DatabaseKind::MSSQL})
+    for (DatabaseKind kind :
+         {DatabaseKind::SQLite, DatabaseKind::InterBase, DatabaseKind::Oracle, DatabaseKind::MSSQL})
         def.parameterNames(kind);
     const QJsonObject written = def.toJson();
     try {

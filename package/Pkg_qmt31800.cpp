@@ -7,8 +7,12 @@
 namespace Pkg_qmt31800 {
 namespace {
 int InitCount = 0;
-void Initialization() { ++InitCount; }
-void Finalization() { --InitCount; }
+void Initialization() {
+    ++InitCount;
+}
+void Finalization() {
+    --InitCount;
+}
 
 const PackageUnit Units[] = {
     {"Cli_qmt31800", &Cli_qmt31800::Initialization, &Cli_qmt31800::Finalization},

@@ -40,7 +40,9 @@ void TfrmDadosCliente::FormClose(QObject* Sender, TCloseAction& Action) {
     TfrmDadosGerRel::FormClose(Sender, Action);
 }
 
-void TfrmDadosCliente::cbbReportNamesChange(QObject* Sender) { habilitaCampos(); }
+void TfrmDadosCliente::cbbReportNamesChange(QObject* Sender) {
+    habilitaCampos();
+}
 
 // ---- report variants ---------------------------------------------------------------------------
 
@@ -192,8 +194,8 @@ void TfrmDadosCliente::lookup(TADOIBQuery* query, TDataSource* source, const QSt
 }
 
 void TfrmDadosCliente::sbtClienteClick(QObject* Sender) {
-    lookup(qryCliente, dtsCliente_, QStringLiteral("CDCLIENTE"), QStringLiteral("CLIENTE"), QStringLiteral("CLIE"),
-           rbtLCliente, ListaCliente);
+    lookup(qryCliente, dtsCliente_, QStringLiteral("CDCLIENTE"), QStringLiteral("CLIENTE"),
+           QStringLiteral("CLIE"), rbtLCliente, ListaCliente);
 }
 
 void TfrmDadosCliente::sbtRamoAtivClick(QObject* Sender) {
@@ -202,8 +204,8 @@ void TfrmDadosCliente::sbtRamoAtivClick(QObject* Sender) {
 }
 
 void TfrmDadosCliente::sbtBairroClick(QObject* Sender) {
-    lookup(qryBairro, dtsBairro_, QStringLiteral("BAIRROMUNI"), QStringLiteral("BA"), QStringLiteral("BAIRRO"),
-           rbtLBairro, ListaBairro);
+    lookup(qryBairro, dtsBairro_, QStringLiteral("BAIRROMUNI"), QStringLiteral("BA"),
+           QStringLiteral("BAIRRO"), rbtLBairro, ListaBairro);
 }
 
 void TfrmDadosCliente::rbtTClienteClick(QObject* Sender) {
@@ -211,21 +213,27 @@ void TfrmDadosCliente::rbtTClienteClick(QObject* Sender) {
     ListaCliente.clear();
 }
 
-void TfrmDadosCliente::rbtLClienteClick(QObject* Sender) { sbtCliente->SetEnabled(!rbtTCliente->Checked()); }
+void TfrmDadosCliente::rbtLClienteClick(QObject* Sender) {
+    sbtCliente->SetEnabled(!rbtTCliente->Checked());
+}
 
 void TfrmDadosCliente::rbtTRamoAtivClick(QObject* Sender) {
     sbtRamoAtiv->SetEnabled(!rbtTRamoAtiv->Checked());
     ListaRamoAtiv.clear();
 }
 
-void TfrmDadosCliente::rbtLRamoAtivClick(QObject* Sender) { sbtRamoAtiv->SetEnabled(!rbtTRamoAtiv->Checked()); }
+void TfrmDadosCliente::rbtLRamoAtivClick(QObject* Sender) {
+    sbtRamoAtiv->SetEnabled(!rbtTRamoAtiv->Checked());
+}
 
 void TfrmDadosCliente::rbtTBairroClick(QObject* Sender) {
     sbtBairro->SetEnabled(!rbtTBairro->Checked());
     ListaBairro.clear();
 }
 
-void TfrmDadosCliente::rbtLBairroClick(QObject* Sender) { sbtBairro->SetEnabled(!rbtTBairro->Checked()); }
+void TfrmDadosCliente::rbtLBairroClick(QObject* Sender) {
+    sbtBairro->SetEnabled(!rbtTBairro->Checked());
+}
 
 // F9 runs the list's lookup whatever the modifiers and the state of its button; the key is left as it came.
 void TfrmDadosCliente::rbtLClienteKeyDown(QObject* Sender, int& Key, TShiftState Shift) {
@@ -303,9 +311,13 @@ void TfrmDadosCliente::sbtReportEditClick(QObject* Sender) {
     TfrmDadosGerRel::sbtReportEditClick(Sender);
 }
 
-void TfrmDadosCliente::depDeDtAnExit(QObject* Sender) { depDeDtAn->CheckValidDate(); }
+void TfrmDadosCliente::depDeDtAnExit(QObject* Sender) {
+    depDeDtAn->CheckValidDate();
+}
 
-void TfrmDadosCliente::depAteDtAnExit(QObject* Sender) { depAteDtAn->CheckValidDate(); }
+void TfrmDadosCliente::depAteDtAnExit(QObject* Sender) {
+    depAteDtAn->CheckValidDate();
+}
 
 // ---- report query parameters -------------------------------------------------------------------
 

@@ -27,7 +27,8 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
     u.text = url;
     const int colon = url.indexOf(':');
     if (colon <= 0)
-        badUrl(url, QStringLiteral("use sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
+        badUrl(url,
+               QStringLiteral("use sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
     const QString scheme = url.left(colon).toLower();
     const QString rest = url.mid(colon + 1);
     if (scheme == QLatin1String("sqlite")) {
@@ -98,8 +99,10 @@ void prepareFirebirdEnvironment() {
 
 QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
     if (!QSqlDatabase::isDriverAvailable(url.driver))
-        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
-                             .arg(url.text, url.driver));
+        throw EHostError(
+            QStringLiteral(
+                "Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
+                .arg(url.text, url.driver));
     if (url.kind == DatabaseKind::InterBase)
         prepareFirebirdEnvironment();
     remove(connectionName);
@@ -121,7 +124,8 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
             text = QStringLiteral("erro desconhecido do driver");
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
-        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
+        throw EHostError(
+            QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
     }
     return db;
 }
@@ -136,6 +140,8 @@ void remove(const QString& connectionName) {
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-bool isFirebird(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QIBASE"); }
+bool isFirebird(const QSqlDatabase& db) {
+    return db.driverName() == QLatin1String("QIBASE");
+}
 
 } // namespace DatabaseConnection

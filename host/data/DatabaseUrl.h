@@ -10,8 +10,8 @@ struct DatabaseUrl {
     QString driver; // Qt SQL driver: "QSQLITE" or "QIBASE"
     QString host;   // empty for a local file (SQLite, Firebird's embedded engine)
     int port = -1;
-    QString path;   // the database file; on a server, the path as the server sees it
-    QString text;   // the URL as given
+    QString path; // the database file; on a server, the path as the server sees it
+    QString text; // the URL as given
 
     bool isServer() const { return !host.isEmpty(); }
     // The database name as Firebird's own tools write it: "host/port:path" or the local path.

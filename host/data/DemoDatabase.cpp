@@ -45,14 +45,43 @@ const QString kBrasil = QStringLiteral("1058");
 
 const std::vector<Municipality>& municipalities() {
     static const std::vector<Municipality> m = {
-        {kBrasil, "SP", "3550308", "São Paulo", {{"001", "Centro"}, {"002", "Moema"}, {"003", "Pinheiros"}, {"004", "Vila Mariana"}, {"005", "Tatuapé"}, {"006", "Santana"}}},
-        {kBrasil, "SP", "3509502", "Campinas", {{"001", "Centro"}, {"002", "Cambuí"}, {"003", "Barão Geraldo"}, {"004", "Taquaral"}}},
+        {kBrasil,
+         "SP",
+         "3550308",
+         "São Paulo",
+         {{"001", "Centro"},
+          {"002", "Moema"},
+          {"003", "Pinheiros"},
+          {"004", "Vila Mariana"},
+          {"005", "Tatuapé"},
+          {"006", "Santana"}}},
+        {kBrasil,
+         "SP",
+         "3509502",
+         "Campinas",
+         {{"001", "Centro"}, {"002", "Cambuí"}, {"003", "Barão Geraldo"}, {"004", "Taquaral"}}},
         {kBrasil, "SP", "3548500", "Santos", {{"001", "Centro"}, {"002", "Gonzaga"}, {"003", "Boqueirão"}}},
-        {kBrasil, "RJ", "3304557", "Rio de Janeiro", {{"001", "Centro"}, {"002", "Copacabana"}, {"003", "Tijuca"}, {"004", "Botafogo"}, {"005", "Méier"}}},
+        {kBrasil,
+         "RJ",
+         "3304557",
+         "Rio de Janeiro",
+         {{"001", "Centro"},
+          {"002", "Copacabana"},
+          {"003", "Tijuca"},
+          {"004", "Botafogo"},
+          {"005", "Méier"}}},
         {kBrasil, "RJ", "3303302", "Niterói", {{"001", "Centro"}, {"002", "Icaraí"}, {"003", "Ingá"}}},
-        {kBrasil, "MG", "3106200", "Belo Horizonte", {{"001", "Centro"}, {"002", "Savassi"}, {"003", "Pampulha"}, {"004", "Funcionários"}}},
+        {kBrasil,
+         "MG",
+         "3106200",
+         "Belo Horizonte",
+         {{"001", "Centro"}, {"002", "Savassi"}, {"003", "Pampulha"}, {"004", "Funcionários"}}},
         {kBrasil, "PR", "4106902", "Curitiba", {{"001", "Centro"}, {"002", "Batel"}, {"003", "Água Verde"}}},
-        {kBrasil, "RS", "4314902", "Porto Alegre", {{"001", "Centro Histórico"}, {"002", "Moinhos de Vento"}, {"003", "Menino Deus"}}},
+        {kBrasil,
+         "RS",
+         "4314902",
+         "Porto Alegre",
+         {{"001", "Centro Histórico"}, {"002", "Moinhos de Vento"}, {"003", "Menino Deus"}}},
         {kBrasil, "BA", "2927408", "Salvador", {{"001", "Centro"}, {"002", "Barra"}, {"003", "Pituba"}}},
         // Neighbourhoods imported before their municipality was registered.
         {kBrasil, "SP", "3552205", "Sorocaba", {{"001", "Centro"}, {"002", "Jardim Vergueiro"}}, false},
@@ -61,7 +90,7 @@ const std::vector<Municipality>& municipalities() {
 }
 
 const std::vector<std::pair<QString, QString>> kStates = {
-    {"SP", "São Paulo"}, {"RJ", "Rio de Janeiro"}, {"MG", "Minas Gerais"},
+    {"SP", "São Paulo"}, {"RJ", "Rio de Janeiro"},    {"MG", "Minas Gerais"},
     {"PR", "Paraná"},    {"RS", "Rio Grande do Sul"}, {"BA", "Bahia"}};
 
 struct Activity {
@@ -81,34 +110,45 @@ const std::vector<Activity> kActivities = {
     {"0303", "3.3", "Transporte de cargas"},
     {"04", "4", "Agropecuária"},
 };
-const std::vector<QString> kLeafActivities = {"0101", "0102", "0103", "0201", "0202", "0301", "0302", "0303", "04"};
+const std::vector<QString> kLeafActivities = {"0101", "0102", "0103", "0201", "0202",
+                                              "0301", "0302", "0303", "04"};
 
 const std::vector<std::pair<QString, QString>> kBranches = {
     {"01", "Matriz - São Paulo"}, {"02", "Filial Rio de Janeiro"}, {"03", "Filial Curitiba"}};
 
 const std::vector<QString> kFirstNames = {
-    "Ana", "João", "Maria", "José", "Francisca", "Antônio", "Adriana", "Carlos", "Juliana", "Paulo",
-    "Márcia", "Luís", "Fernanda", "Marcos", "Patrícia", "Pedro", "Aline", "Lucas", "Sandra", "Rafael",
-    "Camila", "Gabriel", "Letícia", "Thiago", "Beatriz", "Rodrigo", "Vânia", "Sérgio", "Cláudia", "Fábio"};
+    "Ana",     "João",    "Maria",  "José",   "Francisca", "Antônio", "Adriana",  "Carlos",
+    "Juliana", "Paulo",   "Márcia", "Luís",   "Fernanda",  "Marcos",  "Patrícia", "Pedro",
+    "Aline",   "Lucas",   "Sandra", "Rafael", "Camila",    "Gabriel", "Letícia",  "Thiago",
+    "Beatriz", "Rodrigo", "Vânia",  "Sérgio", "Cláudia",   "Fábio"};
 const std::vector<QString> kSurnames = {
-    "Silva", "Santos", "Oliveira", "Souza", "Rodrigues", "Ferreira", "Alves", "Pereira", "Lima", "Gomes",
-    "Costa", "Ribeiro", "Martins", "Carvalho", "Araújo", "Melo", "Barbosa", "Cardoso", "Rocha", "Dias",
-    "Teixeira", "Correia", "Nogueira", "Conceição", "Magalhães", "Brandão"};
+    "Silva", "Santos", "Oliveira", "Souza",   "Rodrigues", "Ferreira",  "Alves",     "Pereira", "Lima",
+    "Gomes", "Costa",  "Ribeiro",  "Martins", "Carvalho",  "Araújo",    "Melo",      "Barbosa", "Cardoso",
+    "Rocha", "Dias",   "Teixeira", "Correia", "Nogueira",  "Conceição", "Magalhães", "Brandão"};
 const std::vector<QString> kCompanyCores = {
-    "Pão Dourado", "Boa Vista", "Estrela do Sul", "Horizonte", "Ipê Amarelo", "Tropical", "Bandeirantes",
-    "Serra Azul", "Vale Verde", "Aurora", "Paraíso", "Três Irmãos", "Nova Era", "Central", "Primavera",
-    "Jequitibá", "Atlântico", "Guanabara", "Cruzeiro", "São Jorge"};
-const std::vector<QString> kCompanyKinds = {
-    "Comércio de Alimentos", "Materiais de Construção", "Drogaria", "Confecções", "Indústria Alimentícia",
-    "Restaurante", "Contabilidade", "Transportes", "Agropecuária", "Distribuidora"};
+    "Pão Dourado", "Boa Vista",  "Estrela do Sul", "Horizonte", "Ipê Amarelo", "Tropical", "Bandeirantes",
+    "Serra Azul",  "Vale Verde", "Aurora",         "Paraíso",   "Três Irmãos", "Nova Era", "Central",
+    "Primavera",   "Jequitibá",  "Atlântico",      "Guanabara", "Cruzeiro",    "São Jorge"};
+const std::vector<QString> kCompanyKinds = {"Comércio de Alimentos",
+                                            "Materiais de Construção",
+                                            "Drogaria",
+                                            "Confecções",
+                                            "Indústria Alimentícia",
+                                            "Restaurante",
+                                            "Contabilidade",
+                                            "Transportes",
+                                            "Agropecuária",
+                                            "Distribuidora"};
 const std::vector<QString> kCompanySuffixes = {"Ltda", "S.A.", "ME", "EIRELI", "Ltda - EPP"};
-const std::vector<QString> kOthers = {
-    "Associação dos Moradores", "Condomínio Edifício", "Paróquia", "Cooperativa Agrícola",
-    "Instituto Cultural", "Clube Recreativo", "Sindicato Rural", "Fundação Educacional"};
+const std::vector<QString> kOthers = {"Associação dos Moradores", "Condomínio Edifício", "Paróquia",
+                                      "Cooperativa Agrícola",     "Instituto Cultural",  "Clube Recreativo",
+                                      "Sindicato Rural",          "Fundação Educacional"};
 const std::vector<QString> kStreets = {
-    "Rua das Flores", "Avenida Brasil", "Rua XV de Novembro", "Rua Sete de Setembro", "Avenida Paulista",
-    "Rua Tiradentes", "Rua Dom Pedro II", "Travessa São João", "Avenida Getúlio Vargas",
-    "Rua Marechal Deodoro", "Alameda Santos", "Rua da Consolação", "Praça da Sé", "Rua Barão do Rio Branco"};
+    "Rua das Flores",       "Avenida Brasil",         "Rua XV de Novembro",
+    "Rua Sete de Setembro", "Avenida Paulista",       "Rua Tiradentes",
+    "Rua Dom Pedro II",     "Travessa São João",      "Avenida Getúlio Vargas",
+    "Rua Marechal Deodoro", "Alameda Santos",         "Rua da Consolação",
+    "Praça da Sé",          "Rua Barão do Rio Branco"};
 
 QString digits(Random& r, int n) {
     QString s;
@@ -137,7 +177,8 @@ QString cnpj(Random& r) {
     QString b = digits(r, 8) + QStringLiteral("0001");
     b += checkDigit(b, {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2});
     b += checkDigit(b, {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2});
-    return QStringLiteral("%1.%2.%3/%4-%5").arg(b.mid(0, 2), b.mid(2, 3), b.mid(5, 3), b.mid(8, 4), b.mid(12, 2));
+    return QStringLiteral("%1.%2.%3/%4-%5")
+        .arg(b.mid(0, 2), b.mid(2, 3), b.mid(5, 3), b.mid(8, 4), b.mid(12, 2));
 }
 
 QString schemaPath() {
@@ -156,18 +197,21 @@ QString schemaPath() {
         if (QFileInfo::exists(p))
             return p;
     }
-    throw EHostError(QStringLiteral("O esquema do banco de dados (schema.sql) não foi encontrado em: %1").arg(dirs.join(", ")));
+    throw EHostError(QStringLiteral("O esquema do banco de dados (schema.sql) não foi encontrado em: %1")
+                         .arg(dirs.join(", ")));
 }
 
 void execOrThrow(QSqlQuery& q, const QString& what) {
     if (!q.exec())
-        throw EHostError(QStringLiteral("Erro ao gravar %1 no banco de demonstração: %2").arg(what, q.lastError().text().trimmed()));
+        throw EHostError(QStringLiteral("Erro ao gravar %1 no banco de demonstração: %2")
+                             .arg(what, q.lastError().text().trimmed()));
 }
 
 QSqlQuery prepared(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     if (!q.prepare(sql))
-        throw EHostError(QStringLiteral("Erro ao preparar a gravação do banco de demonstração: %1").arg(q.lastError().text().trimmed()));
+        throw EHostError(QStringLiteral("Erro ao preparar a gravação do banco de demonstração: %1")
+                             .arg(q.lastError().text().trimmed()));
     return q;
 }
 
@@ -214,7 +258,8 @@ public:
         QSqlQuery& q = n == m_batch ? m_full : partial;
         if (n != m_batch || !m_fullPrepared) {
             if (!q.prepare(statement(n)))
-                throw EHostError(QStringLiteral("Erro ao preparar a gravação de %1: %2").arg(m_table, q.lastError().text().trimmed()));
+                throw EHostError(QStringLiteral("Erro ao preparar a gravação de %1: %2")
+                                     .arg(m_table, q.lastError().text().trimmed()));
             m_fullPrepared = m_fullPrepared || n == m_batch;
         }
         int at = 0;
@@ -269,13 +314,16 @@ QString defaultSqlitePath() {
     return QDir(dir).filePath(QStringLiteral("demo.db"));
 }
 
-QString defaultSqliteUrl() { return QStringLiteral("sqlite:") + defaultSqlitePath(); }
+QString defaultSqliteUrl() {
+    return QStringLiteral("sqlite:") + defaultSqlitePath();
+}
 
 QString ensureDefault() {
     const QString path = defaultSqlitePath();
     if (!QFileInfo::exists(path)) {
         if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-            throw EHostError(QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QFileInfo(path).absolutePath()));
+            throw EHostError(
+                QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QFileInfo(path).absolutePath()));
         // Written under another name first, so that a failed run leaves no half-filled database.
         const QString partial = path + QStringLiteral(".part");
         QFile::remove(partial);
@@ -286,7 +334,8 @@ QString ensureDefault() {
             throw;
         }
         if (!QFile::rename(partial, path))
-            throw EHostError(QStringLiteral("Não foi possível gravar o banco de demonstração '%1'.").arg(path));
+            throw EHostError(
+                QStringLiteral("Não foi possível gravar o banco de demonstração '%1'.").arg(path));
     }
     return defaultSqliteUrl();
 }
@@ -295,8 +344,10 @@ QStringList schemaStatements(DatabaseKind kind) {
     const QString path = schemaPath();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw EHostError(QStringLiteral("Não foi possível ler o esquema '%1': %2").arg(path, f.errorString()));
-    const QString me = kind == DatabaseKind::InterBase ? QStringLiteral("firebird") : QStringLiteral("sqlite");
+        throw EHostError(
+            QStringLiteral("Não foi possível ler o esquema '%1': %2").arg(path, f.errorString()));
+    const QString me =
+        kind == DatabaseKind::InterBase ? QStringLiteral("firebird") : QStringLiteral("sqlite");
     QStringList out;
     QString current;
     QString only;
@@ -325,20 +376,23 @@ QStringList schemaStatements(DatabaseKind kind) {
 }
 
 void createSchema(QSqlDatabase& db) {
-    const DatabaseKind kind = DatabaseConnection::isFirebird(db) ? DatabaseKind::InterBase : DatabaseKind::SQLite;
+    const DatabaseKind kind =
+        DatabaseConnection::isFirebird(db) ? DatabaseKind::InterBase : DatabaseKind::SQLite;
     if (db.tables().contains(QStringLiteral("CLIENTE"), Qt::CaseInsensitive))
         throw EHostError(QStringLiteral("O banco de dados já contém as tabelas de clientes."));
     // One statement per transaction: Firebird will not use a table in the transaction that made it.
     for (const QString& statement : schemaStatements(kind)) {
         QSqlQuery q(db);
         if (!q.exec(statement))
-            throw EHostError(QStringLiteral("Erro ao criar o esquema: %1\n%2").arg(q.lastError().text().trimmed(), statement));
+            throw EHostError(QStringLiteral("Erro ao criar o esquema: %1\n%2")
+                                 .arg(q.lastError().text().trimmed(), statement));
     }
 }
 
 void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progress) {
     if (!db.transaction())
-        throw EHostError(QStringLiteral("Não foi possível iniciar a transação: %1").arg(db.lastError().text()));
+        throw EHostError(
+            QStringLiteral("Não foi possível iniciar a transação: %1").arg(db.lastError().text()));
     try {
         QSqlQuery pais = prepared(db, "INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES (?, ?)");
         insertRow(pais, {kBrasil, QStringLiteral("Brasil")}, "PAIS");
@@ -346,15 +400,19 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
         QSqlQuery estado = prepared(db, "INSERT INTO ESTADO (CDPAIS, SGESTADO, NMESTADO) VALUES (?, ?, ?)");
         for (const auto& [code, name] : kStates)
             insertRow(estado, {kBrasil, code, name}, "ESTADO");
-        QSqlQuery muni = prepared(db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)");
-        QSqlQuery bairro = prepared(db, "INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) VALUES (?, ?, ?, ?, ?)");
+        QSqlQuery muni = prepared(
+            db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)");
+        QSqlQuery bairro = prepared(
+            db,
+            "INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) VALUES (?, ?, ?, ?, ?)");
         for (const Municipality& m : municipalities()) {
             if (m.registered)
                 insertRow(muni, {m.country, m.state, m.code, m.name}, "MUNICIPIO");
             for (const auto& [code, name] : m.neighbourhoods)
                 insertRow(bairro, {m.country, m.state, m.code, code, name}, "BAIRRO");
         }
-        QSqlQuery ativ = prepared(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)");
+        QSqlQuery ativ =
+            prepared(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)");
         for (const Activity& a : kActivities)
             insertRow(ativ, {a.code, a.tree, a.description}, "ATIVCLIENTE");
         QSqlQuery filial = prepared(db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)");
@@ -362,13 +420,24 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
             insertRow(filial, {code, name}, "FILIAL");
 
         BatchInserter cliente(db, "CLIENTE",
-                              {{"CDCLIENTE", "VARCHAR(21)"}, {"IDTPIJURCLIE", "VARCHAR(1)"}, {"NRINSJURCLIE", "VARCHAR(20)"},
-                               {"NMFANTCLIE", "VARCHAR(50)"}, {"NMRAZSOCCLIE", "VARCHAR(50)"}, {"DTNASCCLIE", "DATE"},
-                               {"CDATIVCLI", "VARCHAR(10)"}, {"CDFILIAL", "VARCHAR(10)"}, {"IDTPORCAEVEN", "VARCHAR(1)"}});
+                              {{"CDCLIENTE", "VARCHAR(21)"},
+                               {"IDTPIJURCLIE", "VARCHAR(1)"},
+                               {"NRINSJURCLIE", "VARCHAR(20)"},
+                               {"NMFANTCLIE", "VARCHAR(50)"},
+                               {"NMRAZSOCCLIE", "VARCHAR(50)"},
+                               {"DTNASCCLIE", "DATE"},
+                               {"CDATIVCLI", "VARCHAR(10)"},
+                               {"CDFILIAL", "VARCHAR(10)"},
+                               {"IDTPORCAEVEN", "VARCHAR(1)"}});
         BatchInserter ende(db, "ENDECLIE",
-                           {{"CDCLIENTE", "VARCHAR(21)"}, {"NRSEQENDECLIE", "INTEGER"}, {"IDTPENDECLIE", "VARCHAR(1)"},
-                            {"DSENDECLIE", "VARCHAR(50)"}, {"CDPAIS", "VARCHAR(4)"}, {"SGESTADO", "VARCHAR(2)"},
-                            {"CDMUNICIPIO", "VARCHAR(7)"}, {"CDBAIRRO", "VARCHAR(7)"}});
+                           {{"CDCLIENTE", "VARCHAR(21)"},
+                            {"NRSEQENDECLIE", "INTEGER"},
+                            {"IDTPENDECLIE", "VARCHAR(1)"},
+                            {"DSENDECLIE", "VARCHAR(50)"},
+                            {"CDPAIS", "VARCHAR(4)"},
+                            {"SGESTADO", "VARCHAR(2)"},
+                            {"CDMUNICIPIO", "VARCHAR(7)"},
+                            {"CDBAIRRO", "VARCHAR(7)"}});
 
         std::vector<const Municipality*> registered;
         const Municipality* unregistered = nullptr;
@@ -384,7 +453,9 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
         for (int i = 1; i <= clients; ++i) {
             const QString code = QStringLiteral("%1").arg(i, width, 10, QChar('0'));
             const int kind = i % 10;
-            const QString type = kind <= 5 ? QStringLiteral("F") : kind <= 8 ? QStringLiteral("J") : QStringLiteral("O");
+            const QString type = kind <= 5   ? QStringLiteral("F")
+                                 : kind <= 8 ? QStringLiteral("J")
+                                             : QStringLiteral("O");
             QString fantasy, legal, registration;
             if (type == "F") {
                 const QString first = r.pick(kFirstNames), s1 = r.pick(kSurnames), s2 = r.pick(kSurnames);
@@ -436,7 +507,8 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
         throw;
     }
     if (!db.commit())
-        throw EHostError(QStringLiteral("Não foi possível gravar o banco de demonstração: %1").arg(db.lastError().text()));
+        throw EHostError(
+            QStringLiteral("Não foi possível gravar o banco de demonstração: %1").arg(db.lastError().text()));
 }
 
 void create(const QString& url, int clients, const std::function<void(int)>& progress) {

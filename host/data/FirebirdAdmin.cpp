@@ -35,7 +35,8 @@ const Client& client() {
         }
         if (!c.handle)
             return c;
-        c.executeImmediate = reinterpret_cast<ExecuteImmediate>(dlsym(c.handle, "isc_dsql_execute_immediate"));
+        c.executeImmediate =
+            reinterpret_cast<ExecuteImmediate>(dlsym(c.handle, "isc_dsql_execute_immediate"));
         c.attach = reinterpret_cast<Attach>(dlsym(c.handle, "isc_attach_database"));
         c.detach = reinterpret_cast<Detach>(dlsym(c.handle, "isc_detach_database"));
         c.drop = reinterpret_cast<Drop>(dlsym(c.handle, "isc_drop_database"));
@@ -48,7 +49,8 @@ const Client& client() {
 const Client& requireClient() {
     const Client& c = client();
     if (!c.executeImmediate || !c.attach || !c.detach || !c.drop || !c.interpret)
-        throw EHostError(QStringLiteral("A biblioteca cliente do Firebird (libfbclient) não está instalada."));
+        throw EHostError(
+            QStringLiteral("A biblioteca cliente do Firebird (libfbclient) não está instalada."));
     return c;
 }
 
@@ -81,7 +83,9 @@ QByteArray dpb(const QString& user, const QString& password) {
 
 namespace FirebirdAdmin {
 
-bool available() { return client().executeImmediate != nullptr; }
+bool available() {
+    return client().executeImmediate != nullptr;
+}
 
 void createDatabase(const DatabaseUrl& url) {
     DatabaseConnection::prepareFirebirdEnvironment();
@@ -94,7 +98,8 @@ void createDatabase(const DatabaseUrl& url) {
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
     if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr))
-        throw EHostError(QStringLiteral("Não foi possível criar o banco de dados '%1': %2").arg(url.text, statusText(c, status)));
+        throw EHostError(QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
+                             .arg(url.text, statusText(c, status)));
     c.detach(status, &db);
 }
 
@@ -105,17 +110,20 @@ void dropDatabase(const DatabaseUrl& url) {
     const QByteArray params = dpb(DatabaseConnection::firebirdUser(), DatabaseConnection::firebirdPassword());
     ISC_STATUS status[20] = {};
     isc_db_handle db = 0;
-    if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()), params.constData())) {
+    if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()),
+                 params.constData())) {
         // isc_io_error with "No such file" (or the server's "cannot open"): nothing to drop.
         const QString text = statusText(c, status);
         if (status[1] == isc_io_error || text.contains(QLatin1String("No such file")))
             return;
-        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2").arg(url.text, text));
+        throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2")
+                             .arg(url.text, text));
     }
     if (c.drop(status, &db)) {
         const QString text = statusText(c, status);
         c.detach(status, &db);
-        throw EHostError(QStringLiteral("Não foi possível remover o banco de dados '%1': %2").arg(url.text, text));
+        throw EHostError(
+            QStringLiteral("Não foi possível remover o banco de dados '%1': %2").arg(url.text, text));
     }
 }
 

@@ -17,7 +17,8 @@ constexpr int kSqliteBatch = 500;
 constexpr int kFirebirdBatch = 250;
 
 [[noreturn]] void fail(const QString& what, const QSqlError& error) {
-    throw EHostError(QStringLiteral("Erro na tabela de chaves %1: %2: %3").arg(KeyTable::tableName(), what, error.text().trimmed()));
+    throw EHostError(QStringLiteral("Erro na tabela de chaves %1: %2: %3")
+                         .arg(KeyTable::tableName(), what, error.text().trimmed()));
 }
 
 void exec(QSqlQuery& q, const QString& sql, const QString& what) {
@@ -27,7 +28,8 @@ void exec(QSqlQuery& q, const QString& sql, const QString& what) {
 
 void ensureSqliteTable(QSqlDatabase& db) {
     QSqlQuery q(db);
-    exec(q, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS SELKEYS (PARAM VARCHAR(20), KEYVALUE VARCHAR(60))"),
+    exec(q,
+         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS SELKEYS (PARAM VARCHAR(20), KEYVALUE VARCHAR(60))"),
          QStringLiteral("ao criar a tabela"));
     exec(q, QStringLiteral("CREATE INDEX IF NOT EXISTS temp.IX_SELKEYS ON SELKEYS (PARAM, KEYVALUE)"),
          QStringLiteral("ao criar o índice"));
@@ -82,14 +84,19 @@ void insertBatches(QSqlDatabase& db, const QString& param, const QStringList& ke
 
 namespace KeyTable {
 
-QString tableName() { return QStringLiteral("SELKEYS"); }
+QString tableName() {
+    return QStringLiteral("SELKEYS");
+}
 
 void load(QSqlDatabase& db, const QString& param, const QStringList& keys) {
     if (param.isEmpty() || param.size() > kParamWidth)
-        throw EHostError(QStringLiteral("Nome de parâmetro inválido para a tabela de chaves: '%1'").arg(param));
+        throw EHostError(
+            QStringLiteral("Nome de parâmetro inválido para a tabela de chaves: '%1'").arg(param));
     for (const QString& key : keys)
         if (key.size() > kKeyWidth)
-            throw EHostError(QStringLiteral("A chave '%1' do parâmetro %2 passa de %3 caracteres.").arg(key, param).arg(kKeyWidth));
+            throw EHostError(QStringLiteral("A chave '%1' do parâmetro %2 passa de %3 caracteres.")
+                                 .arg(key, param)
+                                 .arg(kKeyWidth));
     const bool firebird = DatabaseConnection::isFirebird(db);
     if (!firebird)
         ensureSqliteTable(db);

@@ -25,10 +25,17 @@ TADOIBQuery::~TADOIBQuery() = default;
 QString TADOIBQuery::SqlFor(DatabaseKind kind) const {
     const QStringList* dialect = nullptr;
     switch (kind) {
-    case DatabaseKind::InterBase: dialect = &m_sqlIb; break;
-    case DatabaseKind::Oracle: dialect = &m_sqlOracle; break;
-    case DatabaseKind::MSSQL: dialect = &m_sqlMssql; break;
-    default: break;
+    case DatabaseKind::InterBase:
+        dialect = &m_sqlIb;
+        break;
+    case DatabaseKind::Oracle:
+        dialect = &m_sqlOracle;
+        break;
+    case DatabaseKind::MSSQL:
+        dialect = &m_sqlMssql;
+        break;
+    default:
+        break;
     }
     // A dialect text of blank lines only counts as none.
     if (dialect && !dialect->join(QString()).trimmed().isEmpty())
@@ -56,9 +63,10 @@ QObject* TADOIBQuery::resolve(const QString& reference) const {
 }
 
 void TADOIBQuery::checkReferences() const {
-    const std::pair<const char*, const QString*> refs[] = {
-        {"ADOConnection", &m_adoConnection}, {"DataBase", &m_dataBase},
-        {"Transaction", &m_transaction},     {"DataSource", &m_dataSource}};
+    const std::pair<const char*, const QString*> refs[] = {{"ADOConnection", &m_adoConnection},
+                                                           {"DataBase", &m_dataBase},
+                                                           {"Transaction", &m_transaction},
+                                                           {"DataSource", &m_dataSource}};
     for (const auto& [property, reference] : refs) {
         if (reference->isEmpty())
             continue;
@@ -121,7 +129,9 @@ void TADOIBQuery::Close() {
     m_dataSet->m_model.clear();
 }
 
-bool TADOIBQuery::Active() const { return m_dataSet->Active(); }
+bool TADOIBQuery::Active() const {
+    return m_dataSet->Active();
+}
 
 void TADOIBQuery::SetActive(bool active) {
     if (active)
@@ -130,9 +140,13 @@ void TADOIBQuery::SetActive(bool active) {
         Close();
 }
 
-bool TADOIBQuery::IsEmpty() const { return m_dataSet->IsEmpty(); }
+bool TADOIBQuery::IsEmpty() const {
+    return m_dataSet->IsEmpty();
+}
 
-int TADOIBQuery::RecordCount() const { return m_dataSet->RecordCount(); }
+int TADOIBQuery::RecordCount() const {
+    return m_dataSet->RecordCount();
+}
 
 QList<TADOIBStringField*> TADOIBQuery::Fields() const {
     return findChildren<TADOIBStringField*>(QString(), Qt::FindDirectChildrenOnly);

@@ -38,7 +38,7 @@ public:
 
     // The declared string fields (child components), in resource order.
     QList<TADOIBStringField*> Fields() const;
-    TADOIBStringField* FindField(const QString& fieldName) const; // null when not declared
+    TADOIBStringField* FindField(const QString& fieldName) const;   // null when not declared
     TADOIBStringField* FieldByName(const QString& fieldName) const; // throws EHostError
 
     // The texts, each a list of lines joined with "\n".

@@ -4,4 +4,6 @@
 
 TADOIBStringField::TADOIBStringField(QObject* parent) : QObject(parent) {}
 
-TADOIBQuery* TADOIBStringField::query() const { return qobject_cast<TADOIBQuery*>(parent()); }
+TADOIBQuery* TADOIBStringField::query() const {
+    return qobject_cast<TADOIBQuery*>(parent());
+}

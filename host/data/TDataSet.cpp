@@ -3,9 +3,13 @@
 #include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 
-int QueryRowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int QueryRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
-int QueryRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+int QueryRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
 
 QVariant QueryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
@@ -40,19 +44,33 @@ void QueryRowsModel::reset(QStringList columns, QVector<QVector<QVariant>> rows)
     endResetModel();
 }
 
-void QueryRowsModel::clear() { reset({}, {}); }
+void QueryRowsModel::clear() {
+    reset({}, {});
+}
 
-TDataSet::TDataSet(TADOIBQuery* query) : QObject(query) { setObjectName(QStringLiteral("Query")); }
+TDataSet::TDataSet(TADOIBQuery* query) : QObject(query) {
+    setObjectName(QStringLiteral("Query"));
+}
 
-TADOIBQuery* TDataSet::query() const { return qobject_cast<TADOIBQuery*>(parent()); }
+TADOIBQuery* TDataSet::query() const {
+    return qobject_cast<TADOIBQuery*>(parent());
+}
 
-bool TDataSet::Active() const { return m_active; }
+bool TDataSet::Active() const {
+    return m_active;
+}
 
-bool TDataSet::IsEmpty() const { return m_model.rowCount() == 0; }
+bool TDataSet::IsEmpty() const {
+    return m_model.rowCount() == 0;
+}
 
-int TDataSet::RecordCount() const { return m_model.rowCount(); }
+int TDataSet::RecordCount() const {
+    return m_model.rowCount();
+}
 
-QList<TADOIBStringField*> TDataSet::Fields() const { return query() ? query()->Fields() : QList<TADOIBStringField*>(); }
+QList<TADOIBStringField*> TDataSet::Fields() const {
+    return query() ? query()->Fields() : QList<TADOIBStringField*>();
+}
 
 TADOIBStringField* TDataSet::FindField(const QString& fieldName) const {
     return query() ? query()->FindField(fieldName) : nullptr;

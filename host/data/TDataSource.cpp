@@ -15,7 +15,8 @@ void TDataSource::SetDataSetReference(const QString& reference) {
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
     m_dataSet = dataSet;
-    m_reference = dataSet && dataSet->query() ? dataSet->query()->objectName() + QStringLiteral(".Query") : QString();
+    m_reference =
+        dataSet && dataSet->query() ? dataSet->query()->objectName() + QStringLiteral(".Query") : QString();
 }
 
 TDataSet* TDataSource::DataSet() const {
@@ -34,10 +35,12 @@ TDataSet* TDataSource::DataSet() const {
             target = target->findChild<QObject*>(parts[i]);
     }
     if (!target)
-        throw EHostError(QStringLiteral("A fonte de dados '%1' refere-se a '%2', que não existe.").arg(objectName(), m_reference));
+        throw EHostError(QStringLiteral("A fonte de dados '%1' refere-se a '%2', que não existe.")
+                             .arg(objectName(), m_reference));
     auto* dataSet = qobject_cast<TDataSet*>(target);
     if (!dataSet)
-        throw EHostError(QStringLiteral("A fonte de dados '%1': '%2' não é um conjunto de dados.").arg(objectName(), m_reference));
+        throw EHostError(QStringLiteral("A fonte de dados '%1': '%2' não é um conjunto de dados.")
+                             .arg(objectName(), m_reference));
     self->m_dataSet = dataSet;
     return dataSet;
 }

@@ -20,9 +20,13 @@ dtmDBGeral::dtmDBGeral() : m_adc(new QObject(this)), m_dtb(new QObject(this)), m
     FormReader::registerGlobal(QStringLiteral("dtmDBGeral"), this);
 }
 
-QString dtmDBGeral::connectionName() { return QStringLiteral("dtmDBGeral"); }
+QString dtmDBGeral::connectionName() {
+    return QStringLiteral("dtmDBGeral");
+}
 
-QSqlDatabase dtmDBGeral::database() { return QSqlDatabase::database(connectionName(), false); }
+QSqlDatabase dtmDBGeral::database() {
+    return QSqlDatabase::database(connectionName(), false);
+}
 
 void dtmDBGeral::open(const QString& url) {
     close();
@@ -38,7 +42,9 @@ void dtmDBGeral::close() {
     m_url.clear();
 }
 
-bool dtmDBGeral::isOpen() const { return m_kind != DatabaseKind::None && database().isOpen(); }
+bool dtmDBGeral::isOpen() const {
+    return m_kind != DatabaseKind::None && database().isOpen();
+}
 
 void dtmDBGeral::ensureOpen() const {
     if (m_url.isEmpty())
@@ -57,7 +63,8 @@ void dtmDBGeral::ensureOpen() const {
     try {
         DatabaseConnection::open(parsed, connectionName());
     } catch (const EHostError& e) {
-        throw EHostError(QStringLiteral("A conexão com o banco de dados '%1' foi perdida e não pôde ser refeita. %2")
-                             .arg(m_url, e.message()));
+        throw EHostError(
+            QStringLiteral("A conexão com o banco de dados '%1' foi perdida e não pôde ser refeita. %2")
+                .arg(m_url, e.message()));
     }
 }

@@ -23,9 +23,9 @@ public:
     bool isOpen() const;
 
     DatabaseKind kind() const { return m_kind; }
-    QString url() const { return m_url; }          // as given, safe to show
-    static QString connectionName();                // the QSqlDatabase connection name
-    static QSqlDatabase database();                 // the shared connection
+    QString url() const { return m_url; } // as given, safe to show
+    static QString connectionName();      // the QSqlDatabase connection name
+    static QSqlDatabase database();       // the shared connection
     // Throws EHostError naming the database when the connection is not open.
     void ensureOpen() const;
 

@@ -12,7 +12,9 @@ std::unique_ptr<DialogService>& current() {
 
 DialogService::~DialogService() = default;
 
-DialogService& DialogService::instance() { return *current(); }
+DialogService& DialogService::instance() {
+    return *current();
+}
 
 std::unique_ptr<DialogService> DialogService::install(std::unique_ptr<DialogService> service) {
     auto previous = std::move(current());

@@ -24,11 +24,16 @@ class LookupRowsModel : public QAbstractTableModel {
 public:
     LookupRowsModel(const QueryRowsModel* source, std::vector<int> columns, QStringList titles, int keyColumn,
                     bool single, QObject* parent)
-        : QAbstractTableModel(parent), m_source(source), m_columns(std::move(columns)), m_titles(std::move(titles)),
-          m_keyColumn(keyColumn), m_single(single), m_checked(size_t(source->rowCount()), 0) {}
+        : QAbstractTableModel(parent), m_source(source), m_columns(std::move(columns)),
+          m_titles(std::move(titles)), m_keyColumn(keyColumn), m_single(single),
+          m_checked(size_t(source->rowCount()), 0) {}
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_source->rowCount(); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_columns.size()); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : m_source->rowCount();
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(m_columns.size());
+    }
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid())
@@ -55,7 +60,8 @@ public:
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < m_titles.size())
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
+            section < m_titles.size())
             return m_titles[section];
         return QAbstractTableModel::headerData(section, orientation, role);
     }
@@ -162,8 +168,9 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     const QueryRowsModel* source = dataSet->model();
     const int keyColumn = dataSet->columnOf(request.keyField);
     if (keyColumn < 0)
-        throw EHostError(QStringLiteral("A pesquisa '%1': o campo chave '%2' não está no resultado da consulta.")
-                             .arg(request.title, request.keyField));
+        throw EHostError(
+            QStringLiteral("A pesquisa '%1': o campo chave '%2' não está no resultado da consulta.")
+                .arg(request.title, request.keyField));
 
     std::vector<int> columns;
     QStringList titles;
@@ -271,7 +278,8 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_rows->setRowsChecked(rows, true);
     connect(m_rows, &QAbstractItemModel::dataChanged, this, &LookupDialog::updateStatus);
     if (!rows.empty())
-        m_view->scrollTo(m_proxy->mapFromSource(m_rows->index(rows.front(), 0)), QAbstractItemView::PositionAtCenter);
+        m_view->scrollTo(m_proxy->mapFromSource(m_rows->index(rows.front(), 0)),
+                         QAbstractItemView::PositionAtCenter);
     if (m_rows->rowCount() > 0)
         m_view->setCurrentIndex(m_proxy->index(0, 0));
     m_filter->setFocus();
@@ -301,13 +309,27 @@ QStringList LookupDialog::checkedKeys() const {
     return keys;
 }
 
-int LookupDialog::rowCount() const { return m_rows->rowCount(); }
-int LookupDialog::visibleRowCount() const { return m_proxy->rowCount(); }
-int LookupDialog::columnCount() const { return m_rows->columnCount(); }
-QString LookupDialog::columnTitle(int column) const { return m_rows->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); }
-QString LookupDialog::shownText(int visibleRow, int column) const { return m_proxy->index(visibleRow, column).data().toString(); }
-bool LookupDialog::isChecked(int row) const { return m_rows->isChecked(row); }
-void LookupDialog::setChecked(int row, bool checked) { m_rows->setChecked(row, checked); }
+int LookupDialog::rowCount() const {
+    return m_rows->rowCount();
+}
+int LookupDialog::visibleRowCount() const {
+    return m_proxy->rowCount();
+}
+int LookupDialog::columnCount() const {
+    return m_rows->columnCount();
+}
+QString LookupDialog::columnTitle(int column) const {
+    return m_rows->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+QString LookupDialog::shownText(int visibleRow, int column) const {
+    return m_proxy->index(visibleRow, column).data().toString();
+}
+bool LookupDialog::isChecked(int row) const {
+    return m_rows->isChecked(row);
+}
+void LookupDialog::setChecked(int row, bool checked) {
+    m_rows->setChecked(row, checked);
+}
 
 void LookupDialog::setFilterText(const QString& text) {
     if (m_filter->text() != text) {

@@ -6,7 +6,9 @@ void ScriptedDialogService::showError(const QString& text) {
         onError(text);
 }
 
-void ScriptedDialogService::showInformation(const QString& text) { shown.push_back({"information", text}); }
+void ScriptedDialogService::showInformation(const QString& text) {
+    shown.push_back({"information", text});
+}
 
 std::optional<QStringList> ScriptedDialogService::chooseFromList(const LookupRequest& request) {
     shown.push_back({"lookup", request.title});

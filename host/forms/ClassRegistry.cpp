@@ -11,7 +11,9 @@ void ClassRegistry::add(ComponentClass cls) {
     m_classes.insert(cls.name, std::move(cls));
 }
 
-void ClassRegistry::remove(const QString& name) { m_classes.remove(name); }
+void ClassRegistry::remove(const QString& name) {
+    m_classes.remove(name);
+}
 
 void ClassRegistry::removeOwnedBy(const QString& owner) {
     for (auto it = m_classes.begin(); it != m_classes.end();)

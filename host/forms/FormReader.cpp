@@ -25,7 +25,9 @@ QHash<QString, QByteArray>& overrides() {
     static QHash<QString, QByteArray> o;
     return o;
 }
-QString classOf(QObject* o) { return o->property("hostClass").toString(); }
+QString classOf(QObject* o) {
+    return o->property("hostClass").toString();
+}
 
 // An edit has no caption of its own: a screen reader names it after the label beside it (on its
 // row, to its left, in the same parent), the way a user reads the form. Becoming the label's buddy
@@ -37,7 +39,8 @@ void pairLabelsWithEdits(QWidget* form) {
         if (!isEdit || !asComponent(edit) || !edit->accessibleName().isEmpty() || !edit->parentWidget())
             continue;
         QLabel* best = nullptr;
-        for (QLabel* label : edit->parentWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QLabel* label :
+             edit->parentWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QRect l = label->geometry();
             const QRect e = edit->geometry();
             if (label->buddy() || !asComponent(label) || l.left() >= e.left() || l.center().y() < e.top() ||
@@ -54,8 +57,12 @@ void pairLabelsWithEdits(QWidget* form) {
 
 FormReader::FormReader(TForm* form) : m_form(form) {}
 
-void FormReader::registerGlobal(const QString& name, QObject* object) { globals().insert(name, object); }
-void FormReader::unregisterGlobal(const QString& name) { globals().remove(name); }
+void FormReader::registerGlobal(const QString& name, QObject* object) {
+    globals().insert(name, object);
+}
+void FormReader::unregisterGlobal(const QString& name) {
+    globals().remove(name);
+}
 
 QString FormReader::resourcePathFor(const QString& className) {
     return QStringLiteral(":/forms/%1.json").arg(className);
@@ -63,7 +70,9 @@ QString FormReader::resourcePathFor(const QString& className) {
 void FormReader::setResourceOverride(const QString& className, const QByteArray& json) {
     overrides().insert(className, json);
 }
-void FormReader::clearResourceOverride(const QString& className) { overrides().remove(className); }
+void FormReader::clearResourceOverride(const QString& className) {
+    overrides().remove(className);
+}
 
 void FormReader::fail(const QString& what) const {
     QString where = m_item.isEmpty() ? QString() : QStringLiteral(", item '%1'").arg(m_item);
@@ -99,7 +108,8 @@ void FormReader::readDocument(const QJsonObject& document, const QString& resour
     if (cls.isEmpty())
         fail(QStringLiteral("no form class given"));
     if (!m_form->inherits(cls.toLatin1().constData()))
-        fail(QStringLiteral("form class '%1' does not match '%2'").arg(cls, m_form->metaObject()->className()));
+        fail(QStringLiteral("form class '%1' does not match '%2'")
+                 .arg(cls, m_form->metaObject()->className()));
     for (auto it = document.begin(); it != document.end(); ++it)
         if (!QStringList{"class", "properties", "events", "components"}.contains(it.key()))
             fail(QStringLiteral("unknown key '%1'").arg(it.key()));
@@ -147,7 +157,8 @@ void FormReader::readComponent(const QJsonObject& entry, QObject* parent, const 
     m_item = name;
 }
 
-void FormReader::applyProperties(QObject* component, const QString& className, const QJsonObject& properties) {
+void FormReader::applyProperties(QObject* component, const QString& className,
+                                 const QJsonObject& properties) {
     for (auto it = properties.begin(); it != properties.end(); ++it) {
         const PropertySetter* setter = ClassRegistry::instance().findProperty(className, it.key());
         if (!setter)

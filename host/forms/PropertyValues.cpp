@@ -10,11 +10,16 @@ namespace PropertyValues {
 
 QColor color(const QJsonValue& v, FormReader& reader) {
     static const QHash<QString, QColor> named{
-        {"clInfoBk", QColor(0xFF, 0xFF, 0xE1)}, {"clBlue", QColor(0, 0, 0xFF)},
-        {"clBlack", QColor(0, 0, 0)},           {"clWhite", QColor(0xFF, 0xFF, 0xFF)},
-        {"clRed", QColor(0xFF, 0, 0)},          {"clNavy", QColor(0, 0, 0x80)},
-        {"clWindow", QColor(0xFF, 0xFF, 0xFF)}, {"clWindowText", QColor(0, 0, 0)},
-        {"clBtnFace", QColor(0xF0, 0xF0, 0xF0)}, {"clGray", QColor(0x80, 0x80, 0x80)},
+        {"clInfoBk", QColor(0xFF, 0xFF, 0xE1)},
+        {"clBlue", QColor(0, 0, 0xFF)},
+        {"clBlack", QColor(0, 0, 0)},
+        {"clWhite", QColor(0xFF, 0xFF, 0xFF)},
+        {"clRed", QColor(0xFF, 0, 0)},
+        {"clNavy", QColor(0, 0, 0x80)},
+        {"clWindow", QColor(0xFF, 0xFF, 0xFF)},
+        {"clWindowText", QColor(0, 0, 0)},
+        {"clBtnFace", QColor(0xF0, 0xF0, 0xF0)},
+        {"clGray", QColor(0x80, 0x80, 0x80)},
     };
     const QString s = string(v, reader);
     if (named.contains(s))

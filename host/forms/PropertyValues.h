@@ -9,7 +9,7 @@
 class FormReader;
 
 namespace PropertyValues {
-QColor color(const QJsonValue& v, FormReader& reader);         // "clInfoBk", "clBlue", "#rrggbb"
+QColor color(const QJsonValue& v, FormReader& reader);                  // "clInfoBk", "clBlue", "#rrggbb"
 QFont font(const QFont& base, const QJsonValue& v, FormReader& reader); // {"Name","Size","Style":[...]}
 int integer(const QJsonValue& v, FormReader& reader);
 bool boolean(const QJsonValue& v, FormReader& reader);

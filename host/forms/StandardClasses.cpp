@@ -15,17 +15,21 @@
 
 #include <QJsonObject>
 
-void registerDataClasses();     // host/data
-void registerDateEditClass();   // host/library/TDateEditPlus
+void registerDataClasses();      // host/data
+void registerDateEditClass();    // host/library/TDateEditPlus
 void registerReportingClasses(); // host/reporting
 
 namespace PV = PropertyValues;
 
 namespace {
 
-template <class T> T* as(QObject* o) { return static_cast<T*>(o); }
+template <class T> T* as(QObject* o) {
+    return static_cast<T*>(o);
+}
 
-QWidget* widgetParent(QObject* parent) { return qobject_cast<QWidget*>(parent); }
+QWidget* widgetParent(QObject* parent) {
+    return qobject_cast<QWidget*>(parent);
+}
 
 template <class T> std::function<QObject*(QObject*)> widgetFactory() {
     return [](QObject* parent) -> QObject* {
@@ -39,10 +43,18 @@ void setGeometryPart(QObject* o, int which, int value) {
     auto* w = as<QWidget>(o);
     QRect r = w->geometry();
     switch (which) {
-    case 0: r.moveLeft(value); break;
-    case 1: r.moveTop(value); break;
-    case 2: r.setWidth(value); break;
-    default: r.setHeight(value); break;
+    case 0:
+        r.moveLeft(value);
+        break;
+    case 1:
+        r.moveTop(value);
+        break;
+    case 2:
+        r.setWidth(value);
+        break;
+    default:
+        r.setHeight(value);
+        break;
     }
     w->setGeometry(r);
 }
@@ -51,18 +63,34 @@ void setGeometryPart(QObject* o, int which, int value) {
 ComponentClass controlClass() {
     ComponentClass c;
     c.name = "TControl";
-    c.properties["Left"] = [](QObject* o, const QJsonValue& v, FormReader& r) { setGeometryPart(o, 0, PV::integer(v, r)); };
-    c.properties["Top"] = [](QObject* o, const QJsonValue& v, FormReader& r) { setGeometryPart(o, 1, PV::integer(v, r)); };
-    c.properties["Width"] = [](QObject* o, const QJsonValue& v, FormReader& r) { setGeometryPart(o, 2, PV::integer(v, r)); };
-    c.properties["Height"] = [](QObject* o, const QJsonValue& v, FormReader& r) { setGeometryPart(o, 3, PV::integer(v, r)); };
-    c.properties["Enabled"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<QWidget>(o)->setEnabled(PV::boolean(v, r)); };
-    c.properties["Visible"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<QWidget>(o)->setVisible(PV::boolean(v, r)); };
+    c.properties["Left"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        setGeometryPart(o, 0, PV::integer(v, r));
+    };
+    c.properties["Top"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        setGeometryPart(o, 1, PV::integer(v, r));
+    };
+    c.properties["Width"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        setGeometryPart(o, 2, PV::integer(v, r));
+    };
+    c.properties["Height"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        setGeometryPart(o, 3, PV::integer(v, r));
+    };
+    c.properties["Enabled"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<QWidget>(o)->setEnabled(PV::boolean(v, r));
+    };
+    c.properties["Visible"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<QWidget>(o)->setVisible(PV::boolean(v, r));
+    };
     c.properties["Hint"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         as<QWidget>(o)->setToolTip(PV::string(v, r));
         as<QWidget>(o)->setAccessibleName(PV::string(v, r));
     };
-    c.properties["ShowHint"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("ShowHint", PV::boolean(v, r)); };
-    c.properties["TabOrder"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("TabOrder", PV::integer(v, r)); };
+    c.properties["ShowHint"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("ShowHint", PV::boolean(v, r));
+    };
+    c.properties["TabOrder"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("TabOrder", PV::integer(v, r));
+    };
     c.properties["TabStop"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         auto* w = as<QWidget>(o);
         w->setFocusPolicy(PV::boolean(v, r) ? Qt::StrongFocus : Qt::ClickFocus);
@@ -71,7 +99,9 @@ ComponentClass controlClass() {
         auto* w = as<QWidget>(o);
         w->setFont(PV::font(w->font(), v, r));
     };
-    c.properties["ParentFont"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("ParentFont", PV::boolean(v, r)); };
+    c.properties["ParentFont"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("ParentFont", PV::boolean(v, r));
+    };
     c.properties["Color"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         auto* w = as<QWidget>(o);
         QPalette p = w->palette();
@@ -90,7 +120,9 @@ ComponentClass formClass() {
     ComponentClass c;
     c.name = "TForm";
     c.base = "TControl";
-    c.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TForm>(o)->SetCaption(PV::string(v, r)); };
+    c.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TForm>(o)->SetCaption(PV::string(v, r));
+    };
     c.properties["ClientWidth"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         auto* f = as<TForm>(o);
         f->setClientSize({PV::integer(v, r), f->clientSize().height()});
@@ -114,10 +146,18 @@ ComponentClass formClass() {
         as<TForm>(o)->setFixedBorder(s != "bsSizeable");
         o->setProperty("BorderStyle", s);
     };
-    c.properties["FormStyle"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("FormStyle", PV::string(v, r)); };
-    c.properties["Position"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("Position", PV::string(v, r)); };
-    c.properties["Visible"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("VisibleOnCreate", PV::boolean(v, r)); };
-    c.properties["PixelsPerInch"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("PixelsPerInch", PV::integer(v, r)); };
+    c.properties["FormStyle"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("FormStyle", PV::string(v, r));
+    };
+    c.properties["Position"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("Position", PV::string(v, r));
+    };
+    c.properties["Visible"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("VisibleOnCreate", PV::boolean(v, r));
+    };
+    c.properties["PixelsPerInch"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("PixelsPerInch", PV::integer(v, r));
+    };
     c.events["OnCreate"] = EventKind::Notify;
     c.events["OnActivate"] = EventKind::Notify;
     c.events["OnClose"] = EventKind::Close;
@@ -134,62 +174,100 @@ void ClassRegistry::registerHostClasses() {
     reg.add(formClass());
 
     ComponentClass group{"TGroupBox", "TControl", widgetFactory<TGroupBox>(), {}, {}, {}};
-    group.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TGroupBox>(o)->SetCaption(PV::string(v, r)); };
+    group.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TGroupBox>(o)->SetCaption(PV::string(v, r));
+    };
     reg.add(group);
 
     ComponentClass label{"TLabel", "TControl", widgetFactory<TLabel>(), {}, {}, {}};
-    label.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TLabel>(o)->SetCaption(PV::string(v, r)); };
-    label.properties["AutoSize"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TLabel>(o)->SetAutoSize(PV::boolean(v, r)); };
+    label.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TLabel>(o)->SetCaption(PV::string(v, r));
+    };
+    label.properties["AutoSize"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TLabel>(o)->SetAutoSize(PV::boolean(v, r));
+    };
     reg.add(label);
 
     ComponentClass radio{"TRadioButton", "TControl", widgetFactory<TRadioButton>(), {}, {}, {}};
-    radio.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TRadioButton>(o)->SetCaption(PV::string(v, r)); };
-    radio.properties["Checked"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TRadioButton>(o)->setCheckedQuietly(PV::boolean(v, r)); };
+    radio.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TRadioButton>(o)->SetCaption(PV::string(v, r));
+    };
+    radio.properties["Checked"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TRadioButton>(o)->setCheckedQuietly(PV::boolean(v, r));
+    };
     radio.events["OnClick"] = EventKind::Notify;
     radio.events["OnKeyDown"] = EventKind::KeyDown;
     reg.add(radio);
 
     ComponentClass check{"TCheckBox", "TControl", widgetFactory<TCheckBox>(), {}, {}, {}};
-    check.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TCheckBox>(o)->SetCaption(PV::string(v, r)); };
-    check.properties["Checked"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TCheckBox>(o)->SetChecked(PV::boolean(v, r)); };
+    check.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TCheckBox>(o)->SetCaption(PV::string(v, r));
+    };
+    check.properties["Checked"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TCheckBox>(o)->SetChecked(PV::boolean(v, r));
+    };
     reg.add(check);
 
     ComponentClass combo{"TComboBox", "TControl", widgetFactory<TComboBox>(), {}, {}, {}};
-    combo.properties["Style"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TComboBox>(o)->setEditable(PV::string(v, r) == "csDropDown"); };
-    combo.properties["Items"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TComboBox>(o)->SetItems(PV::lines(v, r)); };
+    combo.properties["Style"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TComboBox>(o)->setEditable(PV::string(v, r) == "csDropDown");
+    };
+    combo.properties["Items"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TComboBox>(o)->SetItems(PV::lines(v, r));
+    };
     combo.events["OnChange"] = EventKind::Notify;
     reg.add(combo);
 
     ComponentClass panel{"TPanel", "TControl", widgetFactory<TPanel>(), {}, {}, {}};
-    panel.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TPanel>(o)->SetCaption(PV::string(v, r)); };
-    panel.properties["BevelOuter"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TPanel>(o)->SetBevel(PV::string(v, r)); };
+    panel.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TPanel>(o)->SetCaption(PV::string(v, r));
+    };
+    panel.properties["BevelOuter"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TPanel>(o)->SetBevel(PV::string(v, r));
+    };
     reg.add(panel);
 
     ComponentClass bevel{"TBevel", "TControl", widgetFactory<TBevel>(), {}, {}, {}};
-    bevel.properties["Shape"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("Shape", PV::string(v, r)); };
+    bevel.properties["Shape"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("Shape", PV::string(v, r));
+    };
     reg.add(bevel);
 
     // Non-visual components: only their design-time position, which means nothing at run time.
     ComponentClass nonVisual{"TNonVisual", {}, {}, {}, {}, {}};
-    nonVisual.properties["Left"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("DesignLeft", PV::integer(v, r)); };
-    nonVisual.properties["Top"] = [](QObject* o, const QJsonValue& v, FormReader& r) { o->setProperty("DesignTop", PV::integer(v, r)); };
+    nonVisual.properties["Left"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("DesignLeft", PV::integer(v, r));
+    };
+    nonVisual.properties["Top"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        o->setProperty("DesignTop", PV::integer(v, r));
+    };
     reg.add(nonVisual);
 
-    ComponentClass popup{"TPopupMenu", "TNonVisual", [](QObject* p) -> QObject* { return new TPopupMenu(p); }, {}, {}, {}};
+    ComponentClass popup{"TPopupMenu", "TNonVisual", [](QObject* p) -> QObject* { return new TPopupMenu(p); },
+                         {},           {},           {}};
     reg.add(popup);
 
-    ComponentClass messages{"TMessages", "TNonVisual", [](QObject* p) -> QObject* { return new TMessages(p); }, {}, {}, {}};
-    messages.properties["Lines"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TMessages>(o)->SetLines(PV::lines(v, r)); };
+    ComponentClass messages{
+        "TMessages", "TNonVisual", [](QObject* p) -> QObject* { return new TMessages(p); }, {}, {}, {}};
+    messages.properties["Lines"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TMessages>(o)->SetLines(PV::lines(v, r));
+    };
     reg.add(messages);
 
     ComponentClass flat{"TButtonFlat", "TControl", widgetFactory<TButtonFlat>(), {}, {}, {}};
-    flat.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TButtonFlat>(o)->SetCaption(PV::string(v, r)); };
-    flat.properties["Flat"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TButtonFlat>(o)->setAutoRaise(PV::boolean(v, r)); };
+    flat.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TButtonFlat>(o)->SetCaption(PV::string(v, r));
+    };
+    flat.properties["Flat"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TButtonFlat>(o)->setAutoRaise(PV::boolean(v, r));
+    };
     flat.properties["Glyph"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         if (!as<TButtonFlat>(o)->SetGlyph(PV::string(v, r)))
             r.fail(QStringLiteral("glyph '%1' cannot be loaded").arg(v.toString()));
     };
-    flat.properties["NumGlyphs"] = [](QObject* o, const QJsonValue& v, FormReader& r) { as<TButtonFlat>(o)->SetNumGlyphs(PV::integer(v, r)); };
+    flat.properties["NumGlyphs"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
+        as<TButtonFlat>(o)->SetNumGlyphs(PV::integer(v, r));
+    };
     flat.events["OnClick"] = EventKind::Notify;
     reg.add(flat);
 

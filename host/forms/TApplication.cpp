@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFont>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLayout>
 
 TApplication& TApplication::instance() {
     static TApplication* app = new TApplication(); // lives as long as the process

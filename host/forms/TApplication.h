@@ -76,4 +76,6 @@ private:
 };
 
 // Screen.Cursor as the module sets it.
-inline void SetScreenCursor(int cursor) { TApplication::instance().setScreenCursor(cursor); }
+inline void SetScreenCursor(int cursor) {
+    TApplication::instance().setScreenCursor(cursor);
+}

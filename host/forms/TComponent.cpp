@@ -7,11 +7,17 @@
 
 TComponent::~TComponent() = default;
 
-void TComponent::bindEvent(const QString& event, const BoundHandler& handler) { m_handlers[event] = handler; }
+void TComponent::bindEvent(const QString& event, const BoundHandler& handler) {
+    m_handlers[event] = handler;
+}
 
-bool TComponent::hasHandler(const QString& event) const { return m_handlers.contains(event); }
+bool TComponent::hasHandler(const QString& event) const {
+    return m_handlers.contains(event);
+}
 
-QString TComponent::handlerName(const QString& event) const { return m_handlers.value(event).name; }
+QString TComponent::handlerName(const QString& event) const {
+    return m_handlers.value(event).name;
+}
 
 void TComponent::invoke(const QString& event, void** argv) {
     auto it = m_handlers.constFind(event);
@@ -72,4 +78,6 @@ QList<QByteArray> TComponent::signatureOf(EventKind kind) {
     return {};
 }
 
-TComponent* asComponent(QObject* object) { return dynamic_cast<TComponent*>(object); }
+TComponent* asComponent(QObject* object) {
+    return dynamic_cast<TComponent*>(object);
+}

@@ -8,7 +8,9 @@
 #include <QMdiSubWindow>
 #include <vector>
 
-TForm::TForm(QWidget* parent) : QWidget(parent) { setProperty("hostClass", QStringLiteral("TForm")); }
+TForm::TForm(QWidget* parent) : QWidget(parent) {
+    setProperty("hostClass", QStringLiteral("TForm"));
+}
 
 TForm::~TForm() = default;
 
@@ -27,7 +29,9 @@ void TForm::setClientSize(const QSize& s) {
         setFixedSize(s);
 }
 
-void TForm::Show() { TApplication::instance().showForm(this); }
+void TForm::Show() {
+    TApplication::instance().showForm(this);
+}
 
 void TForm::Close() {
     if (m_subWindow)
@@ -36,7 +40,9 @@ void TForm::Close() {
         close();
 }
 
-void TForm::BringToFront() { Show(); }
+void TForm::BringToFront() {
+    Show();
+}
 
 void TForm::streamResources() {
     std::vector<const QMetaObject*> chain;

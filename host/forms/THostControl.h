@@ -8,7 +8,9 @@
 
 namespace HostControl {
 // The control's own flag, whatever its parents say.
-inline bool ownEnabled(const QWidget* w) { return !w->testAttribute(Qt::WA_ForceDisabled); }
+inline bool ownEnabled(const QWidget* w) {
+    return !w->testAttribute(Qt::WA_ForceDisabled);
+}
 // True when the control and every parent up to its form are enabled and visible.
 bool canFocus(QWidget* w);
 // Moves the focus to w and records it as its form's ActiveControl; a control that cannot take the

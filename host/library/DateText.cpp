@@ -18,12 +18,20 @@ QList<Field> fieldsOf(int style) {
     return {{0, 2}, {3, 2}, {6, 4}};
 }
 
-int shapeLength(int style) { return style == MonthStyle ? 7 : 10; }
+int shapeLength(int style) {
+    return style == MonthStyle ? 7 : 10;
+}
 
-bool isBlankChar(QChar c) { return c == QChar(Blank) || c == u' '; }
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isBlankChar(QChar c) {
+    return c == QChar(Blank) || c == u' ';
+}
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
-QString pad2(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString pad2(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 // The text with blanks as '_', or nothing when it is not in the style's shape.
 std::optional<QString> inShape(const QString& text, int style) {
@@ -55,7 +63,9 @@ QString fill(const QString& digits, int style) {
 
 } // namespace
 
-bool isValidStyle(int style) { return style == DayStyle || style == MonthStyle; }
+bool isValidStyle(int style) {
+    return style == DayStyle || style == MonthStyle;
+}
 
 QString inputMask(int style) {
     return style == MonthStyle ? QStringLiteral("99/9999;_") : QStringLiteral("99/99/9999;_");
@@ -72,11 +82,19 @@ bool hasDigit(const QString& text) {
     return false;
 }
 
-QString visibleText(const QString& displayed) { return hasDigit(displayed) ? displayed : QString(); }
+QString visibleText(const QString& displayed) {
+    return hasDigit(displayed) ? displayed : QString();
+}
 
-QDate firstDate() { return QDate(100, 1, 1); }
-QDate lastDate() { return QDate(9999, 12, 31); }
-bool inRange(const QDate& date) { return date.isValid() && date >= firstDate() && date <= lastDate(); }
+QDate firstDate() {
+    return QDate(100, 1, 1);
+}
+QDate lastDate() {
+    return QDate(9999, 12, 31);
+}
+bool inRange(const QDate& date) {
+    return date.isValid() && date >= firstDate() && date <= lastDate();
+}
 
 Parsed parse(const QString& text, int style) {
     Parsed p;
@@ -155,7 +173,8 @@ QString problemMessage(const QString& text, int style) {
                        : QStringLiteral("Informe a data completa, no formato dd/mm/aaaa.");
         break;
     case Problem::Malformed:
-        detail = month ? QStringLiteral("Use o formato mm/aaaa.") : QStringLiteral("Use o formato dd/mm/aaaa.");
+        detail =
+            month ? QStringLiteral("Use o formato mm/aaaa.") : QStringLiteral("Use o formato dd/mm/aaaa.");
         break;
     case Problem::BadMonth:
         detail = QStringLiteral("O mês deve estar entre 01 e 12.");

@@ -10,8 +10,12 @@ inline const QDate& origin() {
     static const QDate d(1899, 12, 30);
     return d;
 }
-inline TDateTime fromDate(const QDate& date) { return double(origin().daysTo(date)); }
-inline QDate toDate(TDateTime value) { return origin().addDays(qint64(value)); }
+inline TDateTime fromDate(const QDate& date) {
+    return double(origin().daysTo(date));
+}
+inline QDate toDate(TDateTime value) {
+    return origin().addDays(qint64(value));
+}
 inline QDateTime toDateTime(TDateTime value) {
     qint64 days = qint64(value);
     double frac = value - double(days);

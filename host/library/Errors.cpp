@@ -8,4 +8,6 @@ void MensErro(const QString& text, bool abort) {
         throw EAbort();
 }
 
-void Abort() { throw EAbort(); }
+void Abort() {
+    throw EAbort();
+}

@@ -4,5 +4,9 @@ namespace {
 QString g_filial;
 }
 
-QString FiliProc() { return g_filial; }
-void SetFilial(const QString& code) { g_filial = code; }
+QString FiliProc() {
+    return g_filial;
+}
+void SetFilial(const QString& code) {
+    g_filial = code;
+}

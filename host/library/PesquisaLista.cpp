@@ -8,14 +8,18 @@
 
 #include <QtGlobal>
 
-void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag, QString& selection) {
+void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag,
+                   QString& selection) {
     if (!ds)
         throw EHostError(QStringLiteral("A pesquisa '%1' não tem fonte de dados.").arg(title));
     TDataSet* dataSet = ds->DataSet();
     if (!dataSet || !dataSet->Active())
-        throw EHostError(QStringLiteral("A pesquisa '%1': a consulta da fonte de dados '%2' não está aberta.").arg(title, ds->objectName()));
+        throw EHostError(QStringLiteral("A pesquisa '%1': a consulta da fonte de dados '%2' não está aberta.")
+                             .arg(title, ds->objectName()));
     if (dataSet->columnOf(keyField) < 0)
-        throw EHostError(QStringLiteral("A pesquisa '%1': o campo chave '%2' não está no resultado da consulta.").arg(title, keyField));
+        throw EHostError(
+            QStringLiteral("A pesquisa '%1': o campo chave '%2' não está no resultado da consulta.")
+                .arg(title, keyField));
 
     LookupRequest request;
     request.dataSource = ds;

@@ -9,4 +9,5 @@
 
 class TDataSource;
 
-void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag, QString& selection);
+void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag,
+                   QString& selection);

@@ -52,7 +52,9 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : THostControl<QLineEdit>(parent) 
 
 TDateEditPlus::~TDateEditPlus() = default;
 
-QString TDateEditPlus::Text() const { return DateText::visibleText(displayText()); }
+QString TDateEditPlus::Text() const {
+    return DateText::visibleText(displayText());
+}
 
 void TDateEditPlus::setShownText(const QString& text) {
     if (text.isEmpty())
@@ -61,16 +63,22 @@ void TDateEditPlus::setShownText(const QString& text) {
         QLineEdit::setText(text);
 }
 
-void TDateEditPlus::SetText(const QString& text) { setShownText(DateText::normalise(text, m_style)); }
+void TDateEditPlus::SetText(const QString& text) {
+    setShownText(DateText::normalise(text, m_style));
+}
 
 void TDateEditPlus::Clear() {
     m_time = QTime(0, 0);
     setShownText(QString());
 }
 
-QDate TDateEditPlus::Date() const { return DateText::toDate(displayText(), m_style).value_or(QDate()); }
+QDate TDateEditPlus::Date() const {
+    return DateText::toDate(displayText(), m_style).value_or(QDate());
+}
 
-bool TDateEditPlus::IsValidDate() const { return Date().isValid(); }
+bool TDateEditPlus::IsValidDate() const {
+    return Date().isValid();
+}
 
 TDateTime TDateEditPlus::GetDate() const {
     const QDate d = Date();
@@ -86,8 +94,9 @@ void TDateEditPlus::SetDate(TDateTime value) {
     const double afterLast = HostDate::fromDate(DateText::lastDate()) + 1;
     // Negative values carry the time as a negative fraction, so -1.5 is still day -1.
     if (!std::isfinite(value) || value <= first - 1 || value >= afterLast)
-        throw EHostError(QStringLiteral("O valor %1 não corresponde a uma data entre 01/01/0100 e 31/12/9999.")
-                             .arg(value, 0, 'g', 12));
+        throw EHostError(
+            QStringLiteral("O valor %1 não corresponde a uma data entre 01/01/0100 e 31/12/9999.")
+                .arg(value, 0, 'g', 12));
     const QDateTime dt = HostDate::toDateTime(value);
     m_time = m_keepTime ? dt.time() : QTime(0, 0);
     setShownText(DateText::format(dt.date(), m_style));
@@ -111,7 +120,9 @@ void TDateEditPlus::SetShowDia(bool show) {
     update();
 }
 
-QColor TDateEditPlus::Color() const { return palette().color(QPalette::Active, QPalette::Base); }
+QColor TDateEditPlus::Color() const {
+    return palette().color(QPalette::Active, QPalette::Base);
+}
 
 void TDateEditPlus::SetColor(const QColor& color) {
     // Active and inactive only: a disabled edit keeps the style's disabled look.
@@ -202,7 +213,8 @@ TDateEditPlus::DayLabel TDateEditPlus::dayLabel() const {
     // The whole name, else its first three letters, else those in a smaller font; never over the date.
     QFont small = font();
     small.setPointSizeF(font().pointSizeF() > 0 ? font().pointSizeF() * 0.8 : 7);
-    const QList<std::pair<QString, QFont>> tries{{name, font()}, {name.left(3), font()}, {name.left(3), small}};
+    const QList<std::pair<QString, QFont>> tries{
+        {name, font()}, {name.left(3), font()}, {name.left(3), small}};
     for (const auto& [text, f] : tries) {
         if (QFontMetrics(f).horizontalAdvance(text) <= free.width()) {
             label.text = text;
@@ -214,7 +226,9 @@ TDateEditPlus::DayLabel TDateEditPlus::dayLabel() const {
     return label;
 }
 
-QString TDateEditPlus::ShownDayName() const { return dayLabel().text; }
+QString TDateEditPlus::ShownDayName() const {
+    return dayLabel().text;
+}
 
 void TDateEditPlus::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
@@ -236,7 +250,8 @@ void TDateEditPlus::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString typed = event->text();
-    if (!isReadOnly() && !hasSelectedText() && typed.size() == 1 && QStringLiteral("/.-,").contains(typed[0])) {
+    if (!isReadOnly() && !hasSelectedText() && typed.size() == 1 &&
+        QStringLiteral("/.-,").contains(typed[0])) {
         if (const auto edit = DateText::separatorTyped(displayText(), cursorPosition(), m_style)) {
             if (edit->text != displayText()) {
                 QLineEdit::setText(edit->text);
@@ -303,7 +318,9 @@ void TDateEditPlus::ShowCalendar() {
     m_calendar->setFocus(Qt::PopupFocusReason);
 }
 
-bool TDateEditPlus::CalendarVisible() const { return m_popup && m_popup->isVisible(); }
+bool TDateEditPlus::CalendarVisible() const {
+    return m_popup && m_popup->isVisible();
+}
 
 void TDateEditPlus::calendarPicked(const QDate& date) {
     m_popup->hide();

@@ -60,7 +60,15 @@ void ModuleRegistry::detach(const char* name) {
         FormReader::clearResourceOverride(cls);
 }
 
-QStringList ModuleRegistry::attached() { return modules().keys(); }
-QString ModuleRegistry::language() { return sessionLanguage(); }
-void ModuleRegistry::setLanguage(const QString& language) { sessionLanguage() = language; }
-QString ModuleRegistry::languageModule(const QString& name) { return modules().value(name).languageFile; }
+QStringList ModuleRegistry::attached() {
+    return modules().keys();
+}
+QString ModuleRegistry::language() {
+    return sessionLanguage();
+}
+void ModuleRegistry::setLanguage(const QString& language) {
+    sessionLanguage() = language;
+}
+QString ModuleRegistry::languageModule(const QString& name) {
+    return modules().value(name).languageFile;
+}

@@ -7,8 +7,8 @@
 
 class Package {
 public:
-    QString path;     // canonical file path
-    QString name;     // file name without extension
+    QString path; // canonical file path
+    QString name; // file name without extension
     void* handle = nullptr;
     IniProcFn iniProc = nullptr;
     InitializeFn initialize = nullptr;

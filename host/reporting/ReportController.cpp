@@ -1,5 +1,5 @@
-#include "library/FiliProc.h"
 #include "reporting/ReportController.h"
+#include "library/FiliProc.h"
 
 #include "data/dtmDBGeral.h"
 #include "dialogs/DialogService.h"
@@ -26,7 +26,8 @@ namespace {
 // The texts the base form's message table holds, for a controller used without one.
 QString fallbackMessage(const QString& key) {
     if (key == u"Arq_Rel_Err")
-        return QStringLiteral("O arquivo contendo a definição do relatório de código '%s' não foi encontrado no diretório '%s'.");
+        return QStringLiteral("O arquivo contendo a definição do relatório de código '%s' não foi encontrado "
+                              "no diretório '%s'.");
     if (key == u"NovoCaption")
         return QStringLiteral("Título do relatório");
     if (key == u"NovoPrompt")
@@ -74,7 +75,8 @@ std::vector<ReportEntry> scan(const QString& reportsDir, const QString& code, QS
     const QDir folder(QDir(reportsDir).filePath(code));
     if (code.isEmpty() || !folder.exists())
         return out;
-    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
+    const QFileInfoList files =
+        folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& file : files) {
         try {
             const ReportDefinition def = ReportDefinition::load(file.absoluteFilePath());
@@ -97,13 +99,17 @@ struct ReportController::Private {
 };
 
 ReportController::ReportController(QObject* parent) : QObject(parent), d(new Private) {}
-ReportController::~ReportController() { delete d; }
+ReportController::~ReportController() {
+    delete d;
+}
 
 std::vector<ReportEntry> ReportController::listReports(const QString& reportsDir, const QString& code) {
     return scan(reportsDir, code, nullptr);
 }
 
-void ReportController::setContext(const ReportContext& context) { m_context = context; }
+void ReportController::setContext(const ReportContext& context) {
+    m_context = context;
+}
 
 QString ReportController::message(const QString& key) const {
     if (m_context.messages && m_context.messages->HasKey(key))
@@ -111,7 +117,9 @@ QString ReportController::message(const QString& key) const {
     return fallbackMessage(key);
 }
 
-QString ReportController::folder() const { return QDir(HostSettings::reportsDir()).filePath(m_context.code); }
+QString ReportController::folder() const {
+    return QDir(HostSettings::reportsDir()).filePath(m_context.code);
+}
 
 void ReportController::reload() {
     QStringList errors;
@@ -130,13 +138,18 @@ void ReportController::reload() {
 
 ReportDefinition ReportController::definitionAt(int index) const {
     if (index < 0 || index >= int(m_entries.size()) || !QFileInfo::exists(m_entries[size_t(index)].path))
-        MensErro(fillPercentS(message(QStringLiteral("Arq_Rel_Err")), {m_context.code, QDir::toNativeSeparators(folder())}), true);
+        MensErro(fillPercentS(message(QStringLiteral("Arq_Rel_Err")),
+                              {m_context.code, QDir::toNativeSeparators(folder())}),
+                 true);
     return ReportDefinition::load(m_entries[size_t(index)].path);
 }
 
-void ReportController::setCancelCheck(std::function<bool(qint64)> check) { m_cancelCheck = std::move(check); }
+void ReportController::setCancelCheck(std::function<bool(qint64)> check) {
+    m_cancelCheck = std::move(check);
+}
 
-std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefinition& def, const QString& path) {
+std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefinition& def,
+                                                            const QString& path) {
     dtmDBGeral& data = dtmDBGeral::instance();
     data.ensureOpen();
     ReportRun run;
@@ -149,7 +162,8 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
     {
         // The branch's name beside its code when the table has it; the code alone otherwise.
         QSqlQuery q(run.db);
-        if (!run.branch.isEmpty() && q.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL"))) {
+        if (!run.branch.isEmpty() &&
+            q.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL"))) {
             q.bindValue(QStringLiteral(":CDFILIAL"), run.branch);
             if (q.exec() && q.next())
                 run.branch += QStringLiteral(" - ") + q.value(0).toString().trimmed();
@@ -174,18 +188,24 @@ void ReportController::print(int index) {
     if (target.startsWith(QLatin1String("pdf:"))) {
         const QString file = target.mid(4);
         if (file.trimmed().isEmpty())
-            throw EHostError(QStringLiteral("A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
+            throw EHostError(QStringLiteral(
+                "A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
         runReport(def, path)->exportPdf(file);
         return;
     }
     std::shared_ptr<QPrinter> printer = d->printers.value(path);
     if (!printer) {
-        const QPrinterInfo info = target.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target);
+        const QPrinterInfo info =
+            target.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target);
         if (info.isNull())
-            throw EHostError(target.isEmpty()
-                                 ? QStringLiteral("Não há impressora disponível para imprimir o relatório '%1'. Instale uma "
-                                                  "impressora ou defina um arquivo PDF como impressora da sessão.").arg(def.title)
-                                 : QStringLiteral("A impressora '%1' não está disponível para imprimir o relatório '%2'.").arg(target, def.title));
+            throw EHostError(
+                target.isEmpty()
+                    ? QStringLiteral(
+                          "Não há impressora disponível para imprimir o relatório '%1'. Instale uma "
+                          "impressora ou defina um arquivo PDF como impressora da sessão.")
+                          .arg(def.title)
+                    : QStringLiteral("A impressora '%1' não está disponível para imprimir o relatório '%2'.")
+                          .arg(target, def.title));
         printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
         printer->setPageLayout(def.page.layout());
     }
@@ -193,7 +213,8 @@ void ReportController::print(int index) {
     printer->setDocName(def.title);
     doc->print(*printer);
     if (printer->printerState() == QPrinter::Error)
-        throw EHostError(QStringLiteral("A impressora '%1' recusou o relatório '%2'.").arg(printer->printerName(), def.title));
+        throw EHostError(QStringLiteral("A impressora '%1' recusou o relatório '%2'.")
+                             .arg(printer->printerName(), def.title));
 }
 
 void ReportController::printerSetup(int index) {
@@ -222,8 +243,8 @@ void ReportController::printerSetup(int index) {
 
 void ReportController::saveAs(int index) {
     const ReportDefinition def = definitionAt(index);
-    const std::optional<QString> answer =
-        DialogService::instance().promptText(message(QStringLiteral("NovoCaption")), message(QStringLiteral("NovoPrompt")), def.title);
+    const std::optional<QString> answer = DialogService::instance().promptText(
+        message(QStringLiteral("NovoCaption")), message(QStringLiteral("NovoPrompt")), def.title);
     if (!answer)
         return;
     const QString title = answer->simplified();
@@ -262,8 +283,10 @@ void ReportController::edit(int index) {
     request.code = m_context.code;
     request.validate = [this, index](const ReportDefinition& changed) -> QString {
         for (int i = 0; i < int(m_entries.size()); ++i)
-            if (i != index && m_entries[size_t(i)].title.compare(changed.title.trimmed(), Qt::CaseInsensitive) == 0)
-                return QStringLiteral("Já existe um relatório com o título '%1'.").arg(changed.title.trimmed());
+            if (i != index &&
+                m_entries[size_t(i)].title.compare(changed.title.trimmed(), Qt::CaseInsensitive) == 0)
+                return QStringLiteral("Já existe um relatório com o título '%1'.")
+                    .arg(changed.title.trimmed());
         dtmDBGeral& data = dtmDBGeral::instance();
         if (!data.isOpen())
             return QStringLiteral("O banco de dados não está aberto; a consulta não pôde ser verificada.");

@@ -22,11 +22,11 @@ struct ReportEntry {
 };
 
 struct ReportContext {
-    QString code;                             // report code, e.g. "QMT318"
-    TMessages* messages = nullptr;            // the form's msgPadrao ("Arq_Rel_Err", "NovoCaption", "NovoPrompt")
+    QString code;                  // report code, e.g. "QMT318"
+    TMessages* messages = nullptr; // the form's msgPadrao ("Arq_Rel_Err", "NovoCaption", "NovoPrompt")
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams before every run
-    TComboBox* reportNames = nullptr;         // cbbReportNames
-    QWidget* window = nullptr;                // parent for progress and dialogs
+    TComboBox* reportNames = nullptr;          // cbbReportNames
+    QWidget* window = nullptr;                 // parent for progress and dialogs
 };
 
 class ReportController : public QObject {

@@ -15,7 +15,9 @@ struct Invalid {
     QString what;
 };
 
-[[noreturn]] void invalid(const QString& what) { throw Invalid{what}; }
+[[noreturn]] void invalid(const QString& what) {
+    throw Invalid{what};
+}
 
 // SQL may be one string or an array of lines (easier to read and to diff).
 QString sqlText(const QJsonObject& o, const char* key) {
@@ -69,7 +71,8 @@ const struct {
 const struct {
     const char* name;
     QPageSize::PageSizeId id;
-} kPapers[] = {{"A4", QPageSize::A4}, {"A3", QPageSize::A3}, {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal}};
+} kPapers[] = {
+    {"A4", QPageSize::A4}, {"A3", QPageSize::A3}, {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal}};
 
 const QStringList kFormats = {QString(), QStringLiteral("date"), QStringLiteral("daymonth")};
 
@@ -94,7 +97,8 @@ ReportColumn columnFromJson(const QJsonValue& v, int index) {
             found = true;
         }
     if (!found)
-        invalid(where + QStringLiteral("alinhamento '%1' desconhecido (use left, center ou right)").arg(align));
+        invalid(where +
+                QStringLiteral("alinhamento '%1' desconhecido (use left, center ou right)").arg(align));
     const QString overflow = stringOf(o, "overflow", QStringLiteral("elide"), where);
     if (overflow == u"elide")
         c.overflow = ReportColumn::Overflow::Elide;
@@ -127,14 +131,20 @@ QPageLayout ReportPageSetup::layout() const {
 
 QString ReportDefinition::sqlFor(DatabaseKind kind) const {
     switch (kind) {
-    case DatabaseKind::InterBase: return sqlIb.trimmed().isEmpty() ? sql : sqlIb;
-    case DatabaseKind::Oracle: return sqlOracle.trimmed().isEmpty() ? sql : sqlOracle;
-    case DatabaseKind::MSSQL: return sqlMssql.trimmed().isEmpty() ? sql : sqlMssql;
-    default: return sql;
+    case DatabaseKind::InterBase:
+        return sqlIb.trimmed().isEmpty() ? sql : sqlIb;
+    case DatabaseKind::Oracle:
+        return sqlOracle.trimmed().isEmpty() ? sql : sqlOracle;
+    case DatabaseKind::MSSQL:
+        return sqlMssql.trimmed().isEmpty() ? sql : sqlMssql;
+    default:
+        return sql;
     }
 }
 
-QStringList ReportDefinition::parameterNames(DatabaseKind kind) const { return ReportSql::parameterNames(sqlFor(kind)); }
+QStringList ReportDefinition::parameterNames(DatabaseKind kind) const {
+    return ReportSql::parameterNames(sqlFor(kind));
+}
 
 // Throws Invalid; load() names the file, fromJson() hands callers an EHostError they can catch.
 static ReportDefinition readDefinition(const QJsonObject& o) {
@@ -196,18 +206,21 @@ static ReportDefinition readDefinition(const QJsonObject& o) {
         else if (orientation == u"landscape")
             d.page.orientation = QPageLayout::Landscape;
         else
-            invalid(QStringLiteral("página: orientação '%1' desconhecida (use portrait ou landscape)").arg(orientation));
+            invalid(QStringLiteral("página: orientação '%1' desconhecida (use portrait ou landscape)")
+                        .arg(orientation));
         d.page.paper = stringOf(p, "paper", d.page.paper, where);
         bool known = false;
         for (const auto& x : kPapers)
             known = known || d.page.paper == QLatin1String(x.name);
         if (!known)
-            invalid(QStringLiteral("página: papel '%1' desconhecido (use A4, A3, Letter ou Legal)").arg(d.page.paper));
+            invalid(QStringLiteral("página: papel '%1' desconhecido (use A4, A3, Letter ou Legal)")
+                        .arg(d.page.paper));
         const QJsonValue margins = p.value(QLatin1String("margins_mm"));
         if (!margins.isUndefined()) {
             const QJsonArray m = margins.toArray();
             if (!margins.isArray() || m.size() != 4)
-                invalid(QStringLiteral("página: 'margins_mm' deve ter quatro números (esquerda, topo, direita, base)"));
+                invalid(QStringLiteral(
+                    "página: 'margins_mm' deve ter quatro números (esquerda, topo, direita, base)"));
             for (const QJsonValue& x : m)
                 if (!x.isDouble() || x.toDouble() < 0 || x.toDouble() > 100)
                     invalid(QStringLiteral("página: cada margem deve estar entre 0 e 100 mm"));
@@ -241,7 +254,8 @@ QString ReportDefinition::problem() const {
             for (const QString& p : ReportSql::parameterNames(*text))
                 declared = declared || p.compare(list, Qt::CaseInsensitive) == 0;
             if (!declared)
-                return QStringLiteral("o parâmetro de lista '%1' não aparece em '%2'").arg(list, QLatin1String(name));
+                return QStringLiteral("o parâmetro de lista '%1' não aparece em '%2'")
+                    .arg(list, QLatin1String(name));
         }
     }
     return {};
@@ -250,7 +264,8 @@ QString ReportDefinition::problem() const {
 ReportDefinition ReportDefinition::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EHostError(QStringLiteral("Não foi possível ler a definição de relatório '%1': %2.").arg(path, file.errorString()));
+        throw EHostError(QStringLiteral("Não foi possível ler a definição de relatório '%1': %2.")
+                             .arg(path, file.errorString()));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError)
@@ -258,7 +273,10 @@ ReportDefinition ReportDefinition::load(const QString& path) {
                              .arg(path, error.errorString())
                              .arg(error.offset));
     if (!doc.isObject())
-        throw EHostError(QStringLiteral("A definição de relatório '%1' está corrompida: o documento deve ser um objeto JSON.").arg(path));
+        throw EHostError(
+            QStringLiteral(
+                "A definição de relatório '%1' está corrompida: o documento deve ser um objeto JSON.")
+                .arg(path));
     try {
         return readDefinition(doc.object());
     } catch (const Invalid& e) {
@@ -310,19 +328,24 @@ QJsonObject ReportDefinition::toJson() const {
     QJsonObject p;
     p["orientation"] = page.orientation == QPageLayout::Landscape ? "landscape" : "portrait";
     p["paper"] = page.paper;
-    p["margins_mm"] = QJsonArray{page.marginsMm.left(), page.marginsMm.top(), page.marginsMm.right(), page.marginsMm.bottom()};
+    p["margins_mm"] = QJsonArray{page.marginsMm.left(), page.marginsMm.top(), page.marginsMm.right(),
+                                 page.marginsMm.bottom()};
     p["font_size"] = page.fontSize;
     o["page"] = p;
     return o;
 }
 
-QByteArray ReportDefinition::toBytes() const { return QJsonDocument(toJson()).toJson(QJsonDocument::Indented); }
+QByteArray ReportDefinition::toBytes() const {
+    return QJsonDocument(toJson()).toJson(QJsonDocument::Indented);
+}
 
 void ReportDefinition::save(const QString& path) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw EHostError(QStringLiteral("Não foi possível gravar a definição de relatório '%1': %2.").arg(path, file.errorString()));
+        throw EHostError(QStringLiteral("Não foi possível gravar a definição de relatório '%1': %2.")
+                             .arg(path, file.errorString()));
     const QByteArray bytes = toBytes();
     if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EHostError(QStringLiteral("Não foi possível gravar a definição de relatório '%1': %2.").arg(path, file.errorString()));
+        throw EHostError(QStringLiteral("Não foi possível gravar a definição de relatório '%1': %2.")
+                             .arg(path, file.errorString()));
 }

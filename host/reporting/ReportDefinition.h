@@ -13,12 +13,12 @@
 
 struct ReportColumn {
     enum class Overflow { Elide, Wrap };
-    QString field;   // result column, upper case
+    QString field; // result column, upper case
     QString header;
     double width = 20; // millimetres as designed; scaled to the printable width
     Qt::Alignment alignment = Qt::AlignLeft;
     Overflow overflow = Overflow::Elide;
-    QString format;  // "" (text), "date" (dd/MM/yyyy), "daymonth" (dd/MM)
+    QString format; // "" (text), "date" (dd/MM/yyyy), "daymonth" (dd/MM)
 };
 
 struct ReportGrouping {
@@ -40,8 +40,8 @@ class ReportDefinition {
 public:
     QString title;
     int order = 0;
-    QString sql;        // the text for any database without a text of its own
-    QString sqlIb;      // InterBase / Firebird
+    QString sql;   // the text for any database without a text of its own
+    QString sqlIb; // InterBase / Firebird
     QString sqlOracle;
     QString sqlMssql;
     QStringList listParameters; // placeholders that receive a selection text (or "T")

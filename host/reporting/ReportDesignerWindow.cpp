@@ -28,8 +28,12 @@ QComboBox* choice(const QStringList& labels, const QStringList& values, const QS
     return box;
 }
 
-QString alignName(Qt::Alignment a) { return a == Qt::AlignRight ? "right" : a == Qt::AlignHCenter ? "center" : "left"; }
-Qt::Alignment alignOf(const QString& s) { return s == u"right" ? Qt::AlignRight : s == u"center" ? Qt::AlignHCenter : Qt::AlignLeft; }
+QString alignName(Qt::Alignment a) {
+    return a == Qt::AlignRight ? "right" : a == Qt::AlignHCenter ? "center" : "left";
+}
+Qt::Alignment alignOf(const QString& s) {
+    return s == u"right" ? Qt::AlignRight : s == u"center" ? Qt::AlignHCenter : Qt::AlignLeft;
+}
 
 QPlainTextEdit* sqlEdit() {
     auto* e = new QPlainTextEdit;
@@ -39,7 +43,8 @@ QPlainTextEdit* sqlEdit() {
 }
 } // namespace
 
-ReportDesignerWindow::ReportDesignerWindow(ReportEditRequest& request, QWidget* parent) : QDialog(parent), m_request(request) {
+ReportDesignerWindow::ReportDesignerWindow(ReportEditRequest& request, QWidget* parent)
+    : QDialog(parent), m_request(request) {
     setWindowTitle(QStringLiteral("Editar relatório - %1").arg(request.definition.title));
     setModal(true);
     resize(900, 640);
@@ -96,8 +101,9 @@ ReportDesignerWindow::ReportDesignerWindow(ReportEditRequest& request, QWidget* 
     auto* colPage = new QWidget;
     auto* colLayout = new QVBoxLayout(colPage);
     m_columns = new QTableWidget(0, ColumnCount);
-    m_columns->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Cabeçalho"), QStringLiteral("Largura (mm)"),
-                                          QStringLiteral("Alinhamento"), QStringLiteral("Texto longo"), QStringLiteral("Formato")});
+    m_columns->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Cabeçalho"),
+                                          QStringLiteral("Largura (mm)"), QStringLiteral("Alinhamento"),
+                                          QStringLiteral("Texto longo"), QStringLiteral("Formato")});
     m_columns->horizontalHeader()->setSectionResizeMode(Header, QHeaderView::Stretch);
     m_columns->setSelectionBehavior(QAbstractItemView::SelectRows);
     colLayout->addWidget(m_columns, 1);
@@ -162,10 +168,14 @@ void ReportDesignerWindow::addColumn(const ReportColumn& c) {
     width->setRange(1, 1000);
     width->setValue(c.width);
     m_columns->setCellWidget(row, Width, width);
-    m_columns->setCellWidget(row, Align, choice({"Esquerda", "Centro", "Direita"}, {"left", "center", "right"}, alignName(c.alignment)));
-    m_columns->setCellWidget(row, Overflow, choice({"Abreviar (…)", "Quebrar linhas"}, {"elide", "wrap"},
-                                                   c.overflow == ReportColumn::Overflow::Wrap ? "wrap" : "elide"));
-    m_columns->setCellWidget(row, Format, choice({"Texto", "Data", "Dia/mês"}, {"", "date", "daymonth"}, c.format));
+    m_columns->setCellWidget(
+        row, Align,
+        choice({"Esquerda", "Centro", "Direita"}, {"left", "center", "right"}, alignName(c.alignment)));
+    m_columns->setCellWidget(row, Overflow,
+                             choice({"Abreviar (…)", "Quebrar linhas"}, {"elide", "wrap"},
+                                    c.overflow == ReportColumn::Overflow::Wrap ? "wrap" : "elide"));
+    m_columns->setCellWidget(row, Format,
+                             choice({"Texto", "Data", "Dia/mês"}, {"", "date", "daymonth"}, c.format));
 }
 
 void ReportDesignerWindow::load(const ReportDefinition& d) {
@@ -203,19 +213,23 @@ ReportDefinition ReportDesignerWindow::definition() const {
     d.columns.clear();
     for (int r = 0; r < m_columns->rowCount(); ++r) {
         ReportColumn c;
-        c.field = m_columns->item(r, Field) ? m_columns->item(r, Field)->text().trimmed().toUpper() : QString();
+        c.field =
+            m_columns->item(r, Field) ? m_columns->item(r, Field)->text().trimmed().toUpper() : QString();
         c.header = m_columns->item(r, Header) ? m_columns->item(r, Header)->text() : QString();
         c.width = static_cast<QDoubleSpinBox*>(m_columns->cellWidget(r, Width))->value();
-        c.alignment = alignOf(static_cast<QComboBox*>(m_columns->cellWidget(r, Align))->currentData().toString());
-        c.overflow = static_cast<QComboBox*>(m_columns->cellWidget(r, Overflow))->currentData().toString() == u"wrap"
-                         ? ReportColumn::Overflow::Wrap
-                         : ReportColumn::Overflow::Elide;
+        c.alignment =
+            alignOf(static_cast<QComboBox*>(m_columns->cellWidget(r, Align))->currentData().toString());
+        c.overflow =
+            static_cast<QComboBox*>(m_columns->cellWidget(r, Overflow))->currentData().toString() == u"wrap"
+                ? ReportColumn::Overflow::Wrap
+                : ReportColumn::Overflow::Elide;
         c.format = static_cast<QComboBox*>(m_columns->cellWidget(r, Format))->currentData().toString();
         d.columns << c;
     }
     d.group.field = m_groupField->text().trimmed().toUpper();
-    d.group.header = m_groupHeader->text().isEmpty() && !d.group.field.isEmpty() ? QStringLiteral("{%1}").arg(d.group.field)
-                                                                                 : m_groupHeader->text();
+    d.group.header = m_groupHeader->text().isEmpty() && !d.group.field.isEmpty()
+                         ? QStringLiteral("{%1}").arg(d.group.field)
+                         : m_groupHeader->text();
     d.group.countLabel = m_groupCount->text();
     d.totalLabel = m_total->text();
     d.page.orientation = QPageLayout::Orientation(m_orientation->currentData().toInt());

@@ -53,16 +53,22 @@ Wrapped wrap(const QString& text, const QFont& font, double width) {
     return out;
 }
 
-QString pageText(int page, int pages) { return QStringLiteral("Página %1 de %2").arg(page).arg(pages); }
+QString pageText(int page, int pages) {
+    return QStringLiteral("Página %1 de %2").arg(page).arg(pages);
+}
 
 } // namespace
 
-QFont ReportFonts::detail(double points) { return makeFont(points, false); }
-QFont ReportFonts::bold(double points) { return makeFont(points, true); }
+QFont ReportFonts::detail(double points) {
+    return makeFont(points, false);
+}
+QFont ReportFonts::bold(double points) {
+    return makeFont(points, true);
+}
 
 ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued)
-    : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)), m_issued(std::move(issued)),
-      m_layout(m_def.page.layout()) {
+    : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)),
+      m_issued(std::move(issued)), m_layout(m_def.page.layout()) {
     paginate();
 }
 
@@ -100,7 +106,8 @@ ReportDocument::Geometry ReportDocument::geometry() const {
     g.lineHeight = detail.lineSpacing() + 2 * kRowPadding;
     g.groupHeight = QFontMetricsF(ReportFonts::bold(size)).lineSpacing() + 3 * kRowPadding;
     // branch and issue line, title, rule, column headers, rule
-    g.headerHeight = detail.lineSpacing() + title.lineSpacing() + 4 * kRowPadding + g.lineHeight + 2 * kRowPadding;
+    g.headerHeight =
+        detail.lineSpacing() + title.lineSpacing() + 4 * kRowPadding + g.lineHeight + 2 * kRowPadding;
     g.footerHeight = detail.lineSpacing() + 4 * kRowPadding;
 
     double total = 0;
@@ -140,8 +147,9 @@ void ReportDocument::paginate() {
     const double bottom = qMax(top + g.lineHeight * 2, g.height - g.footerHeight);
     const bool grouping = m_def.group.enabled();
     const int n = rowCount();
-    const bool wraps = std::any_of(m_def.columns.begin(), m_def.columns.end(),
-                                   [](const ReportColumn& c) { return c.overflow == ReportColumn::Overflow::Wrap; });
+    const bool wraps = std::any_of(m_def.columns.begin(), m_def.columns.end(), [](const ReportColumn& c) {
+        return c.overflow == ReportColumn::Overflow::Wrap;
+    });
 
     Page page;
     double y = top;
@@ -160,9 +168,11 @@ void ReportDocument::paginate() {
         place(ItemKind::Empty, -1, g.lineHeight);
     int groupStart = 0;
     for (int i = 0; i < n; ++i) {
-        const bool startsGroup = grouping && (i == 0 || m_rows.groupKeys[size_t(i)] != m_rows.groupKeys[size_t(i - 1)]);
+        const bool startsGroup =
+            grouping && (i == 0 || m_rows.groupKeys[size_t(i)] != m_rows.groupKeys[size_t(i - 1)]);
         // A row taller than the page is clipped to it rather than looping over empty pages.
-        const double rh = qMin(wraps ? rowHeight(i, g) : g.lineHeight, bottom - top - (grouping ? g.groupHeight : 0));
+        const double rh =
+            qMin(wraps ? rowHeight(i, g) : g.lineHeight, bottom - top - (grouping ? g.groupHeight : 0));
         if (startsGroup) {
             groupStart = i;
             if (!fits(g.groupHeight + rh) && !page.items.empty())
@@ -174,7 +184,8 @@ void ReportDocument::paginate() {
                 place(ItemKind::GroupHeader, groupStart, g.groupHeight, true);
         }
         place(ItemKind::Row, i, rh);
-        const bool endsGroup = grouping && (i == n - 1 || m_rows.groupKeys[size_t(i + 1)] != m_rows.groupKeys[size_t(i)]);
+        const bool endsGroup =
+            grouping && (i == n - 1 || m_rows.groupKeys[size_t(i + 1)] != m_rows.groupKeys[size_t(i)]);
         if (endsGroup) {
             if (!fits(g.groupHeight))
                 newPage();
@@ -187,7 +198,8 @@ void ReportDocument::paginate() {
     m_pages.push_back(std::move(page));
 }
 
-void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper, const QPageLayout& layout) {
+void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper,
+                             const QPageLayout& layout) {
     painter.resetTransform();
     painter.scale(device.logicalDpiX() / kUnitsPerInch, device.logicalDpiY() / kUnitsPerInch);
     if (originAtPaper) {
@@ -224,10 +236,12 @@ void ReportDocument::drawHeader(QPainter& p, const Geometry& g, int pageIndex) c
     const QFontMetricsF fm(bold);
     for (int c = 0; c < m_def.columns.size(); ++c) {
         const ReportColumn& col = m_def.columns[c];
-        const QRectF cell(g.columnX[size_t(c)] + kCellPadding, y, g.columnW[size_t(c)] - 2 * kCellPadding, g.lineHeight);
+        const QRectF cell(g.columnX[size_t(c)] + kCellPadding, y, g.columnW[size_t(c)] - 2 * kCellPadding,
+                          g.lineHeight);
         p.save();
         p.setClipRect(QRectF(g.columnX[size_t(c)], y, g.columnW[size_t(c)], g.lineHeight));
-        p.drawText(cell, col.alignment | Qt::AlignVCenter, fm.elidedText(col.header, Qt::ElideRight, cell.width()));
+        p.drawText(cell, col.alignment | Qt::AlignVCenter,
+                   fm.elidedText(col.header, Qt::ElideRight, cell.width()));
         p.restore();
     }
     y += g.lineHeight + kRowPadding / 2;
@@ -247,8 +261,10 @@ void ReportDocument::drawFooter(QPainter& p, const Geometry& g, int pageIndex) c
     const QString pages = pageText(pageIndex + 1, pageCount());
     const QFontMetricsF fm(detail);
     p.drawText(rect, Qt::AlignRight | Qt::AlignVCenter, pages);
-    p.drawText(QRectF(0, rect.y(), g.width - fm.horizontalAdvance(pages) - 200, line), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(m_def.title, Qt::ElideRight, qMax(0.0, g.width - fm.horizontalAdvance(pages) - 200)));
+    p.drawText(
+        QRectF(0, rect.y(), g.width - fm.horizontalAdvance(pages) - 200, line),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        fm.elidedText(m_def.title, Qt::ElideRight, qMax(0.0, g.width - fm.horizontalAdvance(pages) - 200)));
 }
 
 void ReportDocument::drawItem(QPainter& p, const Geometry& g, const Item& item, bool shaded) const {
@@ -275,12 +291,13 @@ void ReportDocument::drawItem(QPainter& p, const Geometry& g, const Item& item, 
                 const Wrapped wrapped = wrap(text, font, cell.width());
                 double ly = cell.y();
                 for (const auto& [start, length] : wrapped.lines) {
-                    p.drawText(QRectF(cell.x(), ly, cell.width(), fm.lineSpacing()), col.alignment | Qt::AlignVCenter,
-                               text.mid(start, length).trimmed());
+                    p.drawText(QRectF(cell.x(), ly, cell.width(), fm.lineSpacing()),
+                               col.alignment | Qt::AlignVCenter, text.mid(start, length).trimmed());
                     ly += fm.lineSpacing();
                 }
             } else {
-                p.drawText(QRectF(cell.x(), cell.y(), cell.width(), fm.lineSpacing()), col.alignment | Qt::AlignVCenter,
+                p.drawText(QRectF(cell.x(), cell.y(), cell.width(), fm.lineSpacing()),
+                           col.alignment | Qt::AlignVCenter,
                            fm.elidedText(text, Qt::ElideRight, cell.width()));
             }
             p.restore();
@@ -289,14 +306,17 @@ void ReportDocument::drawItem(QPainter& p, const Geometry& g, const Item& item, 
     }
     case ItemKind::GroupHeader: {
         const QFont font = ReportFonts::bold(size);
-        p.fillRect(QRectF(0, item.y + kRowPadding, g.width, item.height - kRowPadding), QColor(0xdd, 0xdd, 0xdd));
+        p.fillRect(QRectF(0, item.y + kRowPadding, g.width, item.height - kRowPadding),
+                   QColor(0xdd, 0xdd, 0xdd));
         p.setFont(font);
         p.setPen(Qt::black);
         QString text = m_rows.groupTitles[size_t(item.row)];
         if (item.continued)
             text += QStringLiteral(" (continuação)");
-        const QRectF rect(kCellPadding, item.y + kRowPadding, g.width - 2 * kCellPadding, item.height - kRowPadding);
-        p.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text, Qt::ElideRight, rect.width()));
+        const QRectF rect(kCellPadding, item.y + kRowPadding, g.width - 2 * kCellPadding,
+                          item.height - kRowPadding);
+        p.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(font).elidedText(text, Qt::ElideRight, rect.width()));
         break;
     }
     case ItemKind::GroupFooter:
@@ -306,9 +326,12 @@ void ReportDocument::drawItem(QPainter& p, const Geometry& g, const Item& item, 
         p.setPen(QPen(Qt::black, total ? 6 : 3));
         p.drawLine(QPointF(0, item.y + kRowPadding / 2), QPointF(g.width, item.y + kRowPadding / 2));
         p.setFont(font);
-        const QString text = QStringLiteral("%1: %2").arg(total ? m_def.totalLabel : m_def.group.countLabel).arg(item.count);
-        const QRectF rect(kCellPadding, item.y + kRowPadding, g.width - 2 * kCellPadding, item.height - kRowPadding);
-        p.drawText(rect, Qt::AlignRight | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text, Qt::ElideLeft, rect.width()));
+        const QString text =
+            QStringLiteral("%1: %2").arg(total ? m_def.totalLabel : m_def.group.countLabel).arg(item.count);
+        const QRectF rect(kCellPadding, item.y + kRowPadding, g.width - 2 * kCellPadding,
+                          item.height - kRowPadding);
+        p.drawText(rect, Qt::AlignRight | Qt::AlignVCenter,
+                   QFontMetricsF(font).elidedText(text, Qt::ElideLeft, rect.width()));
         break;
     }
     case ItemKind::Empty: {
@@ -344,23 +367,28 @@ void ReportDocument::print(QPagedPaintDevice& device, int from, int to) const {
     device.setPageLayout(m_layout);
     QPainter painter;
     if (!painter.begin(&device))
-        throw EHostError(QStringLiteral("Não foi possível iniciar a impressão do relatório '%1'.").arg(m_def.title));
+        throw EHostError(
+            QStringLiteral("Não foi possível iniciar a impressão do relatório '%1'.").arg(m_def.title));
     for (int page = from; page <= to; ++page) {
         if (page > from && !device.newPage()) {
             painter.end();
-            throw EHostError(QStringLiteral("A impressão do relatório '%1' falhou na página %2.").arg(m_def.title).arg(page));
+            throw EHostError(QStringLiteral("A impressão do relatório '%1' falhou na página %2.")
+                                 .arg(m_def.title)
+                                 .arg(page));
         }
         prepare(painter, device, false, m_layout);
         drawPage(painter, page - 1);
     }
     if (!painter.end())
-        throw EHostError(QStringLiteral("A impressão do relatório '%1' não pôde ser concluída.").arg(m_def.title));
+        throw EHostError(
+            QStringLiteral("A impressão do relatório '%1' não pôde ser concluída.").arg(m_def.title));
 }
 
 void ReportDocument::exportPdf(const QString& path) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw EHostError(QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
+        throw EHostError(
+            QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
     {
         QPdfWriter writer(&file);
         writer.setResolution(600);
@@ -369,5 +397,6 @@ void ReportDocument::exportPdf(const QString& path) const {
         print(writer);
     }
     if (!file.commit())
-        throw EHostError(QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
+        throw EHostError(
+            QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
 }

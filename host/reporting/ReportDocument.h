@@ -48,7 +48,8 @@ public:
     // the top-left of the printable area (see prepare()).
     void drawPage(QPainter& painter, int index) const;
     // Sets up a painter on a device for drawPage: scale to layout units, origin at the printable area.
-    static void prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper, const QPageLayout& layout);
+    static void prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper,
+                        const QPageLayout& layout);
     // Prints pages from..to (1-based, inclusive; to = 0 for the last) on a printer or PDF writer,
     // giving it the document's page layout. Throws EHostError when the device cannot be painted.
     void print(QPagedPaintDevice& device, int from = 1, int to = 0) const;
@@ -59,7 +60,7 @@ private:
     enum class ItemKind { Row, GroupHeader, GroupFooter, Total, Empty };
     struct Item {
         ItemKind kind;
-        int row;  // the row (Row), or the group's first row (GroupHeader, GroupFooter)
+        int row; // the row (Row), or the group's first row (GroupHeader, GroupFooter)
         double y;
         double height;
         bool continued = false; // a group header repeated at the top of a page
@@ -69,7 +70,7 @@ private:
         std::vector<Item> items;
     };
     struct Geometry {
-        double width = 0, height = 0;       // printable area
+        double width = 0, height = 0; // printable area
         double headerHeight = 0, footerHeight = 0;
         std::vector<double> columnX, columnW;
         double lineHeight = 0, groupHeight = 0, padding = 0;

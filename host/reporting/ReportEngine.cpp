@@ -55,7 +55,8 @@ QString dbError(const QSqlError& e) {
 void execInternal(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
     if (!q.exec(sql))
-        throw EHostError(QStringLiteral("O banco de dados recusou '%1': %2.").arg(sql, dbError(q.lastError())));
+        throw EHostError(
+            QStringLiteral("O banco de dados recusou '%1': %2.").arg(sql, dbError(q.lastError())));
 }
 
 // One explicit transaction for the key load and the SELECT; whatever happens, the connection is
@@ -93,7 +94,8 @@ public:
         m_open = false;
         if (!m_db.commit()) {
             m_db.rollback();
-            throw EHostError(QStringLiteral("Não foi possível encerrar a transação do relatório: %1.").arg(dbError(m_db.lastError())));
+            throw EHostError(QStringLiteral("Não foi possível encerrar a transação do relatório: %1.")
+                                 .arg(dbError(m_db.lastError())));
         }
     }
 
@@ -129,7 +131,8 @@ public:
             m_dialog->setAutoReset(false);
             m_dialog->show();
         }
-        m_dialog->setLabelText(QStringLiteral("Gerando \"%1\"...\n%2 registros lidos").arg(m_title).arg(rows));
+        m_dialog->setLabelText(
+            QStringLiteral("Gerando \"%1\"...\n%2 registros lidos").arg(m_title).arg(rows));
         QCoreApplication::processEvents();
         return m_dialog->wasCanceled();
     }
@@ -147,7 +150,8 @@ struct CaptionPart {
     int field = -1; // record index, or -1 for literal text
 };
 
-std::vector<CaptionPart> captionParts(const QString& caption, const QSqlRecord& record, const QString& title) {
+std::vector<CaptionPart> captionParts(const QString& caption, const QSqlRecord& record,
+                                      const QString& title) {
     std::vector<CaptionPart> parts;
     static const QRegularExpression re(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_$]*)\\}"));
     qsizetype last = 0;
@@ -158,8 +162,9 @@ std::vector<CaptionPart> captionParts(const QString& caption, const QSqlRecord& 
             parts.push_back({caption.mid(last, m.capturedStart() - last), -1});
         const int index = record.indexOf(m.captured(1));
         if (index < 0)
-            throw EHostError(QStringLiteral("O grupo do relatório '%1' usa o campo '%2', que a consulta não retorna.")
-                                 .arg(title, m.captured(1)));
+            throw EHostError(
+                QStringLiteral("O grupo do relatório '%1' usa o campo '%2', que a consulta não retorna.")
+                    .arg(title, m.captured(1)));
         parts.push_back({{}, index});
         last = m.capturedEnd();
     }
@@ -179,8 +184,10 @@ std::unique_ptr<TParams> ReportEngine::makeParams(const ReportDefinition& defini
 
 QVariant ReportEngine::bindValue(const TParam& param) {
     switch (param.kind()) {
-    case TParam::Kind::Unset: return QVariant(QMetaType::fromType<QString>());
-    case TParam::Kind::DateTime: return HostDate::toDateTime(param.Value().toDouble());
+    case TParam::Kind::Unset:
+        return QVariant(QMetaType::fromType<QString>());
+    case TParam::Kind::DateTime:
+        return HostDate::toDateTime(param.Value().toDouble());
     default:
         // A text set from a null QString is still a text: an empty one, never NULL.
         if (param.Value().metaType().id() == QMetaType::QString && param.Value().toString().isNull())
@@ -195,9 +202,12 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     // Nothing but one reading statement ever reaches the database.
     const QString refused = ReportSql::readOnlyProblem(sql);
     if (!refused.isEmpty())
-        throw EHostError(QStringLiteral("O relatório '%1' não pode ser executado. %2").arg(def.title, refused));
+        throw EHostError(
+            QStringLiteral("O relatório '%1' não pode ser executado. %2").arg(def.title, refused));
     if (!db.isOpen())
-        throw EHostError(QStringLiteral("O banco de dados não está aberto; o relatório '%1' não pode ser executado.").arg(def.title));
+        throw EHostError(
+            QStringLiteral("O banco de dados não está aberto; o relatório '%1' não pode ser executado.")
+                .arg(def.title));
 
     std::unique_ptr<TParams> params = makeParams(def, run.kind);
     if (run.designer) {
@@ -217,13 +227,15 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     bool keysLoaded = false;
     for (const QString& list : def.listParameters)
         if (params->FindParam(list) && !keysLoaded) {
-            KeyTable::clear(db); // the key table exists (SQLite makes it on first use) and holds no stale keys
+            KeyTable::clear(
+                db); // the key table exists (SQLite makes it on first use) and holds no stale keys
             keysLoaded = true;
         }
     for (int i = 0; i < params->Count(); ++i) {
         const TParam& p = params->Item(i);
-        const bool isList = std::any_of(def.listParameters.begin(), def.listParameters.end(),
-                                        [&](const QString& l) { return l.compare(p.Name(), Qt::CaseInsensitive) == 0; });
+        const bool isList =
+            std::any_of(def.listParameters.begin(), def.listParameters.end(),
+                        [&](const QString& l) { return l.compare(p.Name(), Qt::CaseInsensitive) == 0; });
         if (!isList) {
             values.insert(p.Name(), bindValue(p));
             continue;
@@ -235,8 +247,9 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
         }
         const std::optional<QStringList> keys = SelectionText::decode(text);
         if (!keys)
-            throw EHostError(QStringLiteral("A seleção informada para '%1' no relatório '%2' não pôde ser lida.")
-                                 .arg(p.Name(), def.title));
+            throw EHostError(
+                QStringLiteral("A seleção informada para '%1' no relatório '%2' não pôde ser lida.")
+                    .arg(p.Name(), def.title));
         KeyTable::load(db, p.Name().toUpper(), *keys);
         keysLoaded = true;
         values.insert(p.Name(), QStringLiteral("L"));
@@ -246,12 +259,14 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw EHostError(QStringLiteral("A consulta do relatório '%1' não pôde ser preparada: %2.").arg(def.title, dbError(q.lastError())));
+        throw EHostError(QStringLiteral("A consulta do relatório '%1' não pôde ser preparada: %2.")
+                             .arg(def.title, dbError(q.lastError())));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         for (const QString& spelling : ReportSql::placeholderSpellings(sql, it.key()))
             q.bindValue(QLatin1Char(':') + spelling, it.value());
     if (!q.exec())
-        throw EHostError(QStringLiteral("A consulta do relatório '%1' falhou: %2.").arg(def.title, dbError(q.lastError())));
+        throw EHostError(QStringLiteral("A consulta do relatório '%1' falhou: %2.")
+                             .arg(def.title, dbError(q.lastError())));
 
     const QSqlRecord record = q.record();
     ReportRows rows;
@@ -259,8 +274,10 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     for (const ReportColumn& c : def.columns) {
         const int index = record.indexOf(c.field);
         if (index < 0)
-            throw EHostError(QStringLiteral("A coluna '%1' do relatório '%2' usa o campo '%3', que a consulta não retorna.")
-                                 .arg(c.header, def.title, c.field));
+            throw EHostError(
+                QStringLiteral(
+                    "A coluna '%1' do relatório '%2' usa o campo '%3', que a consulta não retorna.")
+                    .arg(c.header, def.title, c.field));
         columnIndex.push_back(index);
         rows.fields << c.field;
     }
@@ -269,8 +286,9 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
     if (def.group.enabled()) {
         groupField = record.indexOf(def.group.field);
         if (groupField < 0)
-            throw EHostError(QStringLiteral("O relatório '%1' é agrupado pelo campo '%2', que a consulta não retorna.")
-                                 .arg(def.title, def.group.field));
+            throw EHostError(
+                QStringLiteral("O relatório '%1' é agrupado pelo campo '%2', que a consulta não retorna.")
+                    .arg(def.title, def.group.field));
         caption = captionParts(def.group.header, record, def.title);
     }
 
@@ -297,7 +315,8 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
             throw EAbort();
     }
     if (q.lastError().isValid())
-        throw EHostError(QStringLiteral("A leitura do relatório '%1' falhou: %2.").arg(def.title, dbError(q.lastError())));
+        throw EHostError(
+            QStringLiteral("A leitura do relatório '%1' falhou: %2.").arg(def.title, dbError(q.lastError())));
     q.finish();
     transaction.finish(keysLoaded);
 
@@ -308,9 +327,10 @@ QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db,
     const QString wrong = def.problem();
     if (!wrong.isEmpty())
         return QStringLiteral("A definição não pode ser gravada: %1.").arg(wrong);
-    const QList<std::pair<QString, QString>> texts = {
-        {QStringLiteral("SQL"), def.sql}, {QStringLiteral("SQL_IB"), def.sqlIb},
-        {QStringLiteral("SQL_ORACLE"), def.sqlOracle}, {QStringLiteral("SQL_MSSQL"), def.sqlMssql}};
+    const QList<std::pair<QString, QString>> texts = {{QStringLiteral("SQL"), def.sql},
+                                                      {QStringLiteral("SQL_IB"), def.sqlIb},
+                                                      {QStringLiteral("SQL_ORACLE"), def.sqlOracle},
+                                                      {QStringLiteral("SQL_MSSQL"), def.sqlMssql}};
     for (const auto& [name, text] : texts) {
         if (text.trimmed().isEmpty())
             continue;
@@ -328,7 +348,8 @@ QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db,
         KeyTable::clear(db);
         QSqlQuery q(db);
         if (!q.prepare(def.sqlFor(kind)))
-            problem = QStringLiteral("A consulta não pôde ser preparada no banco de dados atual: %1.").arg(dbError(q.lastError()));
+            problem = QStringLiteral("A consulta não pôde ser preparada no banco de dados atual: %1.")
+                          .arg(dbError(q.lastError()));
     } catch (const EHostError& e) {
         problem = e.message();
     }

@@ -23,7 +23,8 @@ namespace {
 enum ZoomMode { FitWidth = -1, FitPage = -2 };
 }
 
-ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* parent) : QDialog(parent), m_doc(document) {
+ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* parent)
+    : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Visualização - %1").arg(document.title()));
     setModal(true);
     resize(980, 760);
@@ -46,7 +47,8 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     bar->addWidget(m_pageBox);
     bar->addWidget(new QLabel(QStringLiteral("de %1").arg(m_doc.pageCount()), this));
     button(QStringLiteral(">"), QStringLiteral("Próxima página"), [this] { showPage(m_page + 1); });
-    button(QStringLiteral(">|"), QStringLiteral("Última página"), [this] { showPage(m_doc.pageCount() - 1); });
+    button(QStringLiteral(">|"), QStringLiteral("Última página"),
+           [this] { showPage(m_doc.pageCount() - 1); });
     bar->addSpacing(16);
     m_zoomBox = new QComboBox(this);
     m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
@@ -148,7 +150,8 @@ void ReportPreviewWindow::printDocument() {
 }
 
 void ReportPreviewWindow::exportPdf() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar PDF"), m_doc.title() + QStringLiteral(".pdf"),
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar PDF"),
+                                                      m_doc.title() + QStringLiteral(".pdf"),
                                                       QStringLiteral("Documentos PDF (*.pdf)"));
     if (path.isEmpty())
         return;

@@ -4,8 +4,12 @@
 
 namespace {
 
-bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
 // The text with quoted strings, quoted identifiers and comments replaced by blanks, so that the
 // scanners below only ever look at SQL proper. Lengths are kept.
@@ -126,15 +130,18 @@ QString ReportSql::readOnlyProblem(const QString& sql) {
         }
     }
     if (words.isEmpty() || (words.first() != u"SELECT" && words.first() != u"WITH"))
-        return QStringLiteral("A consulta do relatório deve ser um SELECT (ou WITH ... SELECT); '%1' não é permitido.")
+        return QStringLiteral(
+                   "A consulta do relatório deve ser um SELECT (ou WITH ... SELECT); '%1' não é permitido.")
             .arg(words.isEmpty() ? s.left(20) : words.first());
     static const QSet<QString> writing = {
-        "INSERT", "UPDATE", "DELETE", "MERGE", "UPSERT", "INTO", "CREATE", "DROP", "ALTER", "TRUNCATE",
-        "GRANT", "REVOKE", "EXECUTE", "EXEC", "ATTACH", "DETACH", "PRAGMA", "VACUUM", "REINDEX",
-        "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE", "RECREATE"};
+        "INSERT", "UPDATE",   "DELETE",  "MERGE",  "UPSERT",   "INTO",      "CREATE",  "DROP",
+        "ALTER",  "TRUNCATE", "GRANT",   "REVOKE", "EXECUTE",  "EXEC",      "ATTACH",  "DETACH",
+        "PRAGMA", "VACUUM",   "REINDEX", "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE", "RECREATE"};
     for (const QString& w : words)
         if (writing.contains(w))
-            return QStringLiteral("A consulta do relatório só pode ler dados; o comando '%1' não é permitido.").arg(w);
+            return QStringLiteral(
+                       "A consulta do relatório só pode ler dados; o comando '%1' não é permitido.")
+                .arg(w);
     if (!words.contains(QStringLiteral("SELECT")))
         return QStringLiteral("A consulta do relatório deve ser um SELECT (ou WITH ... SELECT).");
     return {};

@@ -16,10 +16,15 @@ public:
 
 void registerReportingClasses() {
     ClassRegistry& reg = ClassRegistry::instance();
-    ComponentClass designer{"TReportDesignerDialog", "TNonVisual",
-                            [](QObject* p) -> QObject* { return new TReportDesignerDialog(p); }, {}, {}, {}};
+    ComponentClass designer{"TReportDesignerDialog",
+                            "TNonVisual",
+                            [](QObject* p) -> QObject* { return new TReportDesignerDialog(p); },
+                            {},
+                            {},
+                            {}};
     designer.events["BeforeGetQueryParams"] = EventKind::BeforeGetQueryParams;
     reg.add(designer);
-    ComponentClass design{"TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); }, {}, {}, {}};
+    ComponentClass design{
+        "TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); }, {}, {}, {}};
     reg.add(design);
 }

@@ -45,6 +45,10 @@ TParam& TParams::ParamByName(const QString& name) const {
     throw EHostError(QStringLiteral("Parâmetro '%1' não encontrado.").arg(name));
 }
 
-std::unique_ptr<TParam> TParams::makeParam(const QString& name) { return std::make_unique<TParam>(name); }
+std::unique_ptr<TParam> TParams::makeParam(const QString& name) {
+    return std::make_unique<TParam>(name);
+}
 
-bool ExistParam(const TParams* params, const QString& name) { return params && params->FindParam(name); }
+bool ExistParam(const TParams* params, const QString& name) {
+    return params && params->FindParam(name);
+}

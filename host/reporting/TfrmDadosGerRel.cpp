@@ -24,13 +24,25 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
 
 void TfrmDadosGerRel::FormActivate(QObject* Sender) {}
 
-void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) { Action = caFree; }
+void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) {
+    Action = caFree;
+}
 
-void TfrmDadosGerRel::sbtPreviewClick(QObject* Sender) { m_reports.preview(cbbReportNames->ItemIndex()); }
-void TfrmDadosGerRel::sbtPrintClick(QObject* Sender) { m_reports.print(cbbReportNames->ItemIndex()); }
-void TfrmDadosGerRel::sbtSalvarComoClick(QObject* Sender) { m_reports.saveAs(cbbReportNames->ItemIndex()); }
-void TfrmDadosGerRel::sbtConfigImprClick(QObject* Sender) { m_reports.printerSetup(cbbReportNames->ItemIndex()); }
-void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) { m_reports.edit(cbbReportNames->ItemIndex()); }
+void TfrmDadosGerRel::sbtPreviewClick(QObject* Sender) {
+    m_reports.preview(cbbReportNames->ItemIndex());
+}
+void TfrmDadosGerRel::sbtPrintClick(QObject* Sender) {
+    m_reports.print(cbbReportNames->ItemIndex());
+}
+void TfrmDadosGerRel::sbtSalvarComoClick(QObject* Sender) {
+    m_reports.saveAs(cbbReportNames->ItemIndex());
+}
+void TfrmDadosGerRel::sbtConfigImprClick(QObject* Sender) {
+    m_reports.printerSetup(cbbReportNames->ItemIndex());
+}
+void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) {
+    m_reports.edit(cbbReportNames->ItemIndex());
+}
 
 void TfrmDadosGerRel::installShortcuts() {
     // Each action's shortcut is named in its hint; F9 is left to the screens' list radios.

@@ -3,12 +3,12 @@
 // report actions, the message table, and the report designer dialog that asks the screen for the
 // query's parameters. A derived screen hooks the handlers below by publishing slots of the same
 // names and calling these itself.
+#include "forms/TBevel.h"
 #include "forms/TComboBox.h"
 #include "forms/TForm.h"
 #include "forms/TGroupBox.h"
 #include "forms/TLabel.h"
 #include "forms/TPanel.h"
-#include "forms/TBevel.h"
 #include "forms/TPopupMenu.h"
 #include "library/TButtonFlat.h"
 #include "library/TMessages.h"

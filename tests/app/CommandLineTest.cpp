@@ -13,7 +13,9 @@ struct BadArguments {
     const char* mentions; // the option (or argument) the message must name
 };
 
-void PrintTo(const BadArguments& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadArguments& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadCommandLine : public ::testing::TestWithParam<BadArguments> {};
 
@@ -33,24 +35,24 @@ TEST_P(BadCommandLine, OneLineNamingTheOptionAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, BadCommandLine,
-    ::testing::Values(
-        BadArguments{"unknown_scheme", {"--database", "mysql://db/erp"}, "--database"},
-        BadArguments{"empty_database", {"--database="}, "--database"},
-        BadArguments{"sqlite_without_path", {"--database", "sqlite:"}, "--database"},
-        BadArguments{"branch_with_blank", {"--filial", "0 1"}, "--filial"},
-        BadArguments{"branch_too_long", {"--filial", "12345678901"}, "--filial"},
-        BadArguments{"branch_missing_value", {"--filial"}, "filial"},
-        BadArguments{"reports_missing", {"--reports", "/nao/existe"}, "--reports"},
-        BadArguments{"reports_is_file", {"--reports", "/etc/hostname"}, "--reports"},
-        BadArguments{"modules_missing", {"--modules", "/nao/existe"}, "--modules"},
-        BadArguments{"unknown_screen", {"--open", "QMT99999"}, "--open"},
-        BadArguments{"printer_not_pdf", {"--printer", "lpt1"}, "--printer"},
-        BadArguments{"printer_without_file", {"--printer", "pdf:"}, "--printer"},
-        BadArguments{"printer_folder_missing", {"--printer", "pdf:/nao/existe/saida.pdf"}, "--printer"},
-        BadArguments{"printer_is_folder", {"--printer", "pdf:/tmp"}, "--printer"},
-        BadArguments{"language_word", {"--idioma", "english"}, "--idioma"},
-        BadArguments{"unknown_option", {"--bogus"}, "bogus"},
-        BadArguments{"stray_argument", {"relatorio"}, "relatorio"}),
+    ::testing::Values(BadArguments{"unknown_scheme", {"--database", "mysql://db/erp"}, "--database"},
+                      BadArguments{"empty_database", {"--database="}, "--database"},
+                      BadArguments{"sqlite_without_path", {"--database", "sqlite:"}, "--database"},
+                      BadArguments{"branch_with_blank", {"--filial", "0 1"}, "--filial"},
+                      BadArguments{"branch_too_long", {"--filial", "12345678901"}, "--filial"},
+                      BadArguments{"branch_missing_value", {"--filial"}, "filial"},
+                      BadArguments{"reports_missing", {"--reports", "/nao/existe"}, "--reports"},
+                      BadArguments{"reports_is_file", {"--reports", "/etc/hostname"}, "--reports"},
+                      BadArguments{"modules_missing", {"--modules", "/nao/existe"}, "--modules"},
+                      BadArguments{"unknown_screen", {"--open", "QMT99999"}, "--open"},
+                      BadArguments{"printer_not_pdf", {"--printer", "lpt1"}, "--printer"},
+                      BadArguments{"printer_without_file", {"--printer", "pdf:"}, "--printer"},
+                      BadArguments{
+                          "printer_folder_missing", {"--printer", "pdf:/nao/existe/saida.pdf"}, "--printer"},
+                      BadArguments{"printer_is_folder", {"--printer", "pdf:/tmp"}, "--printer"},
+                      BadArguments{"language_word", {"--idioma", "english"}, "--idioma"},
+                      BadArguments{"unknown_option", {"--bogus"}, "bogus"},
+                      BadArguments{"stray_argument", {"relatorio"}, "relatorio"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpListsEveryOptionInPortuguese) {
@@ -58,8 +60,8 @@ TEST(CommandLine, HelpListsEveryOptionInPortuguese) {
     const HostRun r = runHost({"--help"}, hostEnvironment(home.path()));
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* option : {"--database", "--filial", "--reports", "--modules", "--open", "--printer", "--idioma",
-                               "--version", "--help"})
+    for (const char* option : {"--database", "--filial", "--reports", "--modules", "--open", "--printer",
+                               "--idioma", "--version", "--help"})
         EXPECT_TRUE(r.out.contains(QLatin1String(option))) << option;
     // Qt's own words come from its Brazilian Portuguese translation.
     EXPECT_TRUE(r.out.contains(QStringLiteral("Uso:"))) << r.out.toStdString();
@@ -72,7 +74,8 @@ TEST(CommandLine, VersionIsOneLine) {
     const HostRun r = runHost({"--version"}, hostEnvironment(home.path()));
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^erp-host \\d+\\.\\d+\\.\\d+\\n$")).match(r.out).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^erp-host \\d+\\.\\d+\\.\\d+\\n$")).match(r.out).hasMatch())
         << r.out.toStdString();
 }
 
@@ -80,7 +83,9 @@ struct NoDisplay {
     const char* name;
     QStringList set; // NAME=VALUE
 };
-void PrintTo(const NoDisplay& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NoDisplay& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WithoutDisplay : public ::testing::TestWithParam<NoDisplay> {};
 
@@ -102,7 +107,8 @@ TEST_P(WithoutDisplay, SaysSoAndHowToUseXvfb) {
 INSTANTIATE_TEST_SUITE_P(Environments, WithoutDisplay,
                          ::testing::Values(NoDisplay{"nothing_set", {}},
                                            NoDisplay{"x11_platform_no_display", {"QT_QPA_PLATFORM=xcb"}},
-                                           NoDisplay{"wayland_platform_no_socket", {"QT_QPA_PLATFORM=wayland"}},
+                                           NoDisplay{"wayland_platform_no_socket",
+                                                     {"QT_QPA_PLATFORM=wayland"}},
                                            NoDisplay{"display_without_server", {"DISPLAY=:4711"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -24,7 +24,9 @@ struct HostRun {
     }
 };
 
-inline QString hostBinary() { return QStringLiteral(ERP_BINARY_DIR "/bin/erp-host"); }
+inline QString hostBinary() {
+    return QStringLiteral(ERP_BINARY_DIR "/bin/erp-host");
+}
 
 // The environment of a user's offscreen session whose data folder is dataHome (so that the demo
 // database of a test never lands in the real home).

@@ -49,13 +49,15 @@ HostRun Installed::s_install;
 
 TEST_F(Installed, LaysOutBinariesModuleReportsAndSchema) {
     QString libdir;
-    for (const QString& candidate : {QStringLiteral("lib"), QStringLiteral("lib/x86_64-linux-gnu"), QStringLiteral("lib64")})
+    for (const QString& candidate :
+         {QStringLiteral("lib"), QStringLiteral("lib/x86_64-linux-gnu"), QStringLiteral("lib64")})
         if (QFile::exists(installed(candidate + "/erp-qmt318/libhost.so")))
             libdir = candidate;
     ASSERT_FALSE(libdir.isEmpty()) << "libhost.so is not under lib/erp-qmt318";
-    for (const QString& file : {QStringLiteral("bin/erp-host"), libdir + "/erp-qmt318/modules/Pkg_qmt31800.so",
-                                QStringLiteral("share/erp-qmt318/db/schema.sql"),
-                                QStringLiteral("share/applications/erp-host.desktop")})
+    for (const QString& file :
+         {QStringLiteral("bin/erp-host"), libdir + "/erp-qmt318/modules/Pkg_qmt31800.so",
+          QStringLiteral("share/erp-qmt318/db/schema.sql"),
+          QStringLiteral("share/applications/erp-host.desktop")})
         EXPECT_TRUE(QFile::exists(installed(file))) << file.toStdString();
     EXPECT_FALSE(QDir(installed(QStringLiteral("share/erp-qmt318/reports/QMT318"))).isEmpty());
     // The language resource module is an example, not part of the default install.
@@ -87,16 +89,19 @@ TEST_F(Installed, PrintsToPdfFromTheInstalledTreeWithoutOptions) {
 }
 
 TEST_F(Installed, LanguageComponentInstallsTheEnglishResourceBesideTheModule) {
-    const HostRun add = runProgram(s_cmake, {"--install", ERP_BINARY_DIR, "--prefix", s_prefix->path(), "--component", "idiomas"},
-                                   QProcessEnvironment::systemEnvironment());
+    const HostRun add = runProgram(
+        s_cmake, {"--install", ERP_BINARY_DIR, "--prefix", s_prefix->path(), "--component", "idiomas"},
+        QProcessEnvironment::systemEnvironment());
     ASSERT_EQ(add.exitCode, 0) << add.err.toStdString();
     const HostRun en = runProgram(binary(), {"--open", "QMT31800", "--idioma", "en"},
                                   userEnvironment(QStringLiteral("describe;quit")));
     ASSERT_EQ(en.exitCode, 0) << en.err.toStdString();
     EXPECT_TRUE(en.facts(QStringLiteral("tela")).contains(QStringLiteral("TfrmDadosCliente\tClient Data")))
         << en.out.toStdString();
-    const HostRun pt = runProgram(binary(), {"--open", "QMT31800"}, userEnvironment(QStringLiteral("describe;quit")));
-    EXPECT_TRUE(pt.facts(QStringLiteral("tela")).contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
+    const HostRun pt =
+        runProgram(binary(), {"--open", "QMT31800"}, userEnvironment(QStringLiteral("describe;quit")));
+    EXPECT_TRUE(
+        pt.facts(QStringLiteral("tela")).contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
         << pt.out.toStdString();
 }
 

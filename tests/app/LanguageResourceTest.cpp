@@ -14,18 +14,22 @@ QJsonObject load(const QString& path) {
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << path.toStdString() << ": " << error.errorString().toStdString();
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << path.toStdString() << ": " << error.errorString().toStdString();
     return doc.object();
 }
 
-bool isText(const QString& property) { return property == QLatin1String("Caption") || property == QLatin1String("Hint"); }
+bool isText(const QString& property) {
+    return property == QLatin1String("Caption") || property == QLatin1String("Hint");
+}
 
 // Everything but the translated texts, flattened to "path property=value" lines; texts become keys.
 void shape(const QJsonValue& v, const QString& path, QStringList& out, QStringList& texts) {
     if (v.isObject()) {
         const QJsonObject o = v.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
-            const QString here = path + '/' + (o.contains("name") ? o.value("name").toString() : QString()) + '.' + it.key();
+            const QString here =
+                path + '/' + (o.contains("name") ? o.value("name").toString() : QString()) + '.' + it.key();
             if (isText(it.key()) && it.value().isString()) {
                 out << here + QStringLiteral("=<texto>");
                 texts << it.value().toString();

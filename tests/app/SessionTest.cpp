@@ -58,10 +58,12 @@ TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
     // The window menu lists the open screen; the module came from the build's modules folder.
     bool listed = false;
     for (const QString& menu : r.facts("menu"))
-        listed |= menu.startsWith(QStringLiteral("&Janela\t")) && menu.contains(QStringLiteral("Dados do Cliente"));
+        listed |=
+            menu.startsWith(QStringLiteral("&Janela\t")) && menu.contains(QStringLiteral("Dados do Cliente"));
     EXPECT_TRUE(listed) << r.out.toStdString();
     ASSERT_EQ(r.facts("modulo").size(), 1);
-    EXPECT_EQ(r.facts("modulo").first().section('\t', 1), QFileInfo(QStringLiteral(ERP_MODULE_PATH)).canonicalFilePath());
+    EXPECT_EQ(r.facts("modulo").first().section('\t', 1),
+              QFileInfo(QStringLiteral(ERP_MODULE_PATH)).canonicalFilePath());
     // The branch is the database's first one; the status bar says so.
     EXPECT_TRUE(r.out.contains(QStringLiteral("lblFilial\tFilial: ")));
     EXPECT_FALSE(r.out.contains(QStringLiteral("Filial: —")));
@@ -74,7 +76,8 @@ TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
     const QString text = pdfText(pdf);
     // Variant 0 printed for the session's branch, the first of the demo database.
     for (const char* expected : {"Aniversariantes do Mês", "Filial: 01", "Página 1 de"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.left(800).toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                << text.left(800).toStdString();
 }
 
 TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
@@ -92,7 +95,8 @@ TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
 }
 
 TEST_F(Session, UnreachableDatabaseShowsTheMessageAndTheWindowStillOpens) {
-    const HostRun r = runHost({"--database", "sqlite:/nao/existe/erp.db"}, scripted(QStringLiteral("describe;quit")));
+    const HostRun r =
+        runHost({"--database", "sqlite:/nao/existe/erp.db"}, scripted(QStringLiteral("describe;quit")));
     ASSERT_TRUE(r.finished);
     EXPECT_FALSE(r.crashed);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -102,7 +106,8 @@ TEST_F(Session, UnreachableDatabaseShowsTheMessageAndTheWindowStillOpens) {
 }
 
 TEST_F(Session, GivenBranchIsTheSessionsBranch) {
-    const HostRun r = runHost({"--database", s_url, "--filial", "02"}, scripted(QStringLiteral("describe;quit")));
+    const HostRun r =
+        runHost({"--database", s_url, "--filial", "02"}, scripted(QStringLiteral("describe;quit")));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.facts("status").contains(QStringLiteral("lblFilial\tFilial: 02"))) << r.out.toStdString();
 }
@@ -127,14 +132,17 @@ struct LanguageCase {
     const char* caption;
     const char* clientGroup;
 };
-void PrintTo(const LanguageCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LanguageCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LanguageModule : public Session, public ::testing::WithParamInterface<LanguageCase> {};
 
 TEST_P(LanguageModule, ScreenResourceComesFromTheSessionsLanguage) {
     const LanguageCase& c = GetParam();
     QTemporaryDir modules;
-    ASSERT_TRUE(QFile::copy(QStringLiteral(ERP_MODULE_PATH), modules.filePath(QStringLiteral("Pkg_qmt31800.so"))));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(ERP_MODULE_PATH), modules.filePath(QStringLiteral("Pkg_qmt31800.so"))));
     if (c.withEnglishFile) {
         ASSERT_TRUE(QFile::copy(QStringLiteral(ERP_SOURCE_DIR "/app/lang/Pkg_qmt31800.so.en"),
                                 modules.filePath(QStringLiteral("Pkg_qmt31800.so.en"))));
@@ -155,12 +163,13 @@ TEST_P(LanguageModule, ScreenResourceComesFromTheSessionsLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, LanguageModule,
-    ::testing::Values(LanguageCase{"english_file_english_session", {"--idioma", "en"}, true, "Client Data", "Client"},
-                      LanguageCase{"english_file_portuguese_session", {}, true, "Dados do Cliente", "Cliente"},
-                      LanguageCase{"english_session_without_file", {"--idioma", "en"}, false, "Dados do Cliente",
-                                   "Cliente"},
-                      LanguageCase{"spanish_session_english_file", {"--idioma", "es"}, true, "Dados do Cliente",
-                                   "Cliente"}),
+    ::testing::Values(
+        LanguageCase{"english_file_english_session", {"--idioma", "en"}, true, "Client Data", "Client"},
+        LanguageCase{"english_file_portuguese_session", {}, true, "Dados do Cliente", "Cliente"},
+        LanguageCase{
+            "english_session_without_file", {"--idioma", "en"}, false, "Dados do Cliente", "Cliente"},
+        LanguageCase{
+            "spanish_session_english_file", {"--idioma", "es"}, true, "Dados do Cliente", "Cliente"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

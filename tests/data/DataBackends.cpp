@@ -44,11 +44,15 @@ QString serverUrlFor(const QString& stem) {
 
 QString newUrl(Backend b, const QString& tag) {
     State& s = state();
-    const QString stem = QStringLiteral("data-%1-%2-%3").arg(tag).arg(QCoreApplication::applicationPid()).arg(++s.counter);
+    const QString stem =
+        QStringLiteral("data-%1-%2-%3").arg(tag).arg(QCoreApplication::applicationPid()).arg(++s.counter);
     switch (b) {
-    case Backend::SQLite: return QStringLiteral("sqlite:%1/%2.db").arg(localDir(), stem);
-    case Backend::FirebirdEmbedded: return QStringLiteral("firebird:%1/%2.fdb").arg(localDir(), stem);
-    case Backend::FirebirdServer: return serverUrlFor(stem);
+    case Backend::SQLite:
+        return QStringLiteral("sqlite:%1/%2.db").arg(localDir(), stem);
+    case Backend::FirebirdEmbedded:
+        return QStringLiteral("firebird:%1/%2.fdb").arg(localDir(), stem);
+    case Backend::FirebirdServer:
+        return serverUrlFor(stem);
     }
     return {};
 }
@@ -74,9 +78,12 @@ public:
 
 QString backendName(Backend b) {
     switch (b) {
-    case Backend::SQLite: return QStringLiteral("SQLite");
-    case Backend::FirebirdEmbedded: return QStringLiteral("FirebirdEmbedded");
-    case Backend::FirebirdServer: return QStringLiteral("FirebirdServer");
+    case Backend::SQLite:
+        return QStringLiteral("SQLite");
+    case Backend::FirebirdEmbedded:
+        return QStringLiteral("FirebirdEmbedded");
+    case Backend::FirebirdServer:
+        return QStringLiteral("FirebirdServer");
     }
     return {};
 }

@@ -27,8 +27,8 @@ void openShared(const QString& url);
 // Runs one statement on the shared connection; fails the test with the database's text.
 void execShared(const QString& sql);
 
-#define SKIP_IF_UNAVAILABLE(backend)                                                                          \
-    do {                                                                                                      \
-        if (auto why = DataBackends::unavailable(backend))                                                    \
-            GTEST_SKIP() << why->toStdString();                                                               \
+#define SKIP_IF_UNAVAILABLE(backend)                                                                         \
+    do {                                                                                                     \
+        if (auto why = DataBackends::unavailable(backend))                                                   \
+            GTEST_SKIP() << why->toStdString();                                                              \
     } while (0)

@@ -15,8 +15,21 @@
 namespace {
 
 const QStringList kHostileKeys = {
-    "'; DROP TABLE CLIENTE; --", "|", "%", "_", "a%b_c", QString::fromUtf8("São João"), QString::fromUtf8("ÇÃÕÉ"),
-    "ABCDEFGHIJKLMNOPQRSTU", "T", " ", "#L1:3:abc", "\"quoted\"", "back\\slash", ":P_NAME", "?",
+    "'; DROP TABLE CLIENTE; --",
+    "|",
+    "%",
+    "_",
+    "a%b_c",
+    QString::fromUtf8("São João"),
+    QString::fromUtf8("ÇÃÕÉ"),
+    "ABCDEFGHIJKLMNOPQRSTU",
+    "T",
+    " ",
+    "#L1:3:abc",
+    "\"quoted\"",
+    "back\\slash",
+    ":P_NAME",
+    "?",
 };
 // Rows that a key must not drag in: near misses of the keys above.
 const QStringList kDecoys = {"X", "ABCDEFGHIJKLMNOPQRST", "Sao Joao", "a_b%c", "t", "DROP", "#L1:"};
@@ -24,8 +37,8 @@ const QStringList kDecoys = {"X", "ABCDEFGHIJKLMNOPQRST", "Sao Joao", "a_b%c", "
 QStringList selectKeys(const QString& param) {
     QSqlQuery q(dtmDBGeral::database());
     q.setForwardOnly(true);
-    const QString sql = QStringLiteral(
-        "SELECT T.K FROM KEYTEST T WHERE EXISTS (SELECT 1 FROM %1 S WHERE S.PARAM = '%2' AND S.KEYVALUE = T.K) ORDER BY T.N")
+    const QString sql = QStringLiteral("SELECT T.K FROM KEYTEST T WHERE EXISTS (SELECT 1 FROM %1 S WHERE "
+                                       "S.PARAM = '%2' AND S.KEYVALUE = T.K) ORDER BY T.N")
                             .arg(KeyTable::tableName(), param);
     EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
     QStringList out;
@@ -36,7 +49,8 @@ QStringList selectKeys(const QString& param) {
 
 int countKeys(const QString& param) {
     QSqlQuery q(dtmDBGeral::database());
-    EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM SELKEYS WHERE PARAM = '%1'").arg(param))) << q.lastError().text().toStdString();
+    EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM SELKEYS WHERE PARAM = '%1'").arg(param)))
+        << q.lastError().text().toStdString();
     return q.next() ? q.value(0).toInt() : -1;
 }
 
@@ -93,7 +107,8 @@ TEST_P(KeyTableOn, LoadsOneHundredThousandKeys) {
     KeyTable::load(db, "L_CLIENTE", keys);
     const qint64 ms = t.elapsed();
     EXPECT_EQ(countKeys("L_CLIENTE"), 100000);
-    std::printf("[ info ] %s: 100000 keys loaded in %lld ms\n", backendName(GetParam()).toUtf8().constData(), ms);
+    std::printf("[ info ] %s: 100000 keys loaded in %lld ms\n", backendName(GetParam()).toUtf8().constData(),
+                ms);
     ASSERT_TRUE(db.commit());
 }
 
@@ -104,7 +119,8 @@ TEST_P(KeyTableOn, RefusesKeysThatDoNotFit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, KeyTableOn,
-                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded, Backend::FirebirdServer),
+                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
+                                           Backend::FirebirdServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 struct UrlCase {
@@ -129,12 +145,15 @@ TEST_P(DatabaseUrls, Parse) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, DatabaseUrls,
-    ::testing::Values(UrlCase{"sqlite", "sqlite:/tmp/a.db", DatabaseKind::SQLite, "", -1, "/tmp/a.db"},
-                      UrlCase{"sqlite_relative", "sqlite:demo.db", DatabaseKind::SQLite, "", -1, "demo.db"},
-                      UrlCase{"embedded", "firebird:/var/x.fdb", DatabaseKind::InterBase, "", -1, "/var/x.fdb"},
-                      UrlCase{"server", "firebird://127.0.0.1/var/x.fdb", DatabaseKind::InterBase, "127.0.0.1", -1, "/var/x.fdb"},
-                      UrlCase{"server_port", "firebird://db:3051/var/x.fdb", DatabaseKind::InterBase, "db", 3051, "/var/x.fdb"},
-                      UrlCase{"server_alias", "firebird://db/employee", DatabaseKind::InterBase, "db", -1, "employee"}),
+    ::testing::Values(
+        UrlCase{"sqlite", "sqlite:/tmp/a.db", DatabaseKind::SQLite, "", -1, "/tmp/a.db"},
+        UrlCase{"sqlite_relative", "sqlite:demo.db", DatabaseKind::SQLite, "", -1, "demo.db"},
+        UrlCase{"embedded", "firebird:/var/x.fdb", DatabaseKind::InterBase, "", -1, "/var/x.fdb"},
+        UrlCase{"server", "firebird://127.0.0.1/var/x.fdb", DatabaseKind::InterBase, "127.0.0.1", -1,
+                "/var/x.fdb"},
+        UrlCase{"server_port", "firebird://db:3051/var/x.fdb", DatabaseKind::InterBase, "db", 3051,
+                "/var/x.fdb"},
+        UrlCase{"server_alias", "firebird://db/employee", DatabaseKind::InterBase, "db", -1, "employee"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class BadDatabaseUrls : public ::testing::TestWithParam<const char*> {};
@@ -144,13 +163,14 @@ TEST_P(BadDatabaseUrls, AreRefusedInPortuguese) {
         DatabaseUrl::parse(GetParam());
         FAIL() << "accepted " << GetParam();
     } catch (const EHostError& e) {
-        EXPECT_TRUE(e.message().startsWith(QString::fromUtf8("Endereço de banco de dados inválido"))) << e.what();
+        EXPECT_TRUE(e.message().startsWith(QString::fromUtf8("Endereço de banco de dados inválido")))
+            << e.what();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, BadDatabaseUrls,
-                         ::testing::Values("", "/tmp/a.db", "mysql://h/db", "sqlite:", "firebird://", "firebird://h:0/x/y",
-                                           "firebird://h:port/x/y", "firebird:///x/y"));
+                         ::testing::Values("", "/tmp/a.db", "mysql://h/db", "sqlite:", "firebird://",
+                                           "firebird://h:0/x/y", "firebird://h:port/x/y", "firebird:///x/y"));
 
 TEST(SharedConnection, OpenFailureNamesTheUrlAndTheDriverText) {
     const QString url = "sqlite:/nao/existe/pasta/x.db";
@@ -158,7 +178,8 @@ TEST(SharedConnection, OpenFailureNamesTheUrlAndTheDriverText) {
         dtmDBGeral::instance().open(url);
         FAIL() << "opened";
     } catch (const EHostError& e) {
-        EXPECT_TRUE(e.message().startsWith(QString::fromUtf8("Não foi possível abrir o banco de dados 'sqlite:/nao/existe/pasta/x.db': ")))
+        EXPECT_TRUE(e.message().startsWith(
+            QString::fromUtf8("Não foi possível abrir o banco de dados 'sqlite:/nao/existe/pasta/x.db': ")))
             << e.what();
         EXPECT_GT(e.message().size(), url.size() + 50) << "no driver text: " << e.what();
     }

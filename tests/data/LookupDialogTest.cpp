@@ -73,7 +73,8 @@ TEST_P(LookupDialogFilter, IgnoresAccentsAndCase) {
     EXPECT_LT(d.visibleRowCount(), all);
     const int col = QString(c.column).toInt();
     for (int r = 0; r < d.visibleRowCount(); ++r)
-        EXPECT_TRUE(LookupDialog::fold(d.shownText(r, col)).contains(QString::fromUtf8(c.contains))) << d.shownText(r, col).toStdString();
+        EXPECT_TRUE(LookupDialog::fold(d.shownText(r, col)).contains(QString::fromUtf8(c.contains)))
+            << d.shownText(r, col).toStdString();
     d.filterEdit()->clear();
     EXPECT_EQ(d.visibleRowCount(), all);
 }
@@ -220,7 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, PesquisaListaTest,
     ::testing::Values(
         PesquisaCase{"two_chosen", "", QStringList{"000001", "000002"}, {}, "#L1:6:0000016:000002"},
-        PesquisaCase{"previous_is_preselected", "#L1:6:000003", QStringList{"000003"}, {"000003"}, "#L1:6:000003"},
+        PesquisaCase{
+            "previous_is_preselected", "#L1:6:000003", QStringList{"000003"}, {"000003"}, "#L1:6:000003"},
         PesquisaCase{"cancel_keeps_the_text", "#L1:6:000003", std::nullopt, {"000003"}, "#L1:6:000003"},
         PesquisaCase{"nothing_chosen_empties", "#L1:6:000003", QStringList{}, {"000003"}, ""},
         PesquisaCase{"unreadable_previous", "lixo", QStringList{"000004"}, {}, "#L1:6:000004"},

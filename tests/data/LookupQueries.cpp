@@ -32,8 +32,8 @@ const QStringList kClienteSql = {
 };
 
 const QStringList kRamoSql = {
-    "SELECT", "   CDARVATIVCLI,", "   CDATIVCLI,", "   DSATIVCLI", "FROM", "   ATIVCLIENTE",
-    "ORDER BY", "   CDARVATIVCLI,", "   CDATIVCLI,", "   DSATIVCLI",
+    "SELECT",         "   CDARVATIVCLI,", "   CDATIVCLI,",    "   DSATIVCLI",  "FROM",
+    "   ATIVCLIENTE", "ORDER BY",         "   CDARVATIVCLI,", "   CDATIVCLI,", "   DSATIVCLI",
 };
 
 const QStringList kBairroSql = {
@@ -86,7 +86,8 @@ const QStringList kBairroMssql = {
     "   BA.CDBAIRRO, BA.NMBAIRRO, MU.NMMUNICIPIO",
 };
 
-QJsonObject field(const QString& query, const QString& name, const QString& label, int size, bool visible, bool required) {
+QJsonObject field(const QString& query, const QString& name, const QString& label, int size, bool visible,
+                  bool required) {
     QJsonObject p{{"FieldName", name}, {"Visible", visible}, {"Required", required}};
     if (!label.isEmpty())
         p["DisplayLabel"] = label;
@@ -95,7 +96,8 @@ QJsonObject field(const QString& query, const QString& name, const QString& labe
     return QJsonObject{{"name", query + name}, {"class", "TADOIBStringField"}, {"properties", p}};
 }
 
-QJsonObject query(const QString& name, const QString& dataSource, const QStringList& sql, const QJsonArray& fields) {
+QJsonObject query(const QString& name, const QString& dataSource, const QStringList& sql,
+                  const QJsonArray& fields) {
     QJsonObject p{{"Active", false},
                   {"ADOConnection", "dtmDBGeral.adcGeral"},
                   {"DataBase", "dtmDBGeral.dtbGeral"},
@@ -121,16 +123,19 @@ QJsonObject query(const QString& name, const QString& dataSource, const QStringL
 }
 
 QJsonObject dataSource(const QString& name, const QString& query) {
-    return QJsonObject{{"name", name}, {"class", "TDataSource"}, {"properties", QJsonObject{{"DataSet", query + ".Query"}}}};
+    return QJsonObject{
+        {"name", name}, {"class", "TDataSource"}, {"properties", QJsonObject{{"DataSet", query + ".Query"}}}};
 }
 
 } // namespace
 
 QByteArray LookupQueries::formResource() {
     const QString c = "qryCliente", r = "qryRamoAtiv", b = "qryBairro";
-    QJsonObject bairro = query(b, "dtsBairro_", kBairroSql,
-                               {field(b, "CDBAIRRO", "Bairro", 10, true, false), field(b, "NMBAIRRO", "Nome", 50, true, false),
-                                field(b, "NMMUNICIPIO", "Municipio", 30, true, false), field(b, "BAIRROMUNI", "", 14, false, false)});
+    QJsonObject bairro =
+        query(b, "dtsBairro_", kBairroSql,
+              {field(b, "CDBAIRRO", "Bairro", 10, true, false), field(b, "NMBAIRRO", "Nome", 50, true, false),
+               field(b, "NMMUNICIPIO", "Municipio", 30, true, false),
+               field(b, "BAIRROMUNI", "", 14, false, false)});
     QJsonObject props = bairro["properties"].toObject();
     props["SQL_IB"] = QJsonArray::fromStringList(kBairroSql);
     props["SQL_ORACLE"] = QJsonArray::fromStringList(kBairroOracle);
@@ -143,12 +148,14 @@ QByteArray LookupQueries::formResource() {
                field(c, "NRINSJURCLIE", QString::fromUtf8("Nr. Inscrição"), 0, true, false),
                field(c, "NMFANTCLIE", "Nome", 50, true, false),
                field(c, "NMRAZSOCCLIE", QString::fromUtf8("Razão Social"), 50, true, false),
-               field(c, "NMPAIS", QString::fromUtf8("País"), 30, true, false), field(c, "SGESTADO", "Estado", 2, true, true),
+               field(c, "NMPAIS", QString::fromUtf8("País"), 30, true, false),
+               field(c, "SGESTADO", "Estado", 2, true, true),
                field(c, "NMMUNICIPIO", "Municipio", 30, true, false),
                field(c, "DSENDECLIE", QString::fromUtf8("Endereço"), 50, true, false)}),
         dataSource("dspRamoAtiv_", r),
         query(r, "dspRamoAtiv_", kRamoSql,
-              {field(r, "CDARVATIVCLI", "", 0, false, false), field(r, "CDATIVCLI", QString::fromUtf8("Código"), 10, true, false),
+              {field(r, "CDARVATIVCLI", "", 0, false, false),
+               field(r, "CDATIVCLI", QString::fromUtf8("Código"), 10, true, false),
                field(r, "DSATIVCLI", QString::fromUtf8("Descrição"), 50, true, false)}),
         dataSource("dtsBairro_", b),
         bairro,
@@ -156,8 +163,12 @@ QByteArray LookupQueries::formResource() {
     return QJsonDocument(QJsonObject{{"class", "TForm"}, {"components", components}}).toJson();
 }
 
-LookupForm::LookupForm() : form(std::make_unique<TForm>()) { read(QJsonDocument::fromJson(LookupQueries::formResource()).object()); }
-LookupForm::LookupForm(const QJsonObject& document) : form(std::make_unique<TForm>()) { read(document); }
+LookupForm::LookupForm() : form(std::make_unique<TForm>()) {
+    read(QJsonDocument::fromJson(LookupQueries::formResource()).object());
+}
+LookupForm::LookupForm(const QJsonObject& document) : form(std::make_unique<TForm>()) {
+    read(document);
+}
 LookupForm::~LookupForm() = default;
 
 void LookupForm::read(const QJsonObject& document) {
@@ -167,5 +178,9 @@ void LookupForm::read(const QJsonObject& document) {
     reader.finish();
 }
 
-TADOIBQuery* LookupForm::query(const char* name) const { return form->findChild<TADOIBQuery*>(name); }
-TDataSource* LookupForm::source(const char* name) const { return form->findChild<TDataSource*>(name); }
+TADOIBQuery* LookupForm::query(const char* name) const {
+    return form->findChild<TADOIBQuery*>(name);
+}
+TDataSource* LookupForm::source(const char* name) const {
+    return form->findChild<TDataSource*>(name);
+}

@@ -27,7 +27,9 @@ QJsonObject oneQuery(const QJsonObject& properties, const QJsonArray& fields = {
 }
 
 QJsonObject stringField(const QString& name) {
-    return QJsonObject{{"name", "qryTeste" + name}, {"class", "TADOIBStringField"}, {"properties", QJsonObject{{"FieldName", name}}}};
+    return QJsonObject{{"name", "qryTeste" + name},
+                       {"class", "TADOIBStringField"},
+                       {"properties", QJsonObject{{"FieldName", name}}}};
 }
 
 QStringList column(TADOIBQuery* q, const QString& field) {
@@ -63,7 +65,8 @@ TEST(LookupResource, KeepsEveryPropertyAndField) {
     EXPECT_EQ(q->ADOCacheSize(), 1);
     EXPECT_EQ(q->ADOMaxRecords(), 0);
     EXPECT_EQ(q->ADOMarshalOptions(), "moMarshalAll");
-    EXPECT_FALSE(q->ADOEnableBCD() || q->ADOFiltered() || q->ADOPrepared() || q->CachedUpdates() || q->ObjectView());
+    EXPECT_FALSE(q->ADOEnableBCD() || q->ADOFiltered() || q->ADOPrepared() || q->CachedUpdates() ||
+                 q->ObjectView());
     EXPECT_TRUE(q->ADOExecuteOptions().isEmpty());
     EXPECT_TRUE(q->Constraints().isEmpty());
     EXPECT_TRUE(q->AutoCalcFields() && q->ParamCheck());
@@ -147,14 +150,15 @@ TEST_P(QueryDialect, RunsTheTextOfTheDatabaseKind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, QueryDialect,
-    ::testing::Values(DialectCase{"interbase", DatabaseKind::InterBase, true, true, true, "ib"},
-                      DialectCase{"oracle", DatabaseKind::Oracle, true, true, true, "oracle"},
-                      DialectCase{"mssql", DatabaseKind::MSSQL, true, true, true, "mssql"},
-                      DialectCase{"sqlite", DatabaseKind::SQLite, true, true, true, "generic"},
-                      DialectCase{"none", DatabaseKind::None, true, true, true, "generic"},
-                      DialectCase{"interbase_without_its_text", DatabaseKind::InterBase, false, true, true, "generic"},
-                      DialectCase{"oracle_without_its_text", DatabaseKind::Oracle, true, false, true, "generic"},
-                      DialectCase{"mssql_without_its_text", DatabaseKind::MSSQL, true, true, false, "generic"}),
+    ::testing::Values(
+        DialectCase{"interbase", DatabaseKind::InterBase, true, true, true, "ib"},
+        DialectCase{"oracle", DatabaseKind::Oracle, true, true, true, "oracle"},
+        DialectCase{"mssql", DatabaseKind::MSSQL, true, true, true, "mssql"},
+        DialectCase{"sqlite", DatabaseKind::SQLite, true, true, true, "generic"},
+        DialectCase{"none", DatabaseKind::None, true, true, true, "generic"},
+        DialectCase{"interbase_without_its_text", DatabaseKind::InterBase, false, true, true, "generic"},
+        DialectCase{"oracle_without_its_text", DatabaseKind::Oracle, true, false, true, "generic"},
+        DialectCase{"mssql_without_its_text", DatabaseKind::MSSQL, true, true, false, "generic"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QueryDialect, BlankDialectTextFallsBackToSql) {
@@ -275,7 +279,8 @@ TEST_P(OnDatabase, ResultLackingADeclaredFieldNamesIt) {
 }
 
 TEST_P(OnDatabase, UnresolvedReferenceFailsAtOpen) {
-    LookupForm f(oneQuery(QJsonObject{{"SQL", QJsonArray{"SELECT CDPAIS FROM PAIS"}}, {"DataSource", "dtsNaoExiste"}}));
+    LookupForm f(oneQuery(
+        QJsonObject{{"SQL", QJsonArray{"SELECT CDPAIS FROM PAIS"}}, {"DataSource", "dtsNaoExiste"}}));
     const std::string text = message([&] { f.query("qryTeste")->Open(); });
     EXPECT_NE(text.find("dtsNaoExiste"), std::string::npos) << text;
 }
@@ -289,7 +294,8 @@ TEST_P(OnDatabase, MaxRecordsLimitsTheRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, OnDatabase,
-                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded, Backend::FirebirdServer),
+                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
+                                           Backend::FirebirdServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 // The empty-table message of the screen depends on IsEmpty of a query over an empty table.
@@ -309,7 +315,8 @@ TEST_P(OnEmptyDatabase, EmptyTableIsEmpty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, OnEmptyDatabase,
-                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded, Backend::FirebirdServer),
+                         ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
+                                           Backend::FirebirdServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 } // namespace

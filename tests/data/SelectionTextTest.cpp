@@ -22,18 +22,20 @@ TEST_P(SelectionTextRoundTrip, EncodesAsDocumentedAndDecodesBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SelectionTextRoundTrip,
-    ::testing::Values(
-        RoundTrip{"nothing", {}, ""},
-        RoundTrip{"header_example", {"10", "A|B"}, "#L1:2:103:A|B"},
-        RoundTrip{"sql_injection", {"'; DROP TABLE CLIENTE; --"}, "#L1:25:'; DROP TABLE CLIENTE; --"},
-        RoundTrip{"wildcards", {"%", "_", "|"}, "#L1:1:%1:_1:|"},
-        RoundTrip{"no_restriction_letter", {"T"}, "#L1:1:T"},
-        RoundTrip{"blank_and_empty", {" ", ""}, "#L1:1: 0:"},
-        RoundTrip{"accents", {QString::fromUtf8("São João"), QString::fromUtf8("Ç")}, QString::fromUtf8("#L1:8:São João1:Ç")},
-        RoundTrip{"marker_inside_key", {"#L1:3:abc"}, "#L1:9:#L1:3:abc"},
-        RoundTrip{"digits_and_colons", {"12:34", "5"}, "#L1:5:12:341:5"},
-        RoundTrip{"long_key", {"ABCDEFGHIJKLMNOPQRSTU"}, "#L1:21:ABCDEFGHIJKLMNOPQRSTU"},
-        RoundTrip{"newline", {"a\nb"}, "#L1:3:a\nb"}),
+    ::testing::Values(RoundTrip{"nothing", {}, ""},
+                      RoundTrip{"header_example", {"10", "A|B"}, "#L1:2:103:A|B"},
+                      RoundTrip{
+                          "sql_injection", {"'; DROP TABLE CLIENTE; --"}, "#L1:25:'; DROP TABLE CLIENTE; --"},
+                      RoundTrip{"wildcards", {"%", "_", "|"}, "#L1:1:%1:_1:|"},
+                      RoundTrip{"no_restriction_letter", {"T"}, "#L1:1:T"},
+                      RoundTrip{"blank_and_empty", {" ", ""}, "#L1:1: 0:"},
+                      RoundTrip{"accents",
+                                {QString::fromUtf8("São João"), QString::fromUtf8("Ç")},
+                                QString::fromUtf8("#L1:8:São João1:Ç")},
+                      RoundTrip{"marker_inside_key", {"#L1:3:abc"}, "#L1:9:#L1:3:abc"},
+                      RoundTrip{"digits_and_colons", {"12:34", "5"}, "#L1:5:12:341:5"},
+                      RoundTrip{"long_key", {"ABCDEFGHIJKLMNOPQRSTU"}, "#L1:21:ABCDEFGHIJKLMNOPQRSTU"},
+                      RoundTrip{"newline", {"a\nb"}, "#L1:3:a\nb"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SelectionText, NonEmptySelectionIsNeverBlankOrT) {

@@ -31,9 +31,9 @@ protected:
 TEST_F(FormsTest, DerivedHandlerHooksTheBaseOneByName) {
     auto* f = create<TTestDerived>();
     EXPECT_EQ(f->calls, (QStringList{"base.FormCreate", "derived.FormCreate"}));
-    EXPECT_EQ(f->Caption(), "Derivada");            // the derived resource changed the base's caption
-    ASSERT_NE(f->rbtA, nullptr);                    // base fields assigned
-    ASSERT_NE(f->cbbY, nullptr);                    // derived fields assigned
+    EXPECT_EQ(f->Caption(), "Derivada"); // the derived resource changed the base's caption
+    ASSERT_NE(f->rbtA, nullptr);         // base fields assigned
+    ASSERT_NE(f->cbbY, nullptr);         // derived fields assigned
     EXPECT_EQ(f->cbbY->Items().size(), 3);
     EXPECT_EQ(f->rbtA->handlerName("OnClick"), "rbtAClick");
     EXPECT_EQ(f->rbtB->handlerName("OnKeyDown"), "rbtBKeyDown");
@@ -67,11 +67,13 @@ template <class T> std::function<void()> creator() {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, BrokenResourceTest,
-    ::testing::Values(BrokenResource{"handler", creator<TBadHandler>(), {"TBadHandler.json", "rbtZ", "rbtZClick"}},
-                      BrokenResource{"signature", creator<TBadSignature>(), {"TBadSignature.json", "Wrong", "QObject*, int"}},
-                      BrokenResource{"class", creator<TBadClass>(), {"TBadClass.json", "xyzZ", "TNoSuchThing"}},
-                      BrokenResource{"property", creator<TBadProperty>(), {"TBadProperty.json", "lblZ", "Colour"}},
-                      BrokenResource{"field", creator<TBadField>(), {"TBadField.json", "grbMissing"}}),
+    ::testing::Values(
+        BrokenResource{"handler", creator<TBadHandler>(), {"TBadHandler.json", "rbtZ", "rbtZClick"}},
+        BrokenResource{
+            "signature", creator<TBadSignature>(), {"TBadSignature.json", "Wrong", "QObject*, int"}},
+        BrokenResource{"class", creator<TBadClass>(), {"TBadClass.json", "xyzZ", "TNoSuchThing"}},
+        BrokenResource{"property", creator<TBadProperty>(), {"TBadProperty.json", "lblZ", "Colour"}},
+        BrokenResource{"field", creator<TBadField>(), {"TBadField.json", "grbMissing"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FormsTest, RadioCheckedFromCodeRaisesClickOnceOnChangeEvenWhenDisabled) {
@@ -118,8 +120,8 @@ TEST_F(FormsTest, AbortFromUserEventIsSilentAndEndsTheHandler) {
     f->abortInA = true;
     QTest::mouseClick(f->rbtA, Qt::LeftButton);
     EXPECT_EQ(f->calls, QStringList{"rbtAClick"}); // the rest of the handler did not run
-    EXPECT_TRUE(TestEnv::dialogs().shown.empty());  // silent
-    EXPECT_TRUE(f->isVisible());                    // the form stays open
+    EXPECT_TRUE(TestEnv::dialogs().shown.empty()); // silent
+    EXPECT_TRUE(f->isVisible());                   // the form stays open
 }
 
 TEST_F(FormsTest, AbortFromEventRaisedInCodeReachesTheCaller) {

@@ -38,7 +38,9 @@ public slots:
 
 namespace {
 
-TDateTime days(int y, int m, int d) { return HostDate::fromDate(QDate(y, m, d)); }
+TDateTime days(int y, int m, int d) {
+    return HostDate::fromDate(QDate(y, m, d));
+}
 
 class DateEditTest : public ::testing::Test {
 protected:
@@ -52,12 +54,14 @@ protected:
 struct TextDateCase {
     const char* text;
     int style;
-    const char* shown;  // Text() afterwards
-    TDateTime date;     // GetDate()
+    const char* shown; // Text() afterwards
+    TDateTime date;    // GetDate()
     bool valid;
 };
 
-void PrintTo(const TextDateCase& c, std::ostream* os) { *os << "'" << c.text << "' style " << c.style; }
+void PrintTo(const TextDateCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' style " << c.style;
+}
 
 class DateEditText : public DateEditTest, public ::testing::WithParamInterface<TextDateCase> {};
 
@@ -98,7 +102,9 @@ struct SetDateCase {
     TDateTime back;
 };
 
-void PrintTo(const SetDateCase& c, std::ostream* os) { *os << c.value << " style " << c.style; }
+void PrintTo(const SetDateCase& c, std::ostream* os) {
+    *os << c.value << " style " << c.style;
+}
 
 class DateEditSetDate : public DateEditTest, public ::testing::WithParamInterface<SetDateCase> {};
 
@@ -110,13 +116,14 @@ TEST_P(DateEditSetDate, ShowsTheDateAndDropsTheTime) {
     EXPECT_EQ(edit.GetDate(), c.back);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DateEditSetDate,
-                         ::testing::Values(SetDateCase{0, 0, "30/12/1899", 0}, SetDateCase{-1, 0, "29/12/1899", -1},
-                                           SetDateCase{-1.5, 0, "29/12/1899", -1}, // time of a negative date
-                                           SetDateCase{days(2026, 3, 8) + 0.75, 0, "08/03/2026", days(2026, 3, 8)},
-                                           SetDateCase{days(100, 1, 1), 0, "01/01/0100", days(100, 1, 1)},
-                                           SetDateCase{days(9999, 12, 31), 0, "31/12/9999", days(9999, 12, 31)},
-                                           SetDateCase{days(2026, 3, 15), 1, "03/2026", days(2026, 3, 1)}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, DateEditSetDate,
+    ::testing::Values(SetDateCase{0, 0, "30/12/1899", 0}, SetDateCase{-1, 0, "29/12/1899", -1},
+                      SetDateCase{-1.5, 0, "29/12/1899", -1}, // time of a negative date
+                      SetDateCase{days(2026, 3, 8) + 0.75, 0, "08/03/2026", days(2026, 3, 8)},
+                      SetDateCase{days(100, 1, 1), 0, "01/01/0100", days(100, 1, 1)},
+                      SetDateCase{days(9999, 12, 31), 0, "31/12/9999", days(9999, 12, 31)},
+                      SetDateCase{days(2026, 3, 15), 1, "03/2026", days(2026, 3, 1)}));
 
 TEST_F(DateEditTest, SetDateOutOfRangeIsRefusedAndKeepsTheText) {
     edit.SetDate(days(2026, 3, 8));
@@ -154,7 +161,9 @@ struct StyleCase {
     TDateTime date;
 };
 
-void PrintTo(const StyleCase& c, std::ostream* os) { *os << "'" << c.text << "' " << c.from << "->" << c.to; }
+void PrintTo(const StyleCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' " << c.from << "->" << c.to;
+}
 
 class DateEditStyle : public DateEditTest, public ::testing::WithParamInterface<StyleCase> {};
 
@@ -190,7 +199,9 @@ struct InvalidCase {
     const char* message;
 };
 
-void PrintTo(const InvalidCase& c, std::ostream* os) { *os << "'" << c.text << "' style " << c.style; }
+void PrintTo(const InvalidCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' style " << c.style;
+}
 
 class DateEditCheck : public DateEditTest, public ::testing::WithParamInterface<InvalidCase> {};
 
@@ -206,7 +217,8 @@ TEST_P(DateEditCheck, InvalidTextIsShownAndAborts) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DateEditCheck,
     ::testing::Values(
-        InvalidCase{"31/02/2026", 0, "'31/02/2026' não é uma data válida. O dia deve estar entre 01 e 28 em 02/2026."},
+        InvalidCase{"31/02/2026", 0,
+                    "'31/02/2026' não é uma data válida. O dia deve estar entre 01 e 28 em 02/2026."},
         InvalidCase{"12/0_/____", 0,
                     "'12/0_/____' não é uma data válida. Informe a data completa, no formato dd/mm/aaaa."},
         InvalidCase{"13/2026", 1, "'13/2026' não é um mês válido. O mês deve estar entre 01 e 12."}));
@@ -226,7 +238,9 @@ struct TypingCase {
     bool valid;
 };
 
-void PrintTo(const TypingCase& c, std::ostream* os) { *os << "'" << c.keys << "' style " << c.style; }
+void PrintTo(const TypingCase& c, std::ostream* os) {
+    *os << "'" << c.keys << "' style " << c.style;
+}
 
 class DateEditTyping : public DateEditTest, public ::testing::WithParamInterface<TypingCase> {};
 
@@ -306,7 +320,8 @@ INSTANTIATE_TEST_SUITE_P(Table, DateEditDayName,
                          ::testing::Values(DayShownCase{QDate(1899, 12, 30), 0, true, "Sábado"},
                                            DayShownCase{QDate(2026, 3, 8), 0, true, "Domingo"},
                                            DayShownCase{QDate(2026, 3, 8), 0, false, ""},
-                                           DayShownCase{QDate(2026, 3, 8), 1, true, ""})); // a month has no weekday
+                                           DayShownCase{QDate(2026, 3, 8), 1, true,
+                                                        ""})); // a month has no weekday
 
 TEST_F(DateEditTest, WeekdayNeverCoversTheDate) {
     edit.SetDate(days(2026, 3, 9)); // "Segunda"
@@ -429,7 +444,9 @@ struct BadPropertyCase {
     const char* mentions;
 };
 
-void PrintTo(const BadPropertyCase& c, std::ostream* os) { *os << c.properties; }
+void PrintTo(const BadPropertyCase& c, std::ostream* os) {
+    *os << c.properties;
+}
 
 class DateEditBadResource : public DateEditResource, public ::testing::WithParamInterface<BadPropertyCase> {};
 

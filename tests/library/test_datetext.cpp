@@ -16,7 +16,9 @@ struct ParseCase {
     QDate date; // when the text is a date
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << "'" << c.text << "' style " << c.style; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' style " << c.style;
+}
 
 class DateTextParse : public ::testing::TestWithParam<ParseCase> {};
 
@@ -43,24 +45,17 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"29/02/1900", 0, Problem::BadDay, {}}, // a century, not a leap year
         ParseCase{"01/01/0100", 0, Problem::None, QDate(100, 1, 1)},
         ParseCase{"31/12/9999", 0, Problem::None, QDate(9999, 12, 31)},
-        ParseCase{"31/12/0099", 0, Problem::BadYear, {}},
-        ParseCase{"31/02/2026", 0, Problem::BadDay, {}},
-        ParseCase{"00/01/2026", 0, Problem::BadDay, {}},
-        ParseCase{"00/13/2026", 0, Problem::BadMonth, {}},
+        ParseCase{"31/12/0099", 0, Problem::BadYear, {}}, ParseCase{"31/02/2026", 0, Problem::BadDay, {}},
+        ParseCase{"00/01/2026", 0, Problem::BadDay, {}}, ParseCase{"00/13/2026", 0, Problem::BadMonth, {}},
         ParseCase{"12/0_/____", 0, Problem::Incomplete, {}},
         ParseCase{"12/03/20 6", 0, Problem::Incomplete, {}}, // a blank in the year
-        ParseCase{"__/__/____", 0, Problem::Empty, {}},
-        ParseCase{"  /  /    ", 0, Problem::Empty, {}},
-        ParseCase{"", 0, Problem::Empty, {}},
-        ParseCase{"12-03-2026", 0, Problem::Malformed, {}},
-        ParseCase{"1/3/2026", 0, Problem::Malformed, {}},
-        ParseCase{"12/03/2026", 1, Problem::Malformed, {}},
+        ParseCase{"__/__/____", 0, Problem::Empty, {}}, ParseCase{"  /  /    ", 0, Problem::Empty, {}},
+        ParseCase{"", 0, Problem::Empty, {}}, ParseCase{"12-03-2026", 0, Problem::Malformed, {}},
+        ParseCase{"1/3/2026", 0, Problem::Malformed, {}}, ParseCase{"12/03/2026", 1, Problem::Malformed, {}},
         ParseCase{"03/2026", 1, Problem::None, QDate(2026, 3, 1)},
         ParseCase{"01/0100", 1, Problem::None, QDate(100, 1, 1)},
-        ParseCase{"13/2026", 1, Problem::BadMonth, {}},
-        ParseCase{"00/2026", 1, Problem::BadMonth, {}},
-        ParseCase{"03/0099", 1, Problem::BadYear, {}},
-        ParseCase{"03/20__", 1, Problem::Incomplete, {}},
+        ParseCase{"13/2026", 1, Problem::BadMonth, {}}, ParseCase{"00/2026", 1, Problem::BadMonth, {}},
+        ParseCase{"03/0099", 1, Problem::BadYear, {}}, ParseCase{"03/20__", 1, Problem::Incomplete, {}},
         ParseCase{"__/____", 1, Problem::Empty, {}}));
 
 TEST(DateTextDays, CountFromTheHostOrigin) {
@@ -76,7 +71,9 @@ struct MessageCase {
     const char* message; // empty: nothing to report
 };
 
-void PrintTo(const MessageCase& c, std::ostream* os) { *os << "'" << c.text << "' style " << c.style; }
+void PrintTo(const MessageCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' style " << c.style;
+}
 
 class DateTextMessage : public ::testing::TestWithParam<MessageCase> {};
 
@@ -96,9 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"00/13/2026", 0, "'00/13/2026' não é uma data válida. O mês deve estar entre 01 e 12."},
         MessageCase{"12/0_/____", 0,
                     "'12/0_/____' não é uma data válida. Informe a data completa, no formato dd/mm/aaaa."},
-        MessageCase{"01/01/0050", 0, "'01/01/0050' não é uma data válida. O ano deve estar entre 0100 e 9999."},
+        MessageCase{"01/01/0050", 0,
+                    "'01/01/0050' não é uma data válida. O ano deve estar entre 0100 e 9999."},
         MessageCase{"13/2026", 1, "'13/2026' não é um mês válido. O mês deve estar entre 01 e 12."},
-        MessageCase{"1_/____", 1, "'1_/____' não é um mês válido. Informe o mês completo, no formato mm/aaaa."},
+        MessageCase{"1_/____", 1,
+                    "'1_/____' não é um mês válido. Informe o mês completo, no formato mm/aaaa."},
         MessageCase{"", 0, ""}, MessageCase{"__/__/____", 0, ""}, MessageCase{"30/12/1899", 0, ""}));
 
 TEST(DateTextFormat, RoundTripsThroughTheParserAndRefusesOutOfRange) {
@@ -119,7 +118,9 @@ struct TextCase {
     const char* out;
 };
 
-void PrintTo(const TextCase& c, std::ostream* os) { *os << "'" << c.in << "' style " << c.style; }
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << "'" << c.in << "' style " << c.style;
+}
 
 class DateTextNormalise : public ::testing::TestWithParam<TextCase> {};
 
@@ -128,18 +129,16 @@ TEST_P(DateTextNormalise, FitsCodeTextsToTheDisplayedShape) {
     EXPECT_EQ(DateText::normalise(QString::fromUtf8(c.in), c.style), QString::fromUtf8(c.out));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DateTextNormalise,
-                         ::testing::Values(TextCase{"1/3/2026", 0, "01/03/2026"},
-                                           TextCase{"01032026", 0, "01/03/2026"},
-                                           TextCase{"12.03.2026", 0, "12/03/2026"},
-                                           TextCase{"31/2/2026", 0, "31/02/2026"}, // not checked here
-                                           TextCase{"1/3/26", 0, "01/03/26__"},    // a short year is not guessed
-                                           TextCase{"12/0_/____", 0, "12/0_/____"},
-                                           TextCase{"12/0 /    ", 0, "12/0_/____"},
-                                           TextCase{"  /  /    ", 0, ""}, TextCase{"", 0, ""},
-                                           TextCase{"abc", 0, ""}, TextCase{"3/2026", 1, "03/2026"},
-                                           TextCase{"032026", 1, "03/2026"},
-                                           TextCase{"123456789012", 0, "12/34/5678"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, DateTextNormalise,
+    ::testing::Values(TextCase{"1/3/2026", 0, "01/03/2026"}, TextCase{"01032026", 0, "01/03/2026"},
+                      TextCase{"12.03.2026", 0, "12/03/2026"},
+                      TextCase{"31/2/2026", 0, "31/02/2026"}, // not checked here
+                      TextCase{"1/3/26", 0, "01/03/26__"},    // a short year is not guessed
+                      TextCase{"12/0_/____", 0, "12/0_/____"}, TextCase{"12/0 /    ", 0, "12/0_/____"},
+                      TextCase{"  /  /    ", 0, ""}, TextCase{"", 0, ""}, TextCase{"abc", 0, ""},
+                      TextCase{"3/2026", 1, "03/2026"}, TextCase{"032026", 1, "03/2026"},
+                      TextCase{"123456789012", 0, "12/34/5678"}));
 
 struct ConvertCase {
     const char* text;
@@ -178,7 +177,9 @@ struct SeparatorCase {
     int outCursor;
 };
 
-void PrintTo(const SeparatorCase& c, std::ostream* os) { *os << "'" << c.text << "' at " << c.cursor; }
+void PrintTo(const SeparatorCase& c, std::ostream* os) {
+    *os << "'" << c.text << "' at " << c.cursor;
+}
 
 class DateTextSeparator : public ::testing::TestWithParam<SeparatorCase> {};
 
@@ -207,22 +208,23 @@ struct DayCase {
     const char* name;
 };
 
-void PrintTo(const DayCase& c, std::ostream* os) { *os << c.date.toString(Qt::ISODate).toStdString(); }
+void PrintTo(const DayCase& c, std::ostream* os) {
+    *os << c.date.toString(Qt::ISODate).toStdString();
+}
 
 class DateTextDayName : public ::testing::TestWithParam<DayCase> {};
 
 TEST_P(DateTextDayName, SundayFirst) {
-    EXPECT_EQ(DateText::dayName(GetParam().date, DateText::defaultDayNames()), QString::fromUtf8(GetParam().name));
+    EXPECT_EQ(DateText::dayName(GetParam().date, DateText::defaultDayNames()),
+              QString::fromUtf8(GetParam().name));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DateTextDayName,
-                         ::testing::Values(DayCase{QDate(1899, 12, 30), "Sábado"},
-                                           DayCase{QDate(1899, 12, 29), "Sexta"},
-                                           DayCase{QDate(2026, 1, 1), "Quinta"},
-                                           DayCase{QDate(2026, 3, 8), "Domingo"},
-                                           DayCase{QDate(2026, 3, 9), "Segunda"},
-                                           DayCase{QDate(2026, 3, 10), "Terça"},
-                                           DayCase{QDate(2026, 3, 11), "Quarta"}, DayCase{QDate(), ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, DateTextDayName,
+    ::testing::Values(DayCase{QDate(1899, 12, 30), "Sábado"}, DayCase{QDate(1899, 12, 29), "Sexta"},
+                      DayCase{QDate(2026, 1, 1), "Quinta"}, DayCase{QDate(2026, 3, 8), "Domingo"},
+                      DayCase{QDate(2026, 3, 9), "Segunda"}, DayCase{QDate(2026, 3, 10), "Terça"},
+                      DayCase{QDate(2026, 3, 11), "Quarta"}, DayCase{QDate(), ""}));
 
 TEST(DateTextDayName, NeedsSevenNames) {
     EXPECT_EQ(DateText::dayName(QDate(2026, 3, 8), {"Dom", "Seg"}), "");

@@ -79,7 +79,8 @@ TEST(Lifetime, OpenCloseLoadUnloadKeepsMemoryFlat) {
             ASSERT_NE(screen.open(), nullptr);
             if (opened % 10 == 5) {
                 screen.pickVariant(1); // clients by line of business: no dates to fill
-                screen.lookupClients(TestEnv::dialogs(), [](const LookupRequest& r) { return firstKeys(r, 3); });
+                screen.lookupClients(TestEnv::dialogs(),
+                                     [](const LookupRequest& r) { return firstKeys(r, 3); });
                 ++lookups;
                 QFile::remove(pdf);
                 screen.click("sbtPrint");
@@ -98,13 +99,14 @@ TEST(Lifetime, OpenCloseLoadUnloadKeepsMemoryFlat) {
     const long last = residentBytes();
     std::printf("lifetime: %d opens, %d loads, %d lookups, %d reports", opened, loads, lookups, reports);
     if (baseline > 0 && !instrumented())
-        std::printf(", resident %.1f MiB after %d loads, %.1f MiB at the end (growth %+ld KiB)", baseline / 1048576.0,
-                    warmLoads, last / 1048576.0, (last - baseline) / 1024);
+        std::printf(", resident %.1f MiB after %d loads, %.1f MiB at the end (growth %+ld KiB)",
+                    baseline / 1048576.0, warmLoads, last / 1048576.0, (last - baseline) / 1024);
     std::printf("\n");
     dtmDBGeral::instance().close();
     if (instrumented() || baseline < 0 || loads < 20)
         return; // too few cycles, or a tool that keeps freed memory, say nothing about growth
-    EXPECT_LT(last - baseline, 1024L * 1024L) << "resident memory grew from " << baseline << " to " << last << " bytes";
+    EXPECT_LT(last - baseline, 1024L * 1024L)
+        << "resident memory grew from " << baseline << " to " << last << " bytes";
 }
 
 } // namespace

@@ -65,7 +65,8 @@ TEST_F(PackageTest, LoadingInitialisesTheUnits) {
 
 TEST_F(PackageTest, TwoCallsMakeOneInstanceShownTwice) {
     int activations = 0;
-    auto c = QObject::connect(&TApplication::instance(), &TApplication::formActivated, [&] { ++activations; });
+    auto c =
+        QObject::connect(&TApplication::instance(), &TApplication::formActivated, [&] { ++activations; });
     package->IniProc();
     TForm* first = *state->frmDadosCliente;
     package->IniProc();
@@ -165,15 +166,18 @@ TEST_P(RefusedModuleTest, IsRefusedNamingTheFile) {
 INSTANTIATE_TEST_SUITE_P(
     Package, RefusedModuleTest,
     ::testing::Values(
-        RefusedFile{"text", [](const QString& d) {
+        RefusedFile{"text",
+                    [](const QString& d) {
                         QFile f(d + "/notes.so");
                         f.open(QIODevice::WriteOnly);
                         f.write("not a module");
                         return f.fileName();
-                    }, "não é um módulo"},
+                    },
+                    "não é um módulo"},
         RefusedFile{"missing", [](const QString& d) { return d + "/absent.so"; }, "não encontrado"},
         // The host library is a real shared object without the package exports.
-        RefusedFile{"noexports", [](const QString&) { return QStringLiteral(ERP_BINARY_DIR "/lib/libhost.so"); },
+        RefusedFile{"noexports",
+                    [](const QString&) { return QStringLiteral(ERP_BINARY_DIR "/lib/libhost.so"); },
                     "IniProc"}),
     [](const auto& info) { return std::string(info.param.name); });
 

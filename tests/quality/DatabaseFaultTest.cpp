@@ -35,10 +35,11 @@ public:
         QProcess watcher;
         watcher.setProcessEnvironment(QualityDb::serverEnvironment());
         watcher.setProgram(QStringLiteral("bash"));
-        watcher.setArguments({QStringLiteral("-c"),
-                              QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; bash '%2' start >/dev/null")
-                                  .arg(getpid())
-                                  .arg(TestEnv::sourceDir() + QStringLiteral("/scripts/firebird-server.sh"))});
+        watcher.setArguments(
+            {QStringLiteral("-c"),
+             QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; bash '%2' start >/dev/null")
+                 .arg(getpid())
+                 .arg(TestEnv::sourceDir() + QStringLiteral("/scripts/firebird-server.sh"))});
         watcher.startDetached();
         stopped = QualityDb::server(QStringLiteral("stop"));
     }
@@ -55,7 +56,8 @@ std::map<QString, QString> filters(const ModuleScreen& screen) {
         state[c->objectName()] = QStringLiteral("%1/%2").arg(c->Checked()).arg(c->Enabled());
     for (auto* d : screen.form()->findChildren<TDateEditPlus*>())
         state[d->objectName()] = d->Text();
-    state[QStringLiteral("cbbReportNames")] = QString::number(screen.get<TComboBox>("cbbReportNames")->ItemIndex());
+    state[QStringLiteral("cbbReportNames")] =
+        QString::number(screen.get<TComboBox>("cbbReportNames")->ItemIndex());
     state[QStringLiteral("ListaCliente")] = screen.listaCliente();
     return state;
 }
@@ -76,7 +78,8 @@ protected:
         ASSERT_NE(screen.open(), nullptr);
         screen.pickVariant(1);
         screen.lookupClients(TestEnv::dialogs(), [](const LookupRequest& r) { return firstKeys(r, 40); });
-        ASSERT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+        ASSERT_TRUE(TestEnv::dialogs().errors().isEmpty())
+            << TestEnv::dialogs().errors().join('\n').toStdString();
         ASSERT_FALSE(screen.listaCliente().isEmpty());
     }
     void TearDown() override {
@@ -91,12 +94,14 @@ protected:
     void expectWorking() {
         TestEnv::dialogs().clear();
         screen.lookupClients(TestEnv::dialogs(), [](const LookupRequest& r) { return firstKeys(r, 40); });
-        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+            << TestEnv::dialogs().errors().join('\n').toStdString();
         EXPECT_EQ(TestEnv::dialogs().lookups.size(), 1u);
         EXPECT_FALSE(screen.listaCliente().isEmpty());
         QFile::remove(pdf);
         screen.click("sbtPrint");
-        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+            << TestEnv::dialogs().errors().join('\n').toStdString();
         EXPECT_TRUE(QFile::exists(pdf));
     }
 
@@ -140,7 +145,8 @@ TEST_F(DatabaseFault, StoppedServerRefusesLookupAndReportThenRecovers) {
         }
     }
     expectWorking();
-    std::printf("database faults: %d refused actions with the server stopped, recovered after restart\n", faults);
+    std::printf("database faults: %d refused actions with the server stopped, recovered after restart\n",
+                faults);
 }
 
 TEST_F(DatabaseFault, ConnectionKilledDuringTheFetchLeavesNoPdf) {
@@ -159,10 +165,12 @@ TEST_F(DatabaseFault, ConnectionKilledDuringTheFetchLeavesNoPdf) {
     form->reports().setCancelCheck([&](qint64 rows) {
         if (rows != 100 || killed)
             return false;
-        QSqlDatabase admin = QSqlDatabase::cloneDatabase(dtmDBGeral::database(), QStringLiteral("quality-killer"));
+        QSqlDatabase admin =
+            QSqlDatabase::cloneDatabase(dtmDBGeral::database(), QStringLiteral("quality-killer"));
         if (admin.open()) {
             QSqlQuery kill(admin);
-            killed = kill.exec(QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(attachment));
+            killed = kill.exec(
+                QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = %1").arg(attachment));
             if (!killed)
                 qWarning("kill: %s", qPrintable(kill.lastError().text()));
             admin.close();

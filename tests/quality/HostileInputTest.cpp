@@ -19,9 +19,9 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
-#include <QSet>
 #include <QJsonDocument>
 #include <QKeyEvent>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -54,7 +54,9 @@ const Hostile hostile[] = {
     {" lead", " espaço à esquerda"},
 };
 
-QString text(const char* s) { return QString::fromUtf8(s); }
+QString text(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 // Writes the hostile clients (again) into the open database, in branch 01 with a line of business.
 void writeHostileClients() {
@@ -65,8 +67,9 @@ void writeHostileClients() {
     ramo.finish();
     // The lookup lists clients with a main address in a registered municipality.
     QSqlQuery muni(db);
-    ASSERT_TRUE(muni.exec(QStringLiteral("SELECT CDPAIS, SGESTADO, CDMUNICIPIO FROM MUNICIPIO ORDER BY 1, 2, 3")) &&
-                muni.next());
+    ASSERT_TRUE(
+        muni.exec(QStringLiteral("SELECT CDPAIS, SGESTADO, CDMUNICIPIO FROM MUNICIPIO ORDER BY 1, 2, 3")) &&
+        muni.next());
     const QVariantList place{muni.value(0), muni.value(1), muni.value(2)};
     muni.finish();
     ASSERT_TRUE(db.transaction());
@@ -85,15 +88,17 @@ void writeHostileClients() {
             q.addBindValue(text(h.key));
             ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
         }
-        q.prepare(QStringLiteral("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NMRAZSOCCLIE, NMFANTCLIE, CDATIVCLI, "
-                                 "CDFILIAL, IDTPORCAEVEN) VALUES (?, 'J', ?, ?, ?, '01', 'O')"));
+        q.prepare(QStringLiteral(
+            "INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NMRAZSOCCLIE, NMFANTCLIE, CDATIVCLI, "
+            "CDFILIAL, IDTPORCAEVEN) VALUES (?, 'J', ?, ?, ?, '01', 'O')"));
         q.addBindValue(text(h.key));
         q.addBindValue(text(h.name));
         q.addBindValue(text(h.name));
         q.addBindValue(cdativ);
         ASSERT_TRUE(q.exec()) << h.key << ": " << q.lastError().text().toStdString();
-        q.prepare(QStringLiteral("INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, "
-                                 "SGESTADO, CDMUNICIPIO) VALUES (?, 1, 'P', ?, ?, ?, ?)"));
+        q.prepare(QStringLiteral(
+            "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, "
+            "SGESTADO, CDMUNICIPIO) VALUES (?, 1, 'P', ?, ?, ?, ?)"));
         q.addBindValue(text(h.key));
         q.addBindValue(QStringLiteral("Rua D'Ouro, 100% | _ nº 7"));
         for (const QVariant& v : place)
@@ -169,14 +174,16 @@ TEST_P(HostileInput, EachKeyAloneAndAllTogetherGiveExactlyTheirClients) {
         all << key;
         QStringList names;
         const QStringList shown = run({key}, &names);
-        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << h.key << ": " << TestEnv::dialogs().errors().join('\n').toStdString();
+        EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+            << h.key << ": " << TestEnv::dialogs().errors().join('\n').toStdString();
         EXPECT_EQ(names, QStringList{text(h.name)}) << h.key;
         EXPECT_EQ(screen.listaCliente(), SelectionText::encode({key})) << h.key;
         EXPECT_EQ(shown, QStringList{key}) << h.key;
         ++cases;
     }
     QStringList shown = run(all);
-    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
     shown.sort();
     all.sort();
     EXPECT_EQ(shown, all);
@@ -187,11 +194,12 @@ TEST_P(HostileInput, EachKeyAloneAndAllTogetherGiveExactlyTheirClients) {
     int rows = -1;
     TestEnv::dialogs().onPreview = [&](ReportDocument& doc) { rows = doc.rowCount(); };
     screen.click("sbtPreview");
-    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
     EXPECT_EQ(rows, 0);
     EXPECT_EQ(clientCount(), clients); // nothing dropped, nothing added
-    std::printf("hostile input (%s): %d keys alone and together, %d clients intact\n", GetParam().c_str(), cases,
-                clients);
+    std::printf("hostile input (%s): %d keys alone and together, %d clients intact\n", GetParam().c_str(),
+                cases, clients);
 }
 
 // A selection text made by hand that the lookup never writes: refused with a message, not run.
@@ -208,7 +216,8 @@ TEST_P(HostileInput, ForgedSelectionTextIsRefused) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, HostileInput, ::testing::Values(std::string("sqlite"), std::string("firebird")),
+INSTANTIATE_TEST_SUITE_P(Databases, HostileInput,
+                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
                          [](const auto& info) { return info.param; });
 
 // Every client the lookup offers on a database of 100,000, picked at once: the report lists exactly
@@ -260,7 +269,8 @@ TEST_P(LargeSelection, EveryClientPicked) {
             shown.insert(doc.cell(i, QStringLiteral("CDCLIENTE")));
     };
     screen.click("sbtPreview");
-    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
     EXPECT_EQ(rows, expected.size());
     EXPECT_TRUE(shown == expected);
     std::printf("large selection (%s): %lld clients picked, %d in the report\n", GetParam().c_str(),
@@ -268,7 +278,8 @@ TEST_P(LargeSelection, EveryClientPicked) {
     QualityDb::open(url);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, LargeSelection, ::testing::Values(std::string("sqlite"), std::string("firebird")),
+INSTANTIATE_TEST_SUITE_P(Databases, LargeSelection,
+                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
                          [](const auto& info) { return info.param; });
 
 // The fuzzer's date seeds (first byte: style) typed key by key into the real edit: the edit holds a
@@ -310,7 +321,8 @@ TEST(HostileDates, CorpusTypedIntoTheEdit) {
             refused = true;
         }
         if (expected) {
-            EXPECT_TRUE(edit.GetDate() != 0 || *expected == QDate(1899, 12, 30)) << seed.fileName().toStdString();
+            EXPECT_TRUE(edit.GetDate() != 0 || *expected == QDate(1899, 12, 30))
+                << seed.fileName().toStdString();
             EXPECT_FALSE(refused) << seed.fileName().toStdString() << " " << shown.toStdString();
             EXPECT_TRUE(DateText::inRange(*expected));
         } else if (!DateText::hasDigit(edit.text())) {
@@ -337,7 +349,8 @@ TEST(FuzzRegressions, ReportDefinitionsReadOrRefuse) {
             continue;
         try {
             const ReportDefinition def = ReportDefinition::fromJson(doc.object());
-            EXPECT_EQ(ReportDefinition::fromJson(def.toJson()).toJson(), def.toJson()) << seed.fileName().toStdString();
+            EXPECT_EQ(ReportDefinition::fromJson(def.toJson()).toJson(), def.toJson())
+                << seed.fileName().toStdString();
             ++read;
         } catch (const EHostError& e) {
             EXPECT_FALSE(e.message().isEmpty());

@@ -45,7 +45,9 @@ QString firebirdUrl() {
     return url;
 }
 
-QString urlFor(const QString& kind) { return kind == u"sqlite" ? sqliteUrl() : firebirdUrl(); }
+QString urlFor(const QString& kind) {
+    return kind == u"sqlite" ? sqliteUrl() : firebirdUrl();
+}
 
 void open(const QString& url) {
     dtmDBGeral& data = dtmDBGeral::instance();
@@ -54,7 +56,9 @@ void open(const QString& url) {
     data.open(url);
 }
 
-bool largeTests() { return qEnvironmentVariable("ERP_LARGE_TESTS", QStringLiteral("1")) != u"0"; }
+bool largeTests() {
+    return qEnvironmentVariable("ERP_LARGE_TESTS", QStringLiteral("1")) != u"0";
+}
 
 QProcessEnvironment serverEnvironment() {
     // The server must keep its own lock folder: the one the host set for its embedded engine belongs
@@ -68,7 +72,8 @@ bool server(const QString& command) {
     QProcess p;
     p.setProcessEnvironment(serverEnvironment());
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("bash"), {TestEnv::sourceDir() + QStringLiteral("/scripts/firebird-server.sh"), command});
+    p.start(QStringLiteral("bash"),
+            {TestEnv::sourceDir() + QStringLiteral("/scripts/firebird-server.sh"), command});
     const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (!ok)
         qWarning("firebird-server.sh %s: %s", qPrintable(command), p.readAll().constData());

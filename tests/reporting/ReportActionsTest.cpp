@@ -33,7 +33,9 @@ QString pdfText(const QString& pdf) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QStringList jsonFiles(const QString& dir) { return QDir(dir).entryList({"*.json"}, QDir::Files, QDir::Name); }
+QStringList jsonFiles(const QString& dir) {
+    return QDir(dir).entryList({"*.json"}, QDir::Files, QDir::Name);
+}
 
 class ReportActions : public ::testing::Test {
 protected:
@@ -59,7 +61,8 @@ protected:
         HostSettings::setReportsDir(dir.path());
         HostSettings::setPrinter({});
         SetFilial("01");
-        messages.SetLines({"Arq_Rel_Err|" + kArqRelErr, "NovoCaption|Título do relatório", "NovoPrompt|Informe o título do relatório:"});
+        messages.SetLines({"Arq_Rel_Err|" + kArqRelErr, "NovoCaption|Título do relatório",
+                           "NovoPrompt|Informe o título do relatório:"});
         filler.bindTo(designer);
         filler.fill = [](TParams* p) {
             TestFilters f;
@@ -80,8 +83,8 @@ protected:
 };
 
 TEST_F(ReportActions, ListsTheFourVariantsInOrder) {
-    EXPECT_EQ(combo.Items(), (QStringList{"Aniversariantes do Mês", "Clientes por Ramo de Atividade", "Aniversariantes do Período",
-                                          "Clientes por Tipo"}));
+    EXPECT_EQ(combo.Items(), (QStringList{"Aniversariantes do Mês", "Clientes por Ramo de Atividade",
+                                          "Aniversariantes do Período", "Clientes por Tipo"}));
 }
 
 TEST_F(ReportActions, MissingFolderShowsArqRelErrWithCodeAndDirectory) {
@@ -94,7 +97,8 @@ TEST_F(ReportActions, MissingFolderShowsArqRelErrWithCodeAndDirectory) {
         EXPECT_THROW((controller.*action)(-1), EAbort);
         ASSERT_EQ(TestEnv::dialogs().errors().size(), 1);
         EXPECT_EQ(TestEnv::dialogs().errors()[0],
-                  QString("O arquivo contendo a definição do relatório de código 'QMT318' não foi encontrado no diretório '%1'.")
+                  QString("O arquivo contendo a definição do relatório de código 'QMT318' não foi encontrado "
+                          "no diretório '%1'.")
                       .arg(QDir::toNativeSeparators(folder())));
     }
 }
@@ -127,10 +131,11 @@ TEST_F(ReportActions, PrintToSessionPdfHasTitleHeaderFooterGroupsAndNames) {
     controller.print(1);
     ASSERT_TRUE(QFileInfo::exists(pdf));
     const QString text = pdfText(pdf);
-    for (const char* expected : {"Clientes por Ramo de Atividade", "Filial: 01 - Matriz", "Emissão:", "Página 1 de 1",
-                                 "Ramo de Atividade: Comércio", "Ramo de Atividade: Indústria",
-                                 "Ramo de Atividade: (sem ramo de atividade)", "Nome / Razão Social", "Ana Souza",
-                                 "Beta Comércio Ltda", "Fábrica Ômega S.A.", "Clientes no ramo: 5", "Total de clientes: 9"})
+    for (const char* expected :
+         {"Clientes por Ramo de Atividade", "Filial: 01 - Matriz", "Emissão:", "Página 1 de 1",
+          "Ramo de Atividade: Comércio", "Ramo de Atividade: Indústria",
+          "Ramo de Atividade: (sem ramo de atividade)", "Nome / Razão Social", "Ana Souza",
+          "Beta Comércio Ltda", "Fábrica Ômega S.A.", "Clientes no ramo: 5", "Total de clientes: 9"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
     EXPECT_FALSE(text.contains("Gustavo Reis")) << "a client of another branch was listed";
     // The first page as a picture, for a person to look at.
@@ -158,7 +163,8 @@ TEST_F(ReportActions, ManyPagesAreNumberedXofY) {
     for (int p = 1; p <= pages; ++p)
         EXPECT_TRUE(text.contains(QString("Página %1 de %2").arg(p).arg(pages))) << p;
     EXPECT_TRUE(text.contains("(continuação)") || text.count("Pessoa Física") >= 1);
-    EXPECT_EQ(text.count(QString::fromUtf8("Có")), pages); // column headers on every page (elided at this size)
+    EXPECT_EQ(text.count(QString::fromUtf8("Có")),
+              pages); // column headers on every page (elided at this size)
 }
 
 QString pdfPageSize(const QString& pdf) {
@@ -214,14 +220,16 @@ TEST_P(NoPrinter, GivesAClearMessageBeforeRunning) {
         controller.print(1);
         FAIL();
     } catch (const EHostError& e) {
-        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().mentions))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().mentions)))
+            << e.message().toStdString();
     }
     EXPECT_EQ(filler.calls, 0) << "the report ran although nothing could print it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, NoPrinter,
                          ::testing::Values(PrinterCase{"none_installed", "", "Não há impressora disponível"},
-                                           PrinterCase{"unknown_name", "impressora-que-nao-existe", "impressora-que-nao-existe"},
+                                           PrinterCase{"unknown_name", "impressora-que-nao-existe",
+                                                       "impressora-que-nao-existe"},
                                            PrinterCase{"pdf_without_file", "pdf:", "nome do arquivo"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -255,7 +263,8 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
     EXPECT_EQ(prompt, "Informe o título do relatório:");
     EXPECT_EQ(combo.ItemIndex(), 1);
     const QStringList after = jsonFiles(folder());
-    EXPECT_TRUE(QDir(folder()).entryList(QDir::Files).filter(".tmp").isEmpty()) << "a temporary file was left behind";
+    EXPECT_TRUE(QDir(folder()).entryList(QDir::Files).filter(".tmp").isEmpty())
+        << "a temporary file was left behind";
     if (c.saved) {
         ASSERT_EQ(after.size(), before.size() + 1);
         EXPECT_EQ(combo.count(), 5);
@@ -264,7 +273,8 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
         ASSERT_EQ(entries.size(), 5u);
         EXPECT_EQ(entries.back().title, c.answer->simplified());
         const ReportDefinition copy = ReportDefinition::load(entries.back().path);
-        const ReportDefinition original = ReportDefinition::load(folder() + "/1_clientes_por_ramo_de_atividade.json");
+        const ReportDefinition original =
+            ReportDefinition::load(folder() + "/1_clientes_por_ramo_de_atividade.json");
         EXPECT_EQ(copy.sql, original.sql);
         EXPECT_EQ(copy.group.field, original.group.field);
     } else {
@@ -286,7 +296,9 @@ TEST_F(ReportActions, SaveAsIntoAReadOnlyFolderLosesNothing) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
-    TestEnv::dialogs().onPrompt = [](const QString&, const QString&) { return std::optional<QString>("Outro"); };
+    TestEnv::dialogs().onPrompt = [](const QString&, const QString&) {
+        return std::optional<QString>("Outro");
+    };
     EXPECT_THROW(controller.saveAs(1), EHostError);
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(jsonFiles(folder()).size(), 4);
@@ -295,7 +307,9 @@ TEST_F(ReportActions, SaveAsIntoAReadOnlyFolderLosesNothing) {
 
 TEST_F(ReportActions, SaveAsOverAnUnwritableTargetLosesNothing) {
     // The folder is replaced by a file of the same name: nothing can be written under it.
-    TestEnv::dialogs().onPrompt = [](const QString&, const QString&) { return std::optional<QString>("Outro"); };
+    TestEnv::dialogs().onPrompt = [](const QString&, const QString&) {
+        return std::optional<QString>("Outro");
+    };
     const QString moved = dir.filePath("guardado");
     QDir().rename(folder(), moved);
     QFile blocker(folder());
@@ -331,7 +345,8 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
     if (QString(GetParam().error).isEmpty()) {
         controller.edit(1);
         const ReportDefinition saved = ReportDefinition::load(path);
-        ReportDefinition expected = ReportDefinition::load(TestEnv::sourceDir() + "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
+        ReportDefinition expected = ReportDefinition::load(
+            TestEnv::sourceDir() + "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
         GetParam().change(expected);
         EXPECT_EQ(saved.toJson(), expected.toJson());
         EXPECT_EQ(combo.Items()[1], saved.title);
@@ -340,7 +355,8 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
             controller.edit(1);
             FAIL() << "saved";
         } catch (const EHostError& e) {
-            EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().error))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().error)))
+                << e.message().toStdString();
         }
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), before) << "the definition changed although it was refused";
@@ -349,14 +365,35 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, EditReport,
-    ::testing::Values(
-        EditCase{"new_title_and_landscape", [](ReportDefinition& d) { d.title = "Ramos revisados"; d.page.orientation = QPageLayout::Portrait; }, ""},
-        EditCase{"column_changes", [](ReportDefinition& d) { d.columns[1].overflow = ReportColumn::Overflow::Wrap; d.columns.removeLast(); }, ""},
-        EditCase{"writing_sql", [](ReportDefinition& d) { d.sql = "DELETE FROM CLIENTE"; d.listParameters.clear(); }, "DELETE"},
-        EditCase{"two_statements", [](ReportDefinition& d) { d.sql += ";\nSELECT 1"; }, "único comando"},
-        EditCase{"does_not_prepare", [](ReportDefinition& d) { d.sql = "SELECT NAOEXISTE FROM CLIENTE"; d.listParameters.clear(); }, "NAOEXISTE"},
-        EditCase{"title_of_another_report", [](ReportDefinition& d) { d.title = "Clientes por Tipo"; }, "Já existe"},
-        EditCase{"no_columns", [](ReportDefinition& d) { d.columns.clear(); }, "coluna"}),
+    ::testing::Values(EditCase{"new_title_and_landscape",
+                               [](ReportDefinition& d) {
+                                   d.title = "Ramos revisados";
+                                   d.page.orientation = QPageLayout::Portrait;
+                               },
+                               ""},
+                      EditCase{"column_changes",
+                               [](ReportDefinition& d) {
+                                   d.columns[1].overflow = ReportColumn::Overflow::Wrap;
+                                   d.columns.removeLast();
+                               },
+                               ""},
+                      EditCase{"writing_sql",
+                               [](ReportDefinition& d) {
+                                   d.sql = "DELETE FROM CLIENTE";
+                                   d.listParameters.clear();
+                               },
+                               "DELETE"},
+                      EditCase{"two_statements", [](ReportDefinition& d) { d.sql += ";\nSELECT 1"; },
+                               "único comando"},
+                      EditCase{"does_not_prepare",
+                               [](ReportDefinition& d) {
+                                   d.sql = "SELECT NAOEXISTE FROM CLIENTE";
+                                   d.listParameters.clear();
+                               },
+                               "NAOEXISTE"},
+                      EditCase{"title_of_another_report",
+                               [](ReportDefinition& d) { d.title = "Clientes por Tipo"; }, "Já existe"},
+                      EditCase{"no_columns", [](ReportDefinition& d) { d.columns.clear(); }, "coluna"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReportActions, DesignerTestPreviewsWithTheScreensFilters) {

@@ -1,8 +1,8 @@
 // Report definitions: what a file must hold, what is refused (naming the file), and the shipped
 // QMT318 definitions with exactly the parameters their variants feed.
-#include "reporting/ReportController.h"
 #include "reporting/ReportDefinition.h"
 #include "library/Errors.h"
+#include "reporting/ReportController.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -43,7 +43,8 @@ TEST(ReportDefinition, ParsesEveryPartAndRoundTrips) {
     EXPECT_EQ(d.group.header, "Cliente {CDCLIENTE}");
     EXPECT_EQ(d.page.orientation, QPageLayout::Landscape);
     EXPECT_EQ(d.page.layout().pageSize().id(), QPageSize::Letter);
-    EXPECT_EQ(d.parameterNames(DatabaseKind::InterBase), QStringList{"L_CLIENTE"}); // no sql_ib: the plain text
+    EXPECT_EQ(d.parameterNames(DatabaseKind::InterBase),
+              QStringList{"L_CLIENTE"}); // no sql_ib: the plain text
 
     const QString copy = dir.filePath("b.json");
     d.save(copy);
@@ -67,31 +68,50 @@ TEST_P(RefusedDefinition, NamesTheFileAndTheFault) {
         FAIL() << "accepted";
     } catch (const EHostError& e) {
         EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
-        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().mentions))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().mentions)))
+            << e.message().toStdString();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RefusedDefinition,
     ::testing::Values(
-        BadCase{"not_json", "{ \"title\": ", "corrompida"},
-        BadCase{"not_object", "[1, 2]", "objeto JSON"},
+        BadCase{"not_json", "{ \"title\": ", "corrompida"}, BadCase{"not_object", "[1, 2]", "objeto JSON"},
         BadCase{"no_title", R"j({"sql": "SELECT 1", "columns": [{"field": "A"}]})j", "title"},
         BadCase{"no_sql", R"j({"title": "x", "columns": [{"field": "A"}]})j", "sql"},
         BadCase{"sql_not_text", R"j({"title": "x", "sql": 12, "columns": [{"field": "A"}]})j", "sql"},
         BadCase{"no_columns", R"j({"title": "x", "sql": "SELECT 1"})j", "columns"},
         BadCase{"empty_columns", R"j({"title": "x", "sql": "SELECT 1", "columns": []})j", "coluna"},
-        BadCase{"column_without_field", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"header": "A"}]})j", "coluna 1"},
-        BadCase{"bad_alignment", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "align": "middle"}]})j", "middle"},
-        BadCase{"bad_overflow", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "overflow": "cut"}]})j", "cut"},
-        BadCase{"zero_width", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "width": 0}]})j", "width"},
-        BadCase{"order_not_integer", R"j({"title": "x", "order": 1.5, "sql": "SELECT 1", "columns": [{"field": "A"}]})j", "order"},
-        BadCase{"list_param_not_in_sql", R"j({"title": "x", "sql": "SELECT 1", "list_parameters": ["L_X"], "columns": [{"field": "A"}]})j", "L_X"},
-        BadCase{"list_param_missing_in_dialect",
-                R"j({"title": "x", "sql": "SELECT :L_X", "sql_ib": "SELECT 1", "list_parameters": ["L_X"], "columns": [{"field": "A"}]})j", "sql_ib"},
-        BadCase{"bad_orientation", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "page": {"orientation": "up"}})j", "up"},
-        BadCase{"bad_margins", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "page": {"margins_mm": [1, 2]}})j", "margins_mm"},
-        BadCase{"group_without_field", R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "group": {}})j", "grupo"}),
+        BadCase{"column_without_field",
+                R"j({"title": "x", "sql": "SELECT 1", "columns": [{"header": "A"}]})j", "coluna 1"},
+        BadCase{"bad_alignment",
+                R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "align": "middle"}]})j",
+                "middle"},
+        BadCase{"bad_overflow",
+                R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "overflow": "cut"}]})j",
+                "cut"},
+        BadCase{"zero_width",
+                R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A", "width": 0}]})j", "width"},
+        BadCase{"order_not_integer",
+                R"j({"title": "x", "order": 1.5, "sql": "SELECT 1", "columns": [{"field": "A"}]})j", "order"},
+        BadCase{
+            "list_param_not_in_sql",
+            R"j({"title": "x", "sql": "SELECT 1", "list_parameters": ["L_X"], "columns": [{"field": "A"}]})j",
+            "L_X"},
+        BadCase{
+            "list_param_missing_in_dialect",
+            R"j({"title": "x", "sql": "SELECT :L_X", "sql_ib": "SELECT 1", "list_parameters": ["L_X"], "columns": [{"field": "A"}]})j",
+            "sql_ib"},
+        BadCase{
+            "bad_orientation",
+            R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "page": {"orientation": "up"}})j",
+            "up"},
+        BadCase{
+            "bad_margins",
+            R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "page": {"margins_mm": [1, 2]}})j",
+            "margins_mm"},
+        BadCase{"group_without_field",
+                R"j({"title": "x", "sql": "SELECT 1", "columns": [{"field": "A"}], "group": {}})j", "grupo"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ShippedCase {
@@ -122,14 +142,24 @@ TEST_P(ShippedReports, DeclareExactlyWhatTheirVariantFeeds) {
 
 INSTANTIATE_TEST_SUITE_P(
     QMT318, ShippedReports,
-    ::testing::Values(
-        ShippedCase{0, "Aniversariantes do Mês", {"P_TDTNASCCLIE", "P_DTINICIAL", "L_CLIENTE", "L_BAIRRO", "P_CDFILIAL"}, {"L_CLIENTE", "L_BAIRRO"}},
-        ShippedCase{1, "Clientes por Ramo de Atividade", {"L_CLIENTE", "L_RAMOATIV", "P_CDFILIAL"}, {"L_CLIENTE", "L_RAMOATIV"}},
-        ShippedCase{2, "Aniversariantes do Período",
-                    {"P_TDTNASCCLIE", "P_DTINICIAL", "P_DTFINAL", "L_CLIENTE", "L_RAMOATIV", "L_BAIRRO", "P_IDTPORCAEVEN", "P_CDFILIAL"},
-                    {"L_CLIENTE", "L_RAMOATIV", "L_BAIRRO"}},
-        ShippedCase{3, "Clientes por Tipo", {"L_CLIENTE", "L_RAMOATIV", "P_IDTPORCAEVEN", "P_IDTPIJURCLIE", "P_CDFILIAL"},
-                    {"L_CLIENTE", "L_RAMOATIV"}}),
+    ::testing::Values(ShippedCase{0,
+                                  "Aniversariantes do Mês",
+                                  {"P_TDTNASCCLIE", "P_DTINICIAL", "L_CLIENTE", "L_BAIRRO", "P_CDFILIAL"},
+                                  {"L_CLIENTE", "L_BAIRRO"}},
+                      ShippedCase{1,
+                                  "Clientes por Ramo de Atividade",
+                                  {"L_CLIENTE", "L_RAMOATIV", "P_CDFILIAL"},
+                                  {"L_CLIENTE", "L_RAMOATIV"}},
+                      ShippedCase{2,
+                                  "Aniversariantes do Período",
+                                  {"P_TDTNASCCLIE", "P_DTINICIAL", "P_DTFINAL", "L_CLIENTE", "L_RAMOATIV",
+                                   "L_BAIRRO", "P_IDTPORCAEVEN", "P_CDFILIAL"},
+                                  {"L_CLIENTE", "L_RAMOATIV", "L_BAIRRO"}},
+                      ShippedCase{
+                          3,
+                          "Clientes por Tipo",
+                          {"L_CLIENTE", "L_RAMOATIV", "P_IDTPORCAEVEN", "P_IDTPIJURCLIE", "P_CDFILIAL"},
+                          {"L_CLIENTE", "L_RAMOATIV"}}),
     [](const auto& info) { return "variant" + std::to_string(info.param.order); });
 
 } // namespace

@@ -85,32 +85,82 @@ TEST_P(ClientSets, MatchTheFilters) {
     got.sort();
     expected.sort();
     EXPECT_EQ(got, expected);
-    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join("\n").toStdString();
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join("\n").toStdString();
 }
 
 const RunCase kCases[] = {
     {"r0_month_of_march", 0, [](TestFilters&) {}},
     {"r0_month_from_mid_month_date", 0, [](TestFilters& f) { f.from = QDate(2025, 12, 17); }},
     {"r0_no_date_every_birthday", 0, [](TestFilters& f) { f.allDates = true; }},
-    {"r0_client_list", 0, [](TestFilters& f) { f.allDates = true; f.clients = selection({"C01", "C03", "C08"}); }},
+    {"r0_client_list", 0,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.clients = selection({"C01", "C03", "C08"});
+     }},
     {"r0_neighbourhood_same_code_other_town_excluded", 0,
-     [](TestFilters& f) { f.allDates = true; f.neighbourhoods = selection({"0013550308"}); }},
-    {"r0_empty_selection_no_rows", 0, [](TestFilters& f) { f.allDates = true; f.clients = ""; }},
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.neighbourhoods = selection({"0013550308"});
+     }},
+    {"r0_empty_selection_no_rows", 0,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.clients = "";
+     }},
     {"r0_other_branch", 0, [](TestFilters& f) { f.branch = "02"; }},
     {"r1_no_restriction", 1, [](TestFilters&) {}},
     {"r1_line_list", 1, [](TestFilters& f) { f.lines = selection({"A1"}); }},
-    {"r1_both_lines_drop_clients_without", 1, [](TestFilters& f) { f.lines = selection({"A1", "A2"}); }},
-    {"r1_client_list", 1, [](TestFilters& f) { f.clients = selection({"C02", "C06", "C07"}); }},
+    {"r1_both_lines_drop_clients_without", 1,
+     [](TestFilters& f) {
+         f.lines = selection({"A1", "A2"});
+     }},
+    {"r1_client_list", 1,
+     [](TestFilters& f) {
+         f.clients = selection({"C02", "C06", "C07"});
+     }},
     {"r1_empty_line_selection", 1, [](TestFilters& f) { f.lines = ""; }},
     {"r2_march", 2, [](TestFilters&) {}},
-    {"r2_across_new_year", 2, [](TestFilters& f) { f.from = QDate(2026, 12, 20); f.to = QDate(2027, 1, 5); }},
-    {"r2_a_year_or_more", 2, [](TestFilters& f) { f.from = QDate(2026, 1, 10); f.to = QDate(2027, 1, 10); }},
-    {"r2_feb_29_in_common_year", 2, [](TestFilters& f) { f.from = QDate(2027, 2, 28); f.to = QDate(2027, 3, 1); }},
-    {"r2_origin_orcamento", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_O_"; }},
-    {"r2_origin_encomenda", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_E_"; }},
-    {"r2_no_origin", 2, [](TestFilters& f) { f.allDates = true; f.origins = "_"; }},
-    {"r2_neighbourhood_other_town", 2, [](TestFilters& f) { f.allDates = true; f.neighbourhoods = selection({"0013509502"}); }},
-    {"r2_line_list", 2, [](TestFilters& f) { f.allDates = true; f.lines = selection({"A2"}); }},
+    {"r2_across_new_year", 2,
+     [](TestFilters& f) {
+         f.from = QDate(2026, 12, 20);
+         f.to = QDate(2027, 1, 5);
+     }},
+    {"r2_a_year_or_more", 2,
+     [](TestFilters& f) {
+         f.from = QDate(2026, 1, 10);
+         f.to = QDate(2027, 1, 10);
+     }},
+    {"r2_feb_29_in_common_year", 2,
+     [](TestFilters& f) {
+         f.from = QDate(2027, 2, 28);
+         f.to = QDate(2027, 3, 1);
+     }},
+    {"r2_origin_orcamento", 2,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.origins = "_O_";
+     }},
+    {"r2_origin_encomenda", 2,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.origins = "_E_";
+     }},
+    {"r2_no_origin", 2,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.origins = "_";
+     }},
+    {"r2_neighbourhood_other_town", 2,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.neighbourhoods = selection({"0013509502"});
+     }},
+    {"r2_line_list", 2,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.lines = selection({"A2"});
+     }},
     {"r3_all_types", 3, [](TestFilters&) {}},
     {"r3_F", 3, [](TestFilters& f) { f.types = "F"; }},
     {"r3_J", 3, [](TestFilters& f) { f.types = "J"; }},
@@ -120,13 +170,21 @@ const RunCase kCases[] = {
     {"r3_JO", 3, [](TestFilters& f) { f.types = "JO"; }},
     {"r3_none", 3, [](TestFilters& f) { f.types = ""; }},
     {"r3_origin_encomenda_only", 3, [](TestFilters& f) { f.origins = "_E_"; }},
-    {"r3_line_and_client_lists", 3, [](TestFilters& f) { f.lines = selection({"A1"}); f.clients = selection({"C01", "C02", "C03"}); }},
+    {"r3_line_and_client_lists", 3,
+     [](TestFilters& f) {
+         f.lines = selection({"A1"});
+         f.clients = selection({"C01", "C02", "C03"});
+     }},
 };
 
 // One instantiation per backend, so that each database is written once.
-INSTANTIATE_TEST_SUITE_P(SQLite, ClientSets, ::testing::Combine(::testing::Values(TestBackend::SQLite), ::testing::ValuesIn(kCases)),
+INSTANTIATE_TEST_SUITE_P(SQLite, ClientSets,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite),
+                                            ::testing::ValuesIn(kCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
-INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets, ::testing::Combine(::testing::Values(TestBackend::Firebird), ::testing::ValuesIn(kCases)),
+INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+                                            ::testing::ValuesIn(kCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
 
 class ReportOrder : public ::testing::TestWithParam<TestBackend> {
@@ -233,7 +291,8 @@ TEST(ReportEngine, ParameterListHoldsExactlyThePlaceholders) {
     ReportDefinition d;
     d.sql = "SELECT 1 FROM T WHERE A = :P_CDFILIAL AND (:L_CLIENTE = 'T' OR B = :p_cdfilial)";
     d.sqlIb = "SELECT 1 FROM T WHERE A = CAST(:P_CDFILIAL AS VARCHAR(10))";
-    EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::SQLite)->Names(), (QStringList{"P_CDFILIAL", "L_CLIENTE"}));
+    EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::SQLite)->Names(),
+              (QStringList{"P_CDFILIAL", "L_CLIENTE"}));
     EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::InterBase)->Names(), QStringList{"P_CDFILIAL"});
 }
 

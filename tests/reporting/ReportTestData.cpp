@@ -57,7 +57,9 @@ void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values) {
         throw EHostError(sql + ": " + q.lastError().text());
 }
 
-QVariant text(const QString& s) { return s.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s); }
+QVariant text(const QString& s) {
+    return s.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
+}
 
 bool inSelection(const QString& list, const QString& key) {
     if (list == "T")
@@ -66,7 +68,9 @@ bool inSelection(const QString& list, const QString& key) {
     return keys && keys->contains(key);
 }
 
-int monthDay(const QDate& d) { return d.month() * 100 + d.day(); }
+int monthDay(const QDate& d) {
+    return d.month() * 100 + d.day();
+}
 
 bool inPeriod(const QDate& birth, const TestFilters& f) {
     if (f.allDates)
@@ -90,13 +94,15 @@ const std::vector<TestClient>& testClients() {
         {"C07", "F", "Gustavo Reis", "Gus", QDate(1990, 3, 31), "A2", "02", "O", kSaoPaulo, "002"},
         {"C08", "O", "Helena Prado", "Helena", QDate(1975, 12, 31), "A1", "01", "E", kSaoPaulo, "001"},
         {"C09", "F", "Igor Nunes", "Igor", QDate(1988, 2, 29), "A1", "01", "O", kCampinas, "001"},
-        {"C10", "J", "Jota Serviços e Representações Comerciais Ltda", "Jota",
-         QDate(1999, 1, 1), "A2", "01", "O", kSaoPaulo, "001"},
+        {"C10", "J", "Jota Serviços e Representações Comerciais Ltda", "Jota", QDate(1999, 1, 1), "A2", "01",
+         "O", kSaoPaulo, "001"},
     };
     return clients;
 }
 
-QString backendName(TestBackend b) { return b == TestBackend::SQLite ? "SQLite" : "Firebird"; }
+QString backendName(TestBackend b) {
+    return b == TestBackend::SQLite ? "SQLite" : "Firebird";
+}
 
 std::optional<QString> backendUnavailable(TestBackend b) {
     if (b == TestBackend::SQLite)
@@ -110,7 +116,8 @@ std::optional<QString> backendUnavailable(TestBackend b) {
 
 void openTestDatabase(TestBackend b) {
     State& s = state();
-    const QString stem = QStringLiteral("reports-%1-%2").arg(QCoreApplication::applicationPid()).arg(++s.counter);
+    const QString stem =
+        QStringLiteral("reports-%1-%2").arg(QCoreApplication::applicationPid()).arg(++s.counter);
     QString url;
     if (b == TestBackend::SQLite) {
         if (!s.dir)
@@ -127,33 +134,48 @@ void openTestDatabase(TestBackend b) {
     db.transaction();
     exec(db, "INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES (?, ?)", {"1058", "Brasil"});
     exec(db, "INSERT INTO ESTADO (CDPAIS, SGESTADO, NMESTADO) VALUES (?, ?, ?)", {"1058", "SP", "São Paulo"});
-    exec(db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)", {"1058", "SP", kSaoPaulo, "São Paulo"});
-    exec(db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)", {"1058", "SP", kCampinas, "Campinas"});
+    exec(db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)",
+         {"1058", "SP", kSaoPaulo, "São Paulo"});
+    exec(db, "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES (?, ?, ?, ?)",
+         {"1058", "SP", kCampinas, "Campinas"});
     for (const auto& [mun, code, name] : std::vector<std::tuple<QString, QString, QString>>{
              {kSaoPaulo, "001", "Centro"}, {kSaoPaulo, "002", "Moema"}, {kCampinas, "001", "Cambuí"}})
-        exec(db, "INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) VALUES (?, ?, ?, ?, ?)", {"1058", "SP", mun, code, name});
-    exec(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)", {"A1", "1", "Comércio"});
-    exec(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)", {"A2", "2", "Indústria"});
+        exec(db,
+             "INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) VALUES (?, ?, ?, ?, ?)",
+             {"1058", "SP", mun, code, name});
+    exec(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)",
+         {"A1", "1", "Comércio"});
+    exec(db, "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)",
+         {"A2", "2", "Indústria"});
     exec(db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)", {"01", "Matriz"});
     exec(db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)", {"02", "Filial Sul"});
     int seq = 0;
     for (const TestClient& c : testClients()) {
         exec(db,
-             "INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, DTNASCCLIE, CDATIVCLI, "
+             "INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, "
+             "DTNASCCLIE, CDATIVCLI, "
              "CDFILIAL, IDTPORCAEVEN) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
              {c.code, c.type, "000.000.000-" + c.code.right(2), c.fantasy, c.name,
-              c.birth.isValid() ? QVariant(c.birth) : QVariant(QMetaType::fromType<QDate>()), text(c.ativ), c.filial, c.origin});
+              c.birth.isValid() ? QVariant(c.birth) : QVariant(QMetaType::fromType<QDate>()), text(c.ativ),
+              c.filial, c.origin});
         // A delivery address in another neighbourhood: only the main one counts.
         exec(db,
-             "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO) "
+             "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, SGESTADO, "
+             "CDMUNICIPIO, CDBAIRRO) "
              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
              {c.code, 1, "E", "Rua da Entrega, 1", "1058", "SP", kSaoPaulo, "002"});
         ++seq;
         if (!c.bairro.isEmpty())
             exec(db,
-                 "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO) "
+                 "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, "
+                 "SGESTADO, CDMUNICIPIO, CDBAIRRO) "
                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                 {c.code, 2, "P", QStringLiteral("Avenida Principal %1, conjunto %2 - %3").arg(seq).arg(seq * 10).arg(c.fantasy).left(50),
+                 {c.code, 2, "P",
+                  QStringLiteral("Avenida Principal %1, conjunto %2 - %3")
+                      .arg(seq)
+                      .arg(seq * 10)
+                      .arg(c.fantasy)
+                      .left(50),
                   "1058", "SP", c.mun, c.bairro});
     }
     if (!db.commit())
@@ -176,7 +198,9 @@ void fillParams(TParams* params, const TestFilters& f) {
     set("P_CDFILIAL", [&](TParam& p) { p.SetAsVariant(f.branch); });
 }
 
-QString selection(const QStringList& keys) { return SelectionText::encode(keys); }
+QString selection(const QStringList& keys) {
+    return SelectionText::encode(keys);
+}
 
 QStringList expectedClients(int report, const TestFilters& f) {
     QStringList out;
@@ -185,13 +209,18 @@ QStringList expectedClients(int report, const TestFilters& f) {
         switch (report) {
         case 0:
             ok = ok && c.birth.isValid() && (f.allDates || c.birth.month() == f.from.month()) &&
-                 (f.neighbourhoods == "T" || (!c.bairro.isEmpty() && inSelection(f.neighbourhoods, c.bairro + c.mun)));
+                 (f.neighbourhoods == "T" ||
+                  (!c.bairro.isEmpty() && inSelection(f.neighbourhoods, c.bairro + c.mun)));
             break;
-        case 1: ok = ok && (f.lines == "T" || (!c.ativ.isEmpty() && inSelection(f.lines, c.ativ))); break;
+        case 1:
+            ok = ok && (f.lines == "T" || (!c.ativ.isEmpty() && inSelection(f.lines, c.ativ)));
+            break;
         case 2:
-            ok = ok && c.birth.isValid() && inPeriod(c.birth, f) && f.origins.contains("_" + c.origin + "_") &&
+            ok = ok && c.birth.isValid() && inPeriod(c.birth, f) &&
+                 f.origins.contains("_" + c.origin + "_") &&
                  (f.lines == "T" || (!c.ativ.isEmpty() && inSelection(f.lines, c.ativ))) &&
-                 (f.neighbourhoods == "T" || (!c.bairro.isEmpty() && inSelection(f.neighbourhoods, c.bairro + c.mun)));
+                 (f.neighbourhoods == "T" ||
+                  (!c.bairro.isEmpty() && inSelection(f.neighbourhoods, c.bairro + c.mun)));
             break;
         case 3:
             ok = ok && f.origins.contains("_" + c.origin + "_") && f.types.contains(c.type) &&

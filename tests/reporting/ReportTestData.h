@@ -31,9 +31,9 @@ void openTestDatabase(TestBackend b);
 
 // The filters as the screen hands them to a report (already encoded).
 struct TestFilters {
-    bool allDates = false;   // P_TDTNASCCLIE "T"
-    QDate from, to;          // P_DTINICIAL, P_DTFINAL
-    QString clients = "T";   // "T" or a selection text
+    bool allDates = false; // P_TDTNASCCLIE "T"
+    QDate from, to;        // P_DTINICIAL, P_DTFINAL
+    QString clients = "T"; // "T" or a selection text
     QString lines = "T";
     QString neighbourhoods = "T";
     QString origins = "_O_E_";

@@ -12,7 +12,8 @@
 namespace {
 
 ReportDefinition sampleDefinition() {
-    ReportDefinition d = ReportDefinition::load(TestEnv::sourceDir() + "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
+    ReportDefinition d = ReportDefinition::load(TestEnv::sourceDir() +
+                                                "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
     d.page.fontSize = 20; // a few rows make several pages
     return d;
 }
@@ -25,7 +26,8 @@ std::unique_ptr<ReportDocument> sampleDocument() {
     for (int i = 0; i < 60; ++i) {
         QStringList cells;
         for (int c = 0; c < d.columns.size(); ++c)
-            cells << QStringLiteral("Valor %1 da coluna %2 com um texto bem comprido para caber").arg(i).arg(c);
+            cells
+                << QStringLiteral("Valor %1 da coluna %2 com um texto bem comprido para caber").arg(i).arg(c);
         rows.cells.push_back(cells);
         rows.groupKeys.push_back(QString::number(i / 25));
         rows.groupTitles.push_back(QStringLiteral("Grupo %1").arg(i / 25));

@@ -72,11 +72,14 @@ ReportsDir::ReportsDir(int count) {
     }
 }
 
-QString ReportsDir::folder() const { return m_dir.path() + QStringLiteral("/QMT318"); }
+QString ReportsDir::folder() const {
+    return m_dir.path() + QStringLiteral("/QMT318");
+}
 
 QStringList ReportsDir::files() const {
     QStringList out;
-    for (const QFileInfo& f : QDir(folder()).entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+    for (const QFileInfo& f :
+         QDir(folder()).entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
         out << f.absoluteFilePath();
     return out;
 }
@@ -118,7 +121,9 @@ void openDatabase(const QString& url) {
     data.open(url);
 }
 
-QString selection(const QStringList& keys) { return SelectionText::encode(keys); }
+QString selection(const QStringList& keys) {
+    return SelectionText::encode(keys);
+}
 
 void ScreenTestBase::SetUp() {
     TestEnv::reset();

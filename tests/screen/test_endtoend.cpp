@@ -42,13 +42,15 @@ ReportDefinition clientsByList() {
     ReportDefinition d;
     d.title = QStringLiteral("Clientes por lista");
     d.order = 3;
-    d.sql = QStringLiteral(
-        "SELECT C.CDCLIENTE, C.NMRAZSOCCLIE FROM CLIENTE C\n"
-        "WHERE (:L_CLIENTE = 'T' OR C.CDCLIENTE IN (SELECT KEYVALUE FROM SELKEYS WHERE PARAM = 'L_CLIENTE'))\n"
-        "  AND (:L_RAMOATIV = 'T' OR C.CDATIVCLI IN (SELECT KEYVALUE FROM SELKEYS WHERE PARAM = 'L_RAMOATIV'))\n"
-        "  AND (:L_BAIRRO = 'T' OR C.CDCLIENTE IS NULL)\n"
-        "ORDER BY C.CDCLIENTE");
-    d.listParameters = {QStringLiteral("L_CLIENTE"), QStringLiteral("L_RAMOATIV"), QStringLiteral("L_BAIRRO")};
+    d.sql = QStringLiteral("SELECT C.CDCLIENTE, C.NMRAZSOCCLIE FROM CLIENTE C\n"
+                           "WHERE (:L_CLIENTE = 'T' OR C.CDCLIENTE IN (SELECT KEYVALUE FROM SELKEYS WHERE "
+                           "PARAM = 'L_CLIENTE'))\n"
+                           "  AND (:L_RAMOATIV = 'T' OR C.CDATIVCLI IN (SELECT KEYVALUE FROM SELKEYS WHERE "
+                           "PARAM = 'L_RAMOATIV'))\n"
+                           "  AND (:L_BAIRRO = 'T' OR C.CDCLIENTE IS NULL)\n"
+                           "ORDER BY C.CDCLIENTE");
+    d.listParameters = {QStringLiteral("L_CLIENTE"), QStringLiteral("L_RAMOATIV"),
+                        QStringLiteral("L_BAIRRO")};
     ReportColumn code;
     code.field = QStringLiteral("CDCLIENTE");
     code.header = QStringLiteral("Código");
@@ -96,7 +98,8 @@ TEST_P(EndToEnd, PickedClientsReachTheReport) {
             shownRows.push_back(doc.cell(i, QStringLiteral("CDCLIENTE")));
     };
     form->sbtPreview->userNotify(QStringLiteral("OnClick"));
-    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty()) << TestEnv::dialogs().errors().join('\n').toStdString();
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
     EXPECT_EQ(spy.runs, 1);
     EXPECT_EQ(spy.seen["L_CLIENTE"].toString(), Cli_qmt31800::ListaCliente);
     EXPECT_EQ(spy.seen["L_RAMOATIV"].toString(), QStringLiteral("T"));
@@ -107,7 +110,8 @@ TEST_P(EndToEnd, PickedClientsReachTheReport) {
     EXPECT_EQ(QStringList(shownRows.begin(), shownRows.end()), sortedPick);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, EndToEnd, ::testing::Values(std::string("sqlite"), std::string("firebird")),
+INSTANTIATE_TEST_SUITE_P(Databases, EndToEnd,
+                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
                          [](const auto& info) { return info.param; });
 
 } // namespace

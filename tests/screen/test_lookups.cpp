@@ -30,15 +30,35 @@ struct ListCase {
 };
 
 const ListCase kLists[] = {
-    {"Cliente", &TfrmDadosCliente::rbtTCliente, &TfrmDadosCliente::rbtLCliente, &TfrmDadosCliente::sbtCliente,
-     &TfrmDadosCliente::dtsCliente_, &Cli_qmt31800::ListaCliente, "CDCLIENTE", "Cliente",
-     "Cliente deve ser informado.", {QStringLiteral("UPDATE ENDECLIE SET IDTPENDECLIE = 'C' WHERE IDTPENDECLIE = 'P'")}},
-    {"RamoAtiv", &TfrmDadosCliente::rbtTRamoAtiv, &TfrmDadosCliente::rbtLRamoAtiv, &TfrmDadosCliente::sbtRamoAtiv,
-     &TfrmDadosCliente::dspRamoAtiv_, &Cli_qmt31800::ListaRamoAtiv, "CDATIVCLI", "Ramo de Atividade",
-     "Não há ramo de atividade cadastrado.", {QStringLiteral("UPDATE CLIENTE SET CDATIVCLI = NULL"),
-                                              QStringLiteral("DELETE FROM ATIVCLIENTE")}},
-    {"Bairro", &TfrmDadosCliente::rbtTBairro, &TfrmDadosCliente::rbtLBairro, &TfrmDadosCliente::sbtBairro,
-     &TfrmDadosCliente::dtsBairro_, &Cli_qmt31800::ListaBairro, "BAIRROMUNI", "Bairro", "Bairro deve ser informado.",
+    {"Cliente",
+     &TfrmDadosCliente::rbtTCliente,
+     &TfrmDadosCliente::rbtLCliente,
+     &TfrmDadosCliente::sbtCliente,
+     &TfrmDadosCliente::dtsCliente_,
+     &Cli_qmt31800::ListaCliente,
+     "CDCLIENTE",
+     "Cliente",
+     "Cliente deve ser informado.",
+     {QStringLiteral("UPDATE ENDECLIE SET IDTPENDECLIE = 'C' WHERE IDTPENDECLIE = 'P'")}},
+    {"RamoAtiv",
+     &TfrmDadosCliente::rbtTRamoAtiv,
+     &TfrmDadosCliente::rbtLRamoAtiv,
+     &TfrmDadosCliente::sbtRamoAtiv,
+     &TfrmDadosCliente::dspRamoAtiv_,
+     &Cli_qmt31800::ListaRamoAtiv,
+     "CDATIVCLI",
+     "Ramo de Atividade",
+     "Não há ramo de atividade cadastrado.",
+     {QStringLiteral("UPDATE CLIENTE SET CDATIVCLI = NULL"), QStringLiteral("DELETE FROM ATIVCLIENTE")}},
+    {"Bairro",
+     &TfrmDadosCliente::rbtTBairro,
+     &TfrmDadosCliente::rbtLBairro,
+     &TfrmDadosCliente::sbtBairro,
+     &TfrmDadosCliente::dtsBairro_,
+     &Cli_qmt31800::ListaBairro,
+     "BAIRROMUNI",
+     "Bairro",
+     "Bairro deve ser informado.",
      {QStringLiteral("UPDATE ENDECLIE SET CDBAIRRO = NULL"), QStringLiteral("DELETE FROM BAIRRO")}},
 };
 
@@ -49,7 +69,8 @@ void exec(const QString& sql) {
 
 QStringList firstMunicipality() {
     QSqlQuery q(dtmDBGeral::database());
-    EXPECT_TRUE(q.exec(QStringLiteral("SELECT CDPAIS, SGESTADO, CDMUNICIPIO FROM MUNICIPIO ORDER BY 1, 2, 3")));
+    EXPECT_TRUE(
+        q.exec(QStringLiteral("SELECT CDPAIS, SGESTADO, CDMUNICIPIO FROM MUNICIPIO ORDER BY 1, 2, 3")));
     EXPECT_TRUE(q.next());
     return {q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
 }
@@ -58,15 +79,18 @@ QStringList firstMunicipality() {
 QString addRow(const std::string& list) {
     const QStringList m = firstMunicipality();
     if (list == "Cliente") {
-        exec(QStringLiteral("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMRAZSOCCLIE, CDFILIAL, "
-                            "IDTPORCAEVEN) VALUES ('ZZNOVO', 'F', '000', 'Cliente novo', '01', 'O')"));
-        exec(QStringLiteral("INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, "
-                            "SGESTADO, CDMUNICIPIO) VALUES ('ZZNOVO', 1, 'P', 'Rua Nova, 1', '%1', '%2', '%3')")
+        exec(QStringLiteral(
+            "INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMRAZSOCCLIE, CDFILIAL, "
+            "IDTPORCAEVEN) VALUES ('ZZNOVO', 'F', '000', 'Cliente novo', '01', 'O')"));
+        exec(QStringLiteral(
+                 "INSERT INTO ENDECLIE (CDCLIENTE, NRSEQENDECLIE, IDTPENDECLIE, DSENDECLIE, CDPAIS, "
+                 "SGESTADO, CDMUNICIPIO) VALUES ('ZZNOVO', 1, 'P', 'Rua Nova, 1', '%1', '%2', '%3')")
                  .arg(m[0], m[1], m[2]));
         return QStringLiteral("ZZNOVO");
     }
     if (list == "RamoAtiv") {
-        exec(QStringLiteral("INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES ('ZZ9', 'ZZ', 'Novo')"));
+        exec(QStringLiteral(
+            "INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES ('ZZ9', 'ZZ', 'Novo')"));
         return QStringLiteral("ZZ9");
     }
     exec(QStringLiteral("INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) "
@@ -218,7 +242,8 @@ auto listCaseName = [](const auto& info) {
     return std::get<0>(info.param) + "_" + kLists[std::get<1>(info.param)].name;
 };
 
-INSTANTIATE_TEST_SUITE_P(Lists, ListLookup, ::testing::Combine(kBackends, ::testing::Values(0, 1, 2)), listCaseName);
+INSTANTIATE_TEST_SUITE_P(Lists, ListLookup, ::testing::Combine(kBackends, ::testing::Values(0, 1, 2)),
+                         listCaseName);
 
 // Keys pressed on a "Lista" radio: only F9 (120) runs the lookup, whatever the modifiers and the
 // state of the radios and of the "Pesquisar" button.
@@ -275,8 +300,8 @@ TEST_P(ListKey, HandlerLeavesTheKeyCode) {
 INSTANTIATE_TEST_SUITE_P(Keys, ListKey,
                          ::testing::Combine(kBackends, ::testing::Values(0, 1, 2), ::testing::Range(0, 6)),
                          [](const auto& info) {
-                             return std::get<0>(info.param) + "_" + kLists[std::get<1>(info.param)].name + "_" +
-                                    kKeys[std::get<2>(info.param)].name;
+                             return std::get<0>(info.param) + "_" + kLists[std::get<1>(info.param)].name +
+                                    "_" + kKeys[std::get<2>(info.param)].name;
                          });
 
 } // namespace

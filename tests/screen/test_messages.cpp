@@ -6,7 +6,8 @@ using namespace ScreenTest;
 namespace {
 
 const std::pair<const char*, const char*> kMessages[] = {
-    {"Arq_Rel_Err", "O arquivo contendo a definição do relatório de código '%s' não foi encontrado no diretório '%s'."},
+    {"Arq_Rel_Err",
+     "O arquivo contendo a definição do relatório de código '%s' não foi encontrado no diretório '%s'."},
     {"NovoCaption", "Título do relatório"},
     {"NovoPrompt", "Informe o título do relatório:"},
     {"FILI_N_INF", "Filial deve ser informada."},
@@ -39,7 +40,8 @@ TEST_F(MessageTable, HoldsEveryLineAsGiven) {
         want << QString::fromUtf8(key) + u'|' + QString::fromUtf8(text);
     EXPECT_EQ(form->msgPadrao->Lines(), want); // order and trailing blank of "Nivel_Subt" included
     // The validation asks for "RAMO_Inf": keys match without regard to case.
-    EXPECT_EQ(form->msgPadrao->Msg(QStringLiteral("RAMO_Inf")), QStringLiteral("Ramo de atividade deve ser informado."));
+    EXPECT_EQ(form->msgPadrao->Msg(QStringLiteral("RAMO_Inf")),
+              QStringLiteral("Ramo de atividade deve ser informado."));
 }
 
 } // namespace

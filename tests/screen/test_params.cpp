@@ -58,7 +58,9 @@ public:
         m_inside = false;
         return *p;
     }
-    RecordingParam& at(const QString& name) const { return static_cast<RecordingParam&>(*TParams::FindParam(name)); }
+    RecordingParam& at(const QString& name) const {
+        return static_cast<RecordingParam&>(*TParams::FindParam(name));
+    }
 
     mutable QStringList log; // "exist NAME", "get NAME", "set NAME by SETTER"
 
@@ -89,7 +91,9 @@ void RecordingParam::SetAsVariant(const QVariant& value) {
     note("SetAsVariant");
 }
 
-double day(int y, int m, int d) { return HostDate::fromDate(QDate(y, m, d)); }
+double day(int y, int m, int d) {
+    return HostDate::fromDate(QDate(y, m, d));
+}
 
 // One list's choice: "Todos", or "Lista" with a selection text (possibly empty).
 struct Choice {
@@ -123,9 +127,9 @@ std::vector<ParamCase> cases() {
     auto all = [](QVariant flag, QVariant ini, QVariant fim, QVariant cli, QVariant ramo, QVariant bairro,
                   QVariant orig, QVariant tipo) {
         return std::map<QString, std::pair<K, QVariant>>{
-            {"P_TDTNASCCLIE", {K::Variant, flag}}, {"P_DTINICIAL", {K::DateTime, ini}},
-            {"P_DTFINAL", {K::DateTime, fim}},     {"L_CLIENTE", {K::String, cli}},
-            {"L_RAMOATIV", {K::String, ramo}},     {"L_BAIRRO", {K::String, bairro}},
+            {"P_TDTNASCCLIE", {K::Variant, flag}},  {"P_DTINICIAL", {K::DateTime, ini}},
+            {"P_DTFINAL", {K::DateTime, fim}},      {"L_CLIENTE", {K::String, cli}},
+            {"L_RAMOATIV", {K::String, ramo}},      {"L_BAIRRO", {K::String, bairro}},
             {"P_IDTPORCAEVEN", {K::Variant, orig}}, {"P_IDTPIJURCLIE", {K::Variant, tipo}},
             {"P_CDFILIAL", {K::Variant, kFilial}}};
     };
@@ -150,7 +154,8 @@ std::vector<ParamCase> cases() {
         c.bairro = {false, kSelB};
         c.boxes = QStringLiteral("FX");
         c.declared = {"L_BAIRRO", "P_IDTPIJURCLIE", "P_CDFILIAL"};
-        c.want = {{"L_BAIRRO", {K::String, kSelB}}, {"P_IDTPIJURCLIE", {K::Variant, "FO"}},
+        c.want = {{"L_BAIRRO", {K::String, kSelB}},
+                  {"P_IDTPIJURCLIE", {K::Variant, "FO"}},
                   {"P_CDFILIAL", {K::Variant, kFilial}}};
         out.push_back(c);
     }
@@ -230,8 +235,9 @@ std::vector<ParamCase> cases() {
         c.want = {{"P_IDTPORCAEVEN", {K::Variant, v}}};
         out.push_back(c);
     }
-    const std::pair<const char*, const char*> tipos[] = {{"FJX", "FJO"}, {"FJ", "FJ"}, {"FX", "FO"}, {"F", "F"},
-                                                         {"JX", "JO"},   {"J", "J"},   {"X", "O"},   {"", ""}};
+    const std::pair<const char*, const char*> tipos[] = {{"FJX", "FJO"}, {"FJ", "FJ"}, {"FX", "FO"},
+                                                         {"F", "F"},     {"JX", "JO"}, {"J", "J"},
+                                                         {"X", "O"},     {"", ""}};
     for (const auto& [boxes, value] : tipos) {
         ParamCase c = named("TipoCliente");
         c.boxes = QString::fromLatin1(boxes);
@@ -266,8 +272,10 @@ protected:
             (choice.todos ? todos : lista)->SetChecked(true);
             *text = choice.text;
         }
-        const std::pair<QChar, TCheckBox*> boxes[] = {{'O', form->chbOrcamento}, {'E', form->chbEncomenda},
-                                                      {'F', form->chbFisica},    {'J', form->chbJuridica},
+        const std::pair<QChar, TCheckBox*> boxes[] = {{'O', form->chbOrcamento},
+                                                      {'E', form->chbEncomenda},
+                                                      {'F', form->chbFisica},
+                                                      {'J', form->chbJuridica},
                                                       {'X', form->chbOutros}};
         for (const auto& [letter, box] : boxes)
             box->SetChecked(c.boxes.contains(letter));
@@ -278,7 +286,8 @@ TEST_P(QueryParams, FillsExactlyTheDeclaredOnesInOrder) {
     const ParamCase& c = GetParam();
     prepare(c);
     const QString de = form->depDeDtAn->Text(), ate = form->depAteDtAn->Text();
-    const QString lists = Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro;
+    const QString lists =
+        Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro;
 
     for (bool flag : {false, true}) {
         RecordingParams params(c.declared);
@@ -326,7 +335,9 @@ TEST_P(QueryParams, FillsExactlyTheDeclaredOnesInOrder) {
     // Nothing of the screen changes.
     EXPECT_EQ(form->depDeDtAn->Text(), de);
     EXPECT_EQ(form->depAteDtAn->Text(), ate);
-    EXPECT_EQ(Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro, lists);
+    EXPECT_EQ(Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" +
+                  Cli_qmt31800::ListaBairro,
+              lists);
     EXPECT_TRUE(TestEnv::dialogs().shown.empty());
 }
 

@@ -58,10 +58,10 @@ const Situation kSituations[] = {
     {"V1_ListsPicked", 1, {}, {}, "SST"},
     // Variant 2: the whole range, the lists and the origin.
     {"V2_BothMissing", 2, kNoDate, kNoDate, "TTT", "OEFJX", "Data inicial deve ser informada.", "depDeDtAn"},
-    {"V2_EndMissing", 2, QStringLiteral("01032026"), kNoDate, "TTT", "OEFJX", "Data final deve ser informada.",
-     "depAteDtAn"},
-    {"V2_StartMissing", 2, kNoDate, QStringLiteral("01032026"), "TTT", "OEFJX", "Data inicial deve ser informada.",
-     "depDeDtAn"},
+    {"V2_EndMissing", 2, QStringLiteral("01032026"), kNoDate, "TTT", "OEFJX",
+     "Data final deve ser informada.", "depAteDtAn"},
+    {"V2_StartMissing", 2, kNoDate, QStringLiteral("01032026"), "TTT", "OEFJX",
+     "Data inicial deve ser informada.", "depDeDtAn"},
     {"V2_Inverted", 2, QStringLiteral("02032026"), QStringLiteral("01032026"), "TTT", "OEFJX",
      "Data inicial deve ser menor ou igual a data final.", "depDeDtAn"},
     {"V2_Equal", 2, QStringLiteral("01032026"), QStringLiteral("01032026")},
@@ -70,8 +70,8 @@ const Situation kSituations[] = {
      "A data deve ser maior que 30/12/1899.", "depDeDtAn"},
     {"V2_EndBeforeFirstDay", 2, QStringLiteral("30121899"), QStringLiteral("29121899"), "TTT", "OEFJX",
      "A data deve ser maior que 30/12/1899.", "depAteDtAn"},
-    {"V2_NoOrigin", 2, QStringLiteral("01032026"), QStringLiteral("31032026"), "TTT", "FJX", "Informe a origem.",
-     "chbOrcamento"},
+    {"V2_NoOrigin", 2, QStringLiteral("01032026"), QStringLiteral("31032026"), "TTT", "FJX",
+     "Informe a origem.", "chbOrcamento"},
     {"V2_RamoEmpty", 2, QStringLiteral("01032026"), QStringLiteral("31032026"), "SLT", "OEFJX",
      "Ramo de atividade deve ser informado.", "rbtLRamoAtiv"},
     {"V2_ClienteBeforeBairro", 2, QStringLiteral("01032026"), QStringLiteral("31032026"), "LTL", "E",
@@ -89,8 +89,7 @@ const Situation kSituations[] = {
     {"V4_EndRequiredFocusStays", 4, {}, {}, "TTT", "OEFJX", "Data final deve ser informada.", nullptr},
 };
 
-class Validation : public ScreenTestBase,
-                   public ::testing::WithParamInterface<std::tuple<int, int>> {
+class Validation : public ScreenTestBase, public ::testing::WithParamInterface<std::tuple<int, int>> {
 protected:
     void SetUp() override {
         ScreenTestBase::SetUp();
@@ -104,8 +103,9 @@ protected:
     }
 
     QString missingFile() const {
-        return QStringLiteral("O arquivo contendo a definição do relatório de código 'QMT318' não foi encontrado no "
-                              "diretório '%1'.")
+        return QStringLiteral(
+                   "O arquivo contendo a definição do relatório de código 'QMT318' não foi encontrado no "
+                   "diretório '%1'.")
             .arg(QDir::toNativeSeparators(reports->folder()));
     }
 
@@ -130,9 +130,10 @@ protected:
             type(form->depAteDtAn, *s.ate);
         if (s.de)
             type(form->depDeDtAn, *s.de);
-        const std::tuple<TRadioButton*, QString*> lists[] = {{form->rbtLCliente, &Cli_qmt31800::ListaCliente},
-                                                             {form->rbtLRamoAtiv, &Cli_qmt31800::ListaRamoAtiv},
-                                                             {form->rbtLBairro, &Cli_qmt31800::ListaBairro}};
+        const std::tuple<TRadioButton*, QString*> lists[] = {
+            {form->rbtLCliente, &Cli_qmt31800::ListaCliente},
+            {form->rbtLRamoAtiv, &Cli_qmt31800::ListaRamoAtiv},
+            {form->rbtLBairro, &Cli_qmt31800::ListaBairro}};
         for (int i = 0; i < 3; ++i) {
             const auto [lista, text] = lists[i];
             if (s.lists[i] == 'T')
@@ -141,8 +142,10 @@ protected:
             ASSERT_TRUE(lista->Checked()) << "Lista cannot be chosen in this variant";
             *text = s.lists[i] == 'S' ? selection({QStringLiteral("K%1").arg(i)}) : QString();
         }
-        const std::pair<char, TCheckBox*> boxes[] = {{'O', form->chbOrcamento}, {'E', form->chbEncomenda},
-                                                     {'F', form->chbFisica},    {'J', form->chbJuridica},
+        const std::pair<char, TCheckBox*> boxes[] = {{'O', form->chbOrcamento},
+                                                     {'E', form->chbEncomenda},
+                                                     {'F', form->chbFisica},
+                                                     {'J', form->chbJuridica},
                                                      {'X', form->chbOutros}};
         for (const auto& [letter, box] : boxes) {
             const bool want = std::string(s.boxes).find(letter) != std::string::npos;
@@ -164,9 +167,11 @@ TEST_P(Validation, RefusesOrHandsOverToTheBaseForm) {
 
     QWidget* focusBefore = form->ActiveControl();
     const QString de = form->depDeDtAn->Text(), ate = form->depAteDtAn->Text();
-    const QString lists = Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro;
+    const QString lists =
+        Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro;
     int activations = 0;
-    auto counter = QObject::connect(&TApplication::instance(), &TApplication::formActivated, [&] { ++activations; });
+    auto counter =
+        QObject::connect(&TApplication::instance(), &TApplication::formActivated, [&] { ++activations; });
 
     (form->*a.button)->userNotify(QStringLiteral("OnClick"));
     QObject::disconnect(counter);
@@ -185,11 +190,14 @@ TEST_P(Validation, RefusesOrHandsOverToTheBaseForm) {
     EXPECT_EQ(form->cbbReportNames->ItemIndex(), s.variant);
     EXPECT_EQ(form->depDeDtAn->Text(), de);
     EXPECT_EQ(form->depAteDtAn->Text(), ate);
-    EXPECT_EQ(Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" + Cli_qmt31800::ListaBairro, lists);
+    EXPECT_EQ(Cli_qmt31800::ListaCliente + "|" + Cli_qmt31800::ListaRamoAtiv + "|" +
+                  Cli_qmt31800::ListaBairro,
+              lists);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Validation,
-                         ::testing::Combine(::testing::Range(0, int(std::size(kSituations))), ::testing::Range(0, 5)),
+                         ::testing::Combine(::testing::Range(0, int(std::size(kSituations))),
+                                            ::testing::Range(0, 5)),
                          [](const auto& info) {
                              return std::string(kSituations[std::get<0>(info.param)].name) + "_" +
                                     kActions[std::get<1>(info.param)].name;
@@ -218,7 +226,8 @@ TEST_F(DateExit, InvalidDateIsReportedBeforeAnyCheck) {
         for (const Action& a : kActions) {
             TestEnv::dialogs().clear();
             (form->*a.button)->userNotify(QStringLiteral("OnClick"));
-            EXPECT_EQ(TestEnv::dialogs().errors(), QStringList{DateText::problemMessage(QString::fromLatin1(c.wrong), 0)})
+            EXPECT_EQ(TestEnv::dialogs().errors(),
+                      QStringList{DateText::problemMessage(QString::fromLatin1(c.wrong), 0)})
                 << a.name << " in variant " << c.variant;
         }
         form->rbtTCliente->SetChecked(true);
@@ -241,10 +250,12 @@ TEST_F(DateExit, LeavingEitherEditChecksOnlyItsOwnDate) {
     form->depDeDtAn->SetText(QStringLiteral("31/02/2026"));
     form->depAteDtAn->SetText(QStringLiteral("32/13/2026"));
     form->depDeDtAn->userNotify(QStringLiteral("OnExit"));
-    EXPECT_EQ(TestEnv::dialogs().errors(), QStringList{DateText::problemMessage(QStringLiteral("31/02/2026"), 0)});
+    EXPECT_EQ(TestEnv::dialogs().errors(),
+              QStringList{DateText::problemMessage(QStringLiteral("31/02/2026"), 0)});
     TestEnv::dialogs().clear();
     form->depAteDtAn->userNotify(QStringLiteral("OnExit"));
-    EXPECT_EQ(TestEnv::dialogs().errors(), QStringList{DateText::problemMessage(QStringLiteral("32/13/2026"), 0)});
+    EXPECT_EQ(TestEnv::dialogs().errors(),
+              QStringList{DateText::problemMessage(QStringLiteral("32/13/2026"), 0)});
     TestEnv::dialogs().clear();
     form->depDeDtAn->SetText(QStringLiteral("01/03/2026"));
     form->depDeDtAn->userNotify(QStringLiteral("OnExit"));

@@ -24,13 +24,13 @@ struct FilterState {
 };
 
 const char* const kEnabledNames[] = {
-    "grbDtAn",     "lblDe",       "lblAte",       "depDeDtAn",      "depAteDtAn",   "grbCliente",
-    "rbtTCliente", "rbtLCliente", "sbtCliente",   "grbRamoAtiv",    "rbtTRamoAtiv", "rbtLRamoAtiv",
-    "sbtRamoAtiv", "grbBairro",   "rbtTBairro",   "rbtLBairro",     "sbtBairro",    "grbTpOrcamento",
-    "chbOrcamento", "chbEncomenda", "grbTipoClie", "chbFisica",     "chbJuridica",  "chbOutros"};
-const char* const kCheckedNames[] = {"rbtTCliente", "rbtLCliente", "rbtTRamoAtiv", "rbtLRamoAtiv", "rbtTBairro",
-                                     "rbtLBairro",  "chbOrcamento", "chbEncomenda", "chbFisica", "chbJuridica",
-                                     "chbOutros"};
+    "grbDtAn",      "lblDe",        "lblAte",      "depDeDtAn",   "depAteDtAn",   "grbCliente",
+    "rbtTCliente",  "rbtLCliente",  "sbtCliente",  "grbRamoAtiv", "rbtTRamoAtiv", "rbtLRamoAtiv",
+    "sbtRamoAtiv",  "grbBairro",    "rbtTBairro",  "rbtLBairro",  "sbtBairro",    "grbTpOrcamento",
+    "chbOrcamento", "chbEncomenda", "grbTipoClie", "chbFisica",   "chbJuridica",  "chbOutros"};
+const char* const kCheckedNames[] = {"rbtTCliente", "rbtLCliente", "rbtTRamoAtiv", "rbtLRamoAtiv",
+                                     "rbtTBairro",  "rbtLBairro",  "chbOrcamento", "chbEncomenda",
+                                     "chbFisica",   "chbJuridica", "chbOutros"};
 const char* const kLists[] = {"Cliente", "RamoAtiv", "Bairro"};
 
 // The table of the rules: per variant 0..3, '1' sets (enables / checks), '0' clears, '-' keeps.
@@ -39,20 +39,13 @@ struct Rule {
     const char* perVariant; // four characters
 };
 const Rule kEnabledRules[] = {
-    {{"grbDtAn"}, "1010"},
-    {{"lblDe"}, "1010"},
-    {{"lblAte"}, "0010"},
-    {{"depDeDtAn"}, "1010"},
-    {{"depAteDtAn"}, "0010"},
-    {{"grbCliente"}, "1111"},
-    {{"grbRamoAtiv"}, "0111"},
-    {{"rbtTRamoAtiv", "rbtLRamoAtiv"}, "0111"},
-    {{"grbBairro"}, "1010"},
-    {{"rbtTBairro", "rbtLBairro"}, "1010"},
-    {{"grbTpOrcamento"}, "0011"},
-    {{"chbOrcamento", "chbEncomenda"}, "0011"},
-    {{"grbTipoClie"}, "0001"},
-    {{"chbFisica", "chbJuridica", "chbOutros"}, "0001"},
+    {{"grbDtAn"}, "1010"},        {{"lblDe"}, "1010"},
+    {{"lblAte"}, "0010"},         {{"depDeDtAn"}, "1010"},
+    {{"depAteDtAn"}, "0010"},     {{"grbCliente"}, "1111"},
+    {{"grbRamoAtiv"}, "0111"},    {{"rbtTRamoAtiv", "rbtLRamoAtiv"}, "0111"},
+    {{"grbBairro"}, "1010"},      {{"rbtTBairro", "rbtLBairro"}, "1010"},
+    {{"grbTpOrcamento"}, "0011"}, {{"chbOrcamento", "chbEncomenda"}, "0011"},
+    {{"grbTipoClie"}, "0001"},    {{"chbFisica", "chbJuridica", "chbOutros"}, "0001"},
 };
 const Rule kCheckedRules[] = {
     {{"rbtTRamoAtiv"}, "1---"},
@@ -170,9 +163,12 @@ void expectState(const FilterState& want, const FilterState& got, const std::str
         EXPECT_EQ(got.lists.at(list).toStdString(), text.toStdString()) << where << ": Lista" << list;
 }
 
-QString todayAsMonth() { return QDate::currentDate().toString(QStringLiteral("MM/yyyy")); }
+QString todayAsMonth() {
+    return QDate::currentDate().toString(QStringLiteral("MM/yyyy"));
+}
 
-class VariantSequence : public ScreenTestBase, public ::testing::WithParamInterface<std::tuple<int, int, int>> {
+class VariantSequence : public ScreenTestBase,
+                        public ::testing::WithParamInterface<std::tuple<int, int, int>> {
 protected:
     // What a user does in the current variant, wherever the controls let them: types the dates,
     // chooses "Lista" and picks a list in each group, unticks every check box.
@@ -203,10 +199,11 @@ protected:
                                   : Cli_qmt31800::ListaBairro) = picked;
             model.lists[list] = picked;
         }
-        const std::vector<std::pair<std::string, TCheckBox*>> boxes = {
-            {"grbTpOrcamento", form->chbOrcamento}, {"grbTpOrcamento", form->chbEncomenda},
-            {"grbTipoClie", form->chbFisica},       {"grbTipoClie", form->chbJuridica},
-            {"grbTipoClie", form->chbOutros}};
+        const std::vector<std::pair<std::string, TCheckBox*>> boxes = {{"grbTpOrcamento", form->chbOrcamento},
+                                                                       {"grbTpOrcamento", form->chbEncomenda},
+                                                                       {"grbTipoClie", form->chbFisica},
+                                                                       {"grbTipoClie", form->chbJuridica},
+                                                                       {"grbTipoClie", form->chbOutros}};
         for (const auto& [group, box] : boxes) {
             const std::string name = box->objectName().toStdString();
             if (!operable(model, group, name) || !model.checked[name])
@@ -241,12 +238,15 @@ TEST_P(VariantSequence, RulesGiveTheTableState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPairs, VariantSequence,
-                         ::testing::Combine(::testing::Values(0, 1, 2, 3), ::testing::Values(-1, 0, 1, 2, 3, 4),
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
+                                            ::testing::Values(-1, 0, 1, 2, 3, 4),
                                             ::testing::Values(-1, 0, 1, 2, 3, 4)),
                          [](const auto& info) {
-                             auto name = [](int v) { return v < 0 ? std::string("None") : std::to_string(v); };
-                             return "from" + name(std::get<0>(info.param)) + "_" + name(std::get<1>(info.param)) +
-                                    "_to" + name(std::get<2>(info.param));
+                             auto name = [](int v) {
+                                 return v < 0 ? std::string("None") : std::to_string(v);
+                             };
+                             return "from" + name(std::get<0>(info.param)) + "_" +
+                                    name(std::get<1>(info.param)) + "_to" + name(std::get<2>(info.param));
                          });
 
 class FirstActivation : public ScreenTestBase {};

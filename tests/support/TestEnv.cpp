@@ -13,14 +13,20 @@ void TestEnv::initialise() {
     DialogService::install(std::move(service));
 }
 
-ScriptedDialogService& TestEnv::dialogs() { return *g_dialogs; }
+ScriptedDialogService& TestEnv::dialogs() {
+    return *g_dialogs;
+}
 
 void TestEnv::reset() {
     *g_dialogs = ScriptedDialogService();
 }
 
-QString TestEnv::sourceDir() { return QStringLiteral(ERP_SOURCE_DIR); }
-QString TestEnv::binaryDir() { return QStringLiteral(ERP_BINARY_DIR); }
+QString TestEnv::sourceDir() {
+    return QStringLiteral(ERP_SOURCE_DIR);
+}
+QString TestEnv::binaryDir() {
+    return QStringLiteral(ERP_BINARY_DIR);
+}
 
 QString TestEnv::serverDatabaseUrl(const QString& stem) {
     const QString shared = qEnvironmentVariable("ERP_FIREBIRD_URL");

@@ -24,10 +24,13 @@
 
 namespace {
 
-QString artefactsDir() { return WindowTools::artefactsDir(QStringLiteral("keyboard")); }
+QString artefactsDir() {
+    return WindowTools::artefactsDir(QStringLiteral("keyboard"));
+}
 
 QString missingTool() {
-    if (QString why = WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth", "xdotool", "pdftotext"});
+    if (QString why =
+            WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth", "xdotool", "pdftotext"});
         !why.isEmpty())
         return why;
     if (!QFile::exists(QStringLiteral("/usr/libexec/at-spi-bus-launcher")))

@@ -13,9 +13,13 @@
 
 namespace {
 
-QString artefactsDir() { return WindowTools::artefactsDir(QStringLiteral("window")); }
+QString artefactsDir() {
+    return WindowTools::artefactsDir(QStringLiteral("window"));
+}
 
-QString missingTool() { return WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth"}); }
+QString missingTool() {
+    return WindowTools::missingProgram({"xvfb-run", "dbus-run-session", "xauth"});
+}
 
 TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
     if (const QString why = missingTool(); !why.isEmpty())
@@ -29,14 +33,17 @@ TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
     const QString pdf = out.filePath(QStringLiteral("relatorio.pdf"));
 
     // As opened (variant 0, the first activation put today's month in), printed; then the other variants.
-    QStringList steps{QStringLiteral("screenshot=%1").arg(out.filePath(QStringLiteral("tela-variante-0.png"))),
-                      QStringLiteral("print"), QStringLiteral("preview"),
-                      QStringLiteral("dialog-screenshot=%1").arg(out.filePath(QStringLiteral("visualizacao.png"))),
-                      QStringLiteral("dismiss")};
+    QStringList steps{
+        QStringLiteral("screenshot=%1").arg(out.filePath(QStringLiteral("tela-variante-0.png"))),
+        QStringLiteral("print"), QStringLiteral("preview"),
+        QStringLiteral("dialog-screenshot=%1").arg(out.filePath(QStringLiteral("visualizacao.png"))),
+        QStringLiteral("dismiss")};
     for (int variant = 1; variant < 4; ++variant)
         steps << QStringLiteral("variant=%1").arg(variant)
-              << QStringLiteral("screenshot=%1").arg(out.filePath(QStringLiteral("tela-variante-%1.png").arg(variant)));
-    steps << QStringLiteral("variant=1") << QStringLiteral("click=rbtLCliente") << QStringLiteral("click=sbtCliente")
+              << QStringLiteral("screenshot=%1")
+                     .arg(out.filePath(QStringLiteral("tela-variante-%1.png").arg(variant)));
+    steps << QStringLiteral("variant=1") << QStringLiteral("click=rbtLCliente")
+          << QStringLiteral("click=sbtCliente")
           << QStringLiteral("dialog-screenshot=%1").arg(out.filePath(QStringLiteral("lista-clientes.png")))
           << QStringLiteral("dismiss") << QStringLiteral("quit");
 
@@ -76,7 +83,8 @@ TEST(RealWindow, ScreenInEveryVariantLookupAndPrint) {
     // A picture of the first page for the README, when poppler is there to draw it.
     if (!QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         runProgram(QStringLiteral("pdftoppm"),
-                   {"-png", "-r", "70", "-f", "1", "-l", "1", "-singlefile", pdf, out.filePath(QStringLiteral("relatorio-pagina-1"))},
+                   {"-png", "-r", "70", "-f", "1", "-l", "1", "-singlefile", pdf,
+                    out.filePath(QStringLiteral("relatorio-pagina-1"))},
                    QProcessEnvironment::systemEnvironment());
 }
 
