@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
-#include "library/Errors.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

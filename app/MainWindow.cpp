@@ -1,13 +1,13 @@
 #include "MainWindow.h"
 
+#include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "core/MessageSink.h"
 #include "data/DatabaseUrl.h"
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
-#include "dialogs/DialogService.h"
 #include "forms/TApplication.h"
-#include "library/Errors.h"
 #include "library/FiliProc.h"
-#include "library/HostSettings.h"
 #include "packages/PackageLoader.h"
 
 #include <QActionGroup>
@@ -113,7 +113,7 @@ void MainWindow::start() {
         try {
             url = DemoDatabase::ensureDefault();
         } catch (const EHostError& e) {
-            DialogService::instance().showError(e.message());
+            MessageSink::instance().showError(e.message());
             updateSession();
             return;
         }
@@ -129,7 +129,7 @@ void MainWindow::connectDatabase(const QString& url) {
     } catch (const EHostError& e) {
         // The window stays open so that the user can pick another database from the menu.
         updateSession();
-        DialogService::instance().showError(e.message());
+        MessageSink::instance().showError(e.message());
         return;
     }
     chooseBranch();
@@ -143,14 +143,14 @@ void MainWindow::chooseBranch() {
         query.bindValue(QStringLiteral(":CDFILIAL"), m_options.filial);
         SetFilial(m_options.filial);
         if (query.exec() && query.next() && query.value(0).toInt() == 0)
-            DialogService::instance().showError(
+            MessageSink::instance().showError(
                 QStringLiteral("A filial '%1' não está cadastrada no banco de dados '%2'.")
                     .arg(m_options.filial, dtmDBGeral::instance().url()));
         return;
     }
     if (!query.exec(QStringLiteral("SELECT MIN(CDFILIAL) FROM FILIAL"))) {
         SetFilial(QString());
-        DialogService::instance().showError(
+        MessageSink::instance().showError(
             QStringLiteral("Não foi possível ler as filiais do banco de dados '%1': %2")
                 .arg(dtmDBGeral::instance().url(), query.lastError().text()));
         return;
@@ -158,13 +158,13 @@ void MainWindow::chooseBranch() {
     const QString first = query.next() ? query.value(0).toString() : QString();
     SetFilial(first);
     if (first.isEmpty())
-        DialogService::instance().showError(
+        MessageSink::instance().showError(
             QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.")
                 .arg(dtmDBGeral::instance().url()));
 }
 
 void MainWindow::askForDatabase() {
-    const std::optional<QString> url = DialogService::instance().promptText(
+    const std::optional<QString> url = MessageSink::instance().promptText(
         QStringLiteral("Banco de dados"),
         QStringLiteral("URL do banco (sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR/ARQUIVO):"),
         dtmDBGeral::instance().url());
@@ -191,7 +191,7 @@ void MainWindow::updateSession() {
 }
 
 void MainWindow::showAbout() {
-    DialogService::instance().showInformation(
+    MessageSink::instance().showInformation(
         QStringLiteral("%1\nVersão %2\n\nBanco de dados: %3\nRelatórios: %4")
             .arg(Product, QStringLiteral(ERP_VERSION),
                  dtmDBGeral::instance().isOpen() ? dtmDBGeral::instance().url()

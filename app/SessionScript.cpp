@@ -2,7 +2,7 @@
 
 #include "MainWindow.h"
 
-#include "dialogs/DialogService.h"
+#include "core/MessageSink.h"
 #include "forms/TApplication.h"
 #include "packages/PackageLoader.h"
 
@@ -32,9 +32,9 @@ void trace(const QString& line) {
     std::fflush(stderr);
 }
 
-class LoggingDialogs : public DialogService {
+class LoggingMessages : public MessageSink {
 public:
-    explicit LoggingDialogs(std::unique_ptr<DialogService> inner) : m_inner(std::move(inner)) {}
+    explicit LoggingMessages(std::unique_ptr<MessageSink> inner) : m_inner(std::move(inner)) {}
     void showError(const QString& text) override {
         trace(QStringLiteral("erro: ") + text);
         m_inner->showError(text);
@@ -43,18 +43,12 @@ public:
         trace(QStringLiteral("informação: ") + text);
         m_inner->showInformation(text);
     }
-    std::optional<QStringList> chooseFromList(const LookupRequest& r) override {
-        return m_inner->chooseFromList(r);
-    }
     std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
         return m_inner->promptText(c, p, i);
     }
-    bool setupPrinter(QPrinter& printer) override { return m_inner->setupPrinter(printer); }
-    void previewReport(ReportDocument& d) override { m_inner->previewReport(d); }
-    bool editReport(ReportEditRequest& r) override { return m_inner->editReport(r); }
 
 private:
-    std::unique_ptr<DialogService> m_inner;
+    std::unique_ptr<MessageSink> m_inner;
 };
 
 void fact(const QStringList& fields) {
@@ -172,8 +166,8 @@ SessionScript SessionScript::fromEnvironment() {
     return SessionScript(steps);
 }
 
-std::unique_ptr<DialogService> SessionScript::loggingDialogs(std::unique_ptr<DialogService> inner) {
-    return std::make_unique<LoggingDialogs>(std::move(inner));
+std::unique_ptr<MessageSink> SessionScript::loggingMessages(std::unique_ptr<MessageSink> inner) {
+    return std::make_unique<LoggingMessages>(std::move(inner));
 }
 
 void SessionScript::run(MainWindow& window) {

@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <memory>
 
-class DialogService;
+class MessageSink;
 class MainWindow;
 
 class SessionScript {
@@ -26,9 +26,9 @@ public:
     // 0 when every step did what it said, 3 when one could not (its reason went to stderr).
     int exitStatus() const { return m_failed ? 3 : 0; }
 
-    // Wraps a dialog service so that every message shown also goes to stderr, one line each:
+    // Wraps a message sink so that every message shown also goes to stderr, one line each:
     // an unattended run leaves a trace of what the user would have read.
-    static std::unique_ptr<DialogService> loggingDialogs(std::unique_ptr<DialogService> inner);
+    static std::unique_ptr<MessageSink> loggingMessages(std::unique_ptr<MessageSink> inner);
 
 private:
     void next(MainWindow& window);

@@ -4,11 +4,11 @@
 #include "MainWindow.h"
 #include "SessionScript.h"
 
+#include "core/HostSettings.h"
+#include "core/MessageSink.h"
 #include "data/dtmDBGeral.h"
-#include "dialogs/DialogService.h"
-#include "dialogs/QtDialogService.h"
+#include "desktop/QtDialogs.h"
 #include "forms/TApplication.h"
-#include "library/HostSettings.h"
 #include "packages/ModuleRegistry.h"
 #include "packages/PackageLoader.h"
 
@@ -127,10 +127,10 @@ int main(int argc, char** argv) {
     ModuleRegistry::setLanguage(options.language);
     TApplication::instance().initialise();
     SessionScript script = SessionScript::fromEnvironment();
-    std::unique_ptr<DialogService> dialogs = std::make_unique<QtDialogService>();
+    std::unique_ptr<MessageSink> messages = QtDialogs::messageSink();
     if (!script.isEmpty())
-        dialogs = SessionScript::loggingDialogs(std::move(dialogs));
-    DialogService::install(std::move(dialogs));
+        messages = SessionScript::loggingMessages(std::move(messages));
+    QtDialogs::install(std::move(messages));
 
     int status = 0;
     {

@@ -2,11 +2,11 @@
 // floor that runs the same query and writes the same rows with QPdfWriter and nothing else; then the
 // same report restricted by a selection of every client against the unrestricted run.
 //   report_pdf [sqlite|firebird] [clients]     (firebird: beside ERP_FIREBIRD_URL)
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/DemoDatabase.h"
 #include "data/FirebirdAdmin.h"
 #include "data/dtmDBGeral.h"
-#include "library/Errors.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportEngine.h"

@@ -4,17 +4,16 @@
 // lookup: the lookup query opened and its dialog shown, against the raw query fetching the same rows
 //         on the same connection
 // Each line: figures, ratio, and the peak resident memory after that part.
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "data/DemoDatabase.h"
 #include "data/TADOIBQuery.h"
 #include "data/TDataSource.h"
 #include "data/dtmDBGeral.h"
 #include "dialogs/LookupDialog.h"
-#include "dialogs/ScriptedDialogService.h"
 #include "forms/TApplication.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 #include "library/FiliProc.h"
-#include "library/HostSettings.h"
 #include "packages/PackageLoader.h"
 
 #include <QApplication>
@@ -55,7 +54,6 @@ int main(int argc, char** argv) {
     const int clients = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
     try {
         TApplication::instance().initialise();
-        DialogService::install(std::make_unique<ScriptedDialogService>());
         QTemporaryDir dir;
         const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db"));
         QElapsedTimer t;

@@ -4,7 +4,7 @@
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "reporting/TfrmDadosGerRel.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Report definition reader: any document is read or refused with EHostError; a definition that
 // reads writes out a document that reads again to the same document.
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QJsonDocument>

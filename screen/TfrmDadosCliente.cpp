@@ -2,7 +2,7 @@
 
 #include "Cli_qmt31800.h"
 #include "library/EmptyString.h"
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "library/FiliProc.h"
 #include "library/PesquisaLista.h"
 

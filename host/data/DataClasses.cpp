@@ -1,5 +1,6 @@
 // Registers the data components (TADOIBQuery, TDataSource, TADOIBStringField) with the class
 // registry, with every property that a lookup query of a form resource sets.
+#include "data/DataClasses.h"
 #include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSource.h"

@@ -1,6 +1,6 @@
 #include "data/DatabaseUrl.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "data/DemoDatabase.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/FirebirdAdmin.h"
-#include "library/Errors.h"
 
 #include <QCoreApplication>
 #include <QDate>

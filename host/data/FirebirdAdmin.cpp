@@ -1,6 +1,6 @@
 #include "data/FirebirdAdmin.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 
 #include <ibase.h>
 

@@ -1,7 +1,7 @@
 #include "data/KeyTable.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
-#include "library/Errors.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,11 +1,11 @@
 #include "data/TADOIBQuery.h"
 
+#include "core/Errors.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
 #include "forms/FormReader.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,10 +1,10 @@
 #include "data/TDataSource.h"
 
+#include "core/Errors.h"
 #include "data/TADOIBQuery.h"
 #include "data/TDataSet.h"
 #include "forms/FormReader.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 
 TDataSource::TDataSource(QObject* parent) : QObject(parent) {}
 

@@ -1,8 +1,8 @@
 #include "data/dtmDBGeral.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "forms/FormReader.h"
-#include "library/Errors.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

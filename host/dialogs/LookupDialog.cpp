@@ -1,9 +1,9 @@
 #include "dialogs/LookupDialog.h"
 
+#include "core/Errors.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
-#include "library/Errors.h"
 
 #include <QAbstractTableModel>
 #include <QDialogButtonBox>

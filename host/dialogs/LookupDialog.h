@@ -4,7 +4,7 @@
 // case, "Marcar todos" / "Desmarcar todos", OK / Cancelar. One model over the dataset's rows and a
 // filter proxy, no widget per row, so 100,000 rows open and filter at once.
 // The flag of the request asks for a single choice: checking a row unchecks the others.
-#include "dialogs/DialogService.h"
+#include "dialogs/LookupService.h"
 
 #include <QDialog>
 #include <optional>

@@ -34,7 +34,7 @@ const PropertySetter* ClassRegistry::findProperty(const QString& className, cons
     return nullptr;
 }
 
-std::optional<EventKind> ClassRegistry::findEvent(const QString& className, const QString& event) const {
+std::optional<EventSignature> ClassRegistry::findEvent(const QString& className, const QString& event) const {
     for (const ComponentClass* c = find(className); c; c = c->base.isEmpty() ? nullptr : find(c->base)) {
         auto it = c->events.constFind(event);
         if (it != c->events.constEnd())

@@ -6,10 +6,10 @@
 #include <QHash>
 #include <QJsonValue>
 #include <QStringList>
+#include <QWidget>
 #include <functional>
 
 class FormReader;
-class QWidget;
 
 using PropertySetter = std::function<void(QObject* component, const QJsonValue& value, FormReader& reader)>;
 
@@ -19,9 +19,18 @@ struct ComponentClass {
     // Creates a component inside parent (a widget for visual components; the form otherwise).
     std::function<QObject*(QObject* parent)> create;
     QHash<QString, PropertySetter> properties;
-    QHash<QString, EventKind> events;
+    QHash<QString, EventSignature> events;
     QString owner; // who registered it ("host", or a module's name), so a module can take its own back
 };
+
+// Creates a visual component of class T inside parent (a widget) and shows it.
+template <class T> std::function<QObject*(QObject*)> widgetFactory() {
+    return [](QObject* parent) -> QObject* {
+        auto* w = new T(qobject_cast<QWidget*>(parent));
+        w->show();
+        return w;
+    };
+}
 
 class ClassRegistry {
 public:
@@ -34,10 +43,10 @@ public:
 
     // Looks along the base chain; null when no class in it has the property or event.
     const PropertySetter* findProperty(const QString& className, const QString& property) const;
-    std::optional<EventKind> findEvent(const QString& className, const QString& event) const;
+    std::optional<EventSignature> findEvent(const QString& className, const QString& event) const;
 
-    // The host's own component classes.
-    static void registerHostClasses();
+    // The component classes of this layer: controls, forms and the standard widgets.
+    static void registerFormClasses();
 
 private:
     QHash<QString, ComponentClass> m_classes;

@@ -1,8 +1,8 @@
 #include "forms/FormReader.h"
 
+#include "core/Errors.h"
 #include "forms/ClassRegistry.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
@@ -76,7 +76,7 @@ void FormReader::clearResourceOverride(const QString& className) {
 
 void FormReader::fail(const QString& what) const {
     QString where = m_item.isEmpty() ? QString() : QStringLiteral(", item '%1'").arg(m_item);
-    throw EHostError(QStringLiteral("Form resource '%1'%2: %3").arg(m_resource, where, what));
+    throw EResourceError(QStringLiteral("Form resource '%1'%2: %3").arg(m_resource, where, what));
 }
 
 void FormReader::read(const QString& resourcePath) {
@@ -165,9 +165,9 @@ void FormReader::applyProperties(QObject* component, const QString& className,
             fail(QStringLiteral("unknown property '%1' of class '%2'").arg(it.key(), className));
         try {
             (*setter)(component, it.value(), *this);
+        } catch (const EResourceError&) {
+            throw;
         } catch (const EHostError& e) {
-            if (e.message().startsWith(QStringLiteral("Form resource")))
-                throw;
             fail(QStringLiteral("property '%1': %2").arg(it.key(), e.message()));
         }
     }
@@ -237,7 +237,7 @@ void FormReader::bindEvents() {
         m_resource = e.resource;
         m_item = e.item;
         const QString cls = e.component == m_form ? QStringLiteral("TForm") : classOf(e.component);
-        const EventKind kind = *ClassRegistry::instance().findEvent(cls, e.event);
+        const EventSignature signature = *ClassRegistry::instance().findEvent(cls, e.event);
         // From the most derived class upwards: the highest index of that name wins.
         int found = -1;
         for (int i = mo->methodCount() - 1; i >= 0 && found < 0; --i)
@@ -247,10 +247,10 @@ void FormReader::bindEvents() {
             fail(QStringLiteral("handler '%1' of event '%2' not found in %3")
                      .arg(e.handler, e.event, mo->className()));
         const QMetaMethod m = mo->method(found);
-        if (m.parameterTypes() != TComponent::signatureOf(kind))
+        if (m.parameterTypes() != signature)
             fail(QStringLiteral("handler '%1' has the parameters (%2), event '%3' needs (%4)")
                      .arg(e.handler, QString::fromLatin1(m.parameterTypes().join(", ")), e.event,
-                          QString::fromLatin1(TComponent::signatureOf(kind).join(", "))));
+                          QString::fromLatin1(signature.join(", "))));
         asComponent(e.component)->bindEvent(e.event, {m_form, found, e.handler});
     }
     m_events.clear();

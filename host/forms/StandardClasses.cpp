@@ -10,14 +10,8 @@
 #include "forms/TPanel.h"
 #include "forms/TPopupMenu.h"
 #include "forms/TRadioButton.h"
-#include "library/TButtonFlat.h"
-#include "library/TMessages.h"
 
 #include <QJsonObject>
-
-void registerDataClasses();      // host/data
-void registerDateEditClass();    // host/library/TDateEditPlus
-void registerReportingClasses(); // host/reporting
 
 namespace PV = PropertyValues;
 
@@ -25,18 +19,6 @@ namespace {
 
 template <class T> T* as(QObject* o) {
     return static_cast<T*>(o);
-}
-
-QWidget* widgetParent(QObject* parent) {
-    return qobject_cast<QWidget*>(parent);
-}
-
-template <class T> std::function<QObject*(QObject*)> widgetFactory() {
-    return [](QObject* parent) -> QObject* {
-        auto* w = new T(widgetParent(parent));
-        w->show();
-        return w;
-    };
 }
 
 void setGeometryPart(QObject* o, int which, int value) {
@@ -111,8 +93,8 @@ ComponentClass controlClass() {
         w->setPalette(p);
         w->setAutoFillBackground(true);
     };
-    c.events["OnExit"] = EventKind::Notify;
-    c.events["OnEnter"] = EventKind::Notify;
+    c.events["OnExit"] = EventSignatures::notify();
+    c.events["OnEnter"] = EventSignatures::notify();
     return c;
 }
 
@@ -158,15 +140,15 @@ ComponentClass formClass() {
     c.properties["PixelsPerInch"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         o->setProperty("PixelsPerInch", PV::integer(v, r));
     };
-    c.events["OnCreate"] = EventKind::Notify;
-    c.events["OnActivate"] = EventKind::Notify;
-    c.events["OnClose"] = EventKind::Close;
+    c.events["OnCreate"] = EventSignatures::notify();
+    c.events["OnActivate"] = EventSignatures::notify();
+    c.events["OnClose"] = EventSignatures::close();
     return c;
 }
 
 } // namespace
 
-void ClassRegistry::registerHostClasses() {
+void ClassRegistry::registerFormClasses() {
     ClassRegistry& reg = instance();
     if (reg.find("TControl"))
         return;
@@ -195,8 +177,8 @@ void ClassRegistry::registerHostClasses() {
     radio.properties["Checked"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         as<TRadioButton>(o)->setCheckedQuietly(PV::boolean(v, r));
     };
-    radio.events["OnClick"] = EventKind::Notify;
-    radio.events["OnKeyDown"] = EventKind::KeyDown;
+    radio.events["OnClick"] = EventSignatures::notify();
+    radio.events["OnKeyDown"] = EventSignatures::keyDown();
     reg.add(radio);
 
     ComponentClass check{"TCheckBox", "TControl", widgetFactory<TCheckBox>(), {}, {}, {}};
@@ -215,7 +197,7 @@ void ClassRegistry::registerHostClasses() {
     combo.properties["Items"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         as<TComboBox>(o)->SetItems(PV::lines(v, r));
     };
-    combo.events["OnChange"] = EventKind::Notify;
+    combo.events["OnChange"] = EventSignatures::notify();
     reg.add(combo);
 
     ComponentClass panel{"TPanel", "TControl", widgetFactory<TPanel>(), {}, {}, {}};
@@ -246,32 +228,4 @@ void ClassRegistry::registerHostClasses() {
     ComponentClass popup{"TPopupMenu", "TNonVisual", [](QObject* p) -> QObject* { return new TPopupMenu(p); },
                          {},           {},           {}};
     reg.add(popup);
-
-    ComponentClass messages{
-        "TMessages", "TNonVisual", [](QObject* p) -> QObject* { return new TMessages(p); }, {}, {}, {}};
-    messages.properties["Lines"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
-        as<TMessages>(o)->SetLines(PV::lines(v, r));
-    };
-    reg.add(messages);
-
-    ComponentClass flat{"TButtonFlat", "TControl", widgetFactory<TButtonFlat>(), {}, {}, {}};
-    flat.properties["Caption"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
-        as<TButtonFlat>(o)->SetCaption(PV::string(v, r));
-    };
-    flat.properties["Flat"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
-        as<TButtonFlat>(o)->setAutoRaise(PV::boolean(v, r));
-    };
-    flat.properties["Glyph"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
-        if (!as<TButtonFlat>(o)->SetGlyph(PV::string(v, r)))
-            r.fail(QStringLiteral("glyph '%1' cannot be loaded").arg(v.toString()));
-    };
-    flat.properties["NumGlyphs"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
-        as<TButtonFlat>(o)->SetNumGlyphs(PV::integer(v, r));
-    };
-    flat.events["OnClick"] = EventKind::Notify;
-    reg.add(flat);
-
-    registerDateEditClass();
-    registerDataClasses();
-    registerReportingClasses();
 }

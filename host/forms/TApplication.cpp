@@ -1,6 +1,6 @@
 #include "forms/TApplication.h"
 
-#include "dialogs/DialogService.h"
+#include "core/MessageSink.h"
 #include "forms/ClassRegistry.h"
 
 #include <QApplication>
@@ -22,11 +22,17 @@ void TApplication::initialise() {
     if (m_initialised)
         return;
     m_initialised = true;
-    ClassRegistry::registerHostClasses();
+    ClassRegistry::registerFormClasses();
+    if (m_registerClasses)
+        m_registerClasses();
     // Forms ask for "MS Sans Serif"; Liberation Sans has close enough metrics for captions to fit.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     if (qApp)
         connect(qApp, &QApplication::focusChanged, this, &TApplication::onFocusChanged);
+}
+
+void TApplication::setClassRegistration(std::function<void()> registerClasses) {
+    instance().m_registerClasses = std::move(registerClasses);
 }
 
 QMainWindow* TApplication::mainWindow() {
@@ -175,10 +181,10 @@ void TApplication::guard(const std::function<void()>& event, bool* failed) {
             *failed = false;
     } catch (const EAbort&) {
     } catch (const EHostError& e) {
-        DialogService::instance().showError(e.message());
+        MessageSink::instance().showError(e.message());
     } catch (const std::exception& e) {
-        DialogService::instance().showError(QString::fromLocal8Bit(e.what()));
+        MessageSink::instance().showError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        DialogService::instance().showError(QStringLiteral("Erro inesperado."));
+        MessageSink::instance().showError(QStringLiteral("Erro inesperado."));
     }
 }

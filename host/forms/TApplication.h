@@ -1,8 +1,8 @@
 #pragma once
 // The host application: owns the forms it creates, hosts them as MDI children of its main window,
 // keeps the screen cursor, and is the one guard through which events from the user enter.
+#include "core/Errors.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 
 #include <QList>
 #include <QObject>
@@ -53,6 +53,9 @@ public:
 
     // Installs what the framework needs once per process: component classes, focus tracking.
     void initialise();
+    // The layers above this one register their component classes through this, run once by
+    // initialise() after the form classes (set when the host library is loaded).
+    static void setClassRegistration(std::function<void()> registerClasses);
 
 signals:
     void screenCursorChanged(int cursor);
@@ -73,6 +76,7 @@ private:
     TForm* m_showing = nullptr;
     int m_cursor = 0;
     bool m_initialised = false;
+    std::function<void()> m_registerClasses;
 };
 
 // Screen.Cursor as the module sets it.

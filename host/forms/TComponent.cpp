@@ -46,11 +46,6 @@ void TComponent::raiseClose(const QString& event, TCloseAction& action) {
     invoke(event, argv);
 }
 
-void TComponent::raiseBeforeGetQueryParams(const QString& event, TParams* params, bool& flag) {
-    void* argv[] = {nullptr, &params, &flag};
-    invoke(event, argv);
-}
-
 void TComponent::userNotify(const QString& event) {
     if (!hasHandler(event))
         return;
@@ -64,18 +59,17 @@ TForm* TComponent::ownerForm() {
     return nullptr;
 }
 
-QList<QByteArray> TComponent::signatureOf(EventKind kind) {
-    switch (kind) {
-    case EventKind::Notify:
-        return {"QObject*"};
-    case EventKind::KeyDown:
-        return {"QObject*", "int&", "TShiftState"};
-    case EventKind::Close:
-        return {"QObject*", "TCloseAction&"};
-    case EventKind::BeforeGetQueryParams:
-        return {"TParams*", "bool&"};
-    }
-    return {};
+const EventSignature& EventSignatures::notify() {
+    static const EventSignature s{"QObject*"};
+    return s;
+}
+const EventSignature& EventSignatures::keyDown() {
+    static const EventSignature s{"QObject*", "int&", "TShiftState"};
+    return s;
+}
+const EventSignature& EventSignatures::close() {
+    static const EventSignature s{"QObject*", "TCloseAction&"};
+    return s;
 }
 
 TComponent* asComponent(QObject* object) {

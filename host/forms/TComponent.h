@@ -4,15 +4,22 @@
 // events that start from the user enter through TApplication's guard instead.
 #include "forms/HostTypes.h"
 
+#include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QString>
 
 class TForm;
-class TParams;
 
-// The shapes a handler can have; a handler's parameter list must match its event's exactly.
-enum class EventKind { Notify, KeyDown, Close, BeforeGetQueryParams };
+// The parameter types an event's handler must have, as moc normalises them; a handler's parameter
+// list must match its event's exactly. Each layer declares the shapes of its own events.
+using EventSignature = QList<QByteArray>;
+namespace EventSignatures {
+const EventSignature& notify();  // (QObject* Sender)
+const EventSignature& keyDown(); // (QObject* Sender, int& Key, TShiftState Shift)
+const EventSignature& close();   // (QObject* Sender, TCloseAction& Action)
+} // namespace EventSignatures
 
 struct BoundHandler {
     QPointer<QObject> target;
@@ -34,7 +41,6 @@ public:
     void raiseNotify(const QString& event);
     void raiseKeyDown(const QString& event, int& key, TShiftState shift);
     void raiseClose(const QString& event, TCloseAction& action);
-    void raiseBeforeGetQueryParams(const QString& event, TParams* params, bool& flag);
 
     // From the user: through the application's guard (EAbort silent, other errors shown).
     void userNotify(const QString& event);
@@ -42,10 +48,7 @@ public:
     // The form this component belongs to (itself for a form).
     TForm* ownerForm();
 
-    // The parameter types an event's handler must have, as moc normalises them.
-    static QList<QByteArray> signatureOf(EventKind kind);
-
-protected:
+    // Calls the handler bound to event with moc's argument array (argv[0] is the return value).
     void invoke(const QString& event, void** argv);
 
 private:

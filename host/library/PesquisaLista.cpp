@@ -1,9 +1,9 @@
 #include "library/PesquisaLista.h"
 
+#include "core/Errors.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
-#include "dialogs/DialogService.h"
-#include "library/Errors.h"
+#include "dialogs/LookupService.h"
 #include "library/SelectionText.h"
 
 #include <QtGlobal>
@@ -33,7 +33,7 @@ void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& titl
         // and the text is only replaced if the user confirms.
         qWarning("PesquisaLista: seleção anterior ilegível, ignorada: %s", qPrintable(selection.left(80)));
 
-    const std::optional<QStringList> chosen = DialogService::instance().chooseFromList(request);
+    const std::optional<QStringList> chosen = LookupService::instance().chooseFromList(request);
     if (!chosen)
         return;
     selection = SelectionText::encode(*chosen);

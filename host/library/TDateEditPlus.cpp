@@ -1,10 +1,10 @@
 #include "library/TDateEditPlus.h"
 
+#include "core/Errors.h"
 #include "forms/ClassRegistry.h"
 #include "forms/FormReader.h"
 #include "forms/PropertyValues.h"
 #include "library/DateText.h"
-#include "library/Errors.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -377,6 +377,6 @@ void registerDateEditClass() {
     c.properties["Text"] = [edit](QObject* o, const QJsonValue& v, FormReader& r) {
         edit(o)->SetText(PV::string(v, r));
     };
-    c.events["OnExit"] = EventKind::Notify;
+    c.events["OnExit"] = EventSignatures::notify();
     ClassRegistry::instance().add(std::move(c));
 }

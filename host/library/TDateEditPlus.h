@@ -10,8 +10,8 @@
 // Text() reads what is displayed: empty while no digit is typed, the displayed text otherwise
 // ("12/0_/____" while half typed). GetDate() answers 0 for an edit without a date and also for a
 // half-typed or impossible text; CheckValidDate() is what tells those apart from a real date.
+#include "core/DateTime.h"
 #include "forms/THostControl.h"
-#include "library/DateTime.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "library/TMessages.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 
 TMessages::TMessages(QObject* parent) : QObject(parent) {}
 

@@ -1,8 +1,8 @@
 #include "packages/PackageLoader.h"
 
+#include "core/Errors.h"
 #include "forms/ClassRegistry.h"
 #include "forms/TApplication.h"
-#include "library/Errors.h"
 
 #include <QCoreApplication>
 #include <QEvent>

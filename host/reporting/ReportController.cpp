@@ -1,13 +1,14 @@
 #include "reporting/ReportController.h"
 #include "library/FiliProc.h"
 
+#include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "core/MessageSink.h"
 #include "data/dtmDBGeral.h"
-#include "dialogs/DialogService.h"
 #include "forms/TComboBox.h"
-#include "library/Errors.h"
-#include "library/HostSettings.h"
 #include "library/TMessages.h"
 #include "reporting/ReportDefinition.h"
+#include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
 #include "reporting/ReportEngine.h"
@@ -178,7 +179,7 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
 void ReportController::preview(int index) {
     const ReportDefinition def = definitionAt(index);
     std::unique_ptr<ReportDocument> doc = runReport(def, m_entries[size_t(index)].path);
-    DialogService::instance().previewReport(*doc);
+    ReportDialogs::instance().previewReport(*doc);
 }
 
 void ReportController::print(int index) {
@@ -237,13 +238,13 @@ void ReportController::printerSetup(int index) {
     }
     printer->setPageLayout(kept ? kept->pageLayout() : def.page.layout());
     printer->setDocName(def.title);
-    if (DialogService::instance().setupPrinter(*printer))
+    if (ReportDialogs::instance().setupPrinter(*printer))
         d->printers.insert(path, printer);
 }
 
 void ReportController::saveAs(int index) {
     const ReportDefinition def = definitionAt(index);
-    const std::optional<QString> answer = DialogService::instance().promptText(
+    const std::optional<QString> answer = MessageSink::instance().promptText(
         message(QStringLiteral("NovoCaption")), message(QStringLiteral("NovoPrompt")), def.title);
     if (!answer)
         return;
@@ -295,13 +296,13 @@ void ReportController::edit(int index) {
     request.test = [this, path](const ReportDefinition& changed) {
         try {
             std::unique_ptr<ReportDocument> doc = runReport(changed, path);
-            DialogService::instance().previewReport(*doc);
+            ReportDialogs::instance().previewReport(*doc);
         } catch (const EAbort&) {
         } catch (const EHostError& e) {
-            DialogService::instance().showError(e.message());
+            MessageSink::instance().showError(e.message());
         }
     };
-    if (!DialogService::instance().editReport(request))
+    if (!ReportDialogs::instance().editReport(request))
         return;
     request.definition.title = request.definition.title.trimmed();
     const QString problem = request.validate(request.definition);

@@ -1,6 +1,6 @@
 #include "reporting/ReportDefinition.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "reporting/ReportSql.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "reporting/ReportDesignerWindow.h"
 
-#include "dialogs/DialogService.h"
+#include "core/MessageSink.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -242,7 +242,7 @@ void ReportDesignerWindow::save() {
     const ReportDefinition d = definition();
     const QString problem = m_request.validate ? m_request.validate(d) : QString();
     if (!problem.isEmpty()) {
-        DialogService::instance().showError(problem); // the window stays open with the user's work
+        MessageSink::instance().showError(problem); // the window stays open with the user's work
         return;
     }
     m_request.definition = d;

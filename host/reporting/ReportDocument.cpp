@@ -1,6 +1,6 @@
 #include "reporting/ReportDocument.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

@@ -1,7 +1,7 @@
 #include "reporting/ReportEngine.h"
 
+#include "core/Errors.h"
 #include "data/KeyTable.h"
-#include "library/Errors.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"

@@ -1,7 +1,8 @@
 #include "reporting/ReportPreviewWindow.h"
 
-#include "dialogs/DialogService.h"
-#include "library/Errors.h"
+#include "core/Errors.h"
+#include "core/MessageSink.h"
+#include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
 
 #include <QComboBox>
@@ -140,12 +141,12 @@ void ReportPreviewWindow::printDocument() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(m_doc.pageLayout());
     printer.setDocName(m_doc.title());
-    if (!DialogService::instance().setupPrinter(printer))
+    if (!ReportDialogs::instance().setupPrinter(printer))
         return;
     try {
         m_doc.print(printer, printer.fromPage() > 0 ? printer.fromPage() : 1, printer.toPage());
     } catch (const EHostError& e) {
-        DialogService::instance().showError(e.message());
+        MessageSink::instance().showError(e.message());
     }
 }
 
@@ -158,6 +159,6 @@ void ReportPreviewWindow::exportPdf() {
     try {
         m_doc.exportPdf(path);
     } catch (const EHostError& e) {
-        DialogService::instance().showError(e.message());
+        MessageSink::instance().showError(e.message());
     }
 }

@@ -1,4 +1,6 @@
 // Registers the reporting components (the report designer dialog, the designer connection).
+#include "reporting/ReportingClasses.h"
+
 #include "forms/ClassRegistry.h"
 #include "reporting/TReportDesignerDialog.h"
 
@@ -22,7 +24,7 @@ void registerReportingClasses() {
                             {},
                             {},
                             {}};
-    designer.events["BeforeGetQueryParams"] = EventKind::BeforeGetQueryParams;
+    designer.events["BeforeGetQueryParams"] = TReportDesignerDialog::beforeGetQueryParamsSignature();
     reg.add(designer);
     ComponentClass design{
         "TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); }, {}, {}, {}};

@@ -1,6 +1,6 @@
 #include "reporting/TParams.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 
 void TParam::SetAsString(const QString& value) {
     m_kind = Kind::String;

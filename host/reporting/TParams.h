@@ -1,6 +1,6 @@
 #pragma once
 // The parameter list of a report query: exactly the parameters that the query declares.
-#include "library/DateTime.h"
+#include "core/DateTime.h"
 
 #include <QObject>
 #include <QString>

@@ -3,5 +3,11 @@
 TReportDesignerDialog::TReportDesignerDialog(QObject* parent) : QObject(parent) {}
 
 void TReportDesignerDialog::BeforeGetQueryParams(TParams* params, bool& flag) {
-    raiseBeforeGetQueryParams(QStringLiteral("BeforeGetQueryParams"), params, flag);
+    void* argv[] = {nullptr, &params, &flag};
+    invoke(QStringLiteral("BeforeGetQueryParams"), argv);
+}
+
+const EventSignature& TReportDesignerDialog::beforeGetQueryParamsSignature() {
+    static const EventSignature s{"TParams*", "bool&"};
+    return s;
 }

@@ -17,4 +17,6 @@ public:
     // Raises BeforeGetQueryParams synchronously; exceptions from the handler reach the caller.
     // The flag starts false; a handler that sets it to true cancels the run.
     void BeforeGetQueryParams(TParams* params, bool& flag);
+    // (TParams* Params, bool& Flag), as the handler must be declared.
+    static const EventSignature& beforeGetQueryParamsSignature();
 };

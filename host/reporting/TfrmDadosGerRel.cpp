@@ -1,6 +1,5 @@
 #include "reporting/TfrmDadosGerRel.h"
 
-#include "dialogs/DialogService.h"
 #include "forms/TApplication.h"
 
 #include <QKeySequence>

@@ -1,9 +1,9 @@
 #include "DataBackends.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/DemoDatabase.h"
 #include "data/FirebirdAdmin.h"
-#include "library/Errors.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>

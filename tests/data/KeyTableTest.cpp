@@ -1,9 +1,9 @@
 // The key table that carries list parameters into report queries, and the shared connection.
 #include "DataBackends.h"
 
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/KeyTable.h"
-#include "library/Errors.h"
 #include "library/SelectionText.h"
 
 #include <QElapsedTimer>

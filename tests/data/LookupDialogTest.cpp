@@ -3,11 +3,11 @@
 #include "DataBackends.h"
 #include "LookupQueries.h"
 
+#include "core/Errors.h"
 #include "data/TADOIBQuery.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
 #include "dialogs/LookupDialog.h"
-#include "library/Errors.h"
 #include "library/PesquisaLista.h"
 #include "library/SelectionText.h"
 #include "support/TestEnv.h"

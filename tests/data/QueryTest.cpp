@@ -2,13 +2,13 @@
 #include "DataBackends.h"
 #include "LookupQueries.h"
 
+#include "core/Errors.h"
 #include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
 #include "forms/FormReader.h"
 #include "forms/TForm.h"
-#include "library/Errors.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

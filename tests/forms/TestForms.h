@@ -1,12 +1,12 @@
 #pragma once
 // Two small forms for the framework tests: a base with its own resource, and a derived one whose
 // resource holds only differences and which hooks a base handler by publishing one of the same name.
+#include "core/Errors.h"
 #include "forms/TCheckBox.h"
 #include "forms/TComboBox.h"
 #include "forms/TForm.h"
 #include "forms/TGroupBox.h"
 #include "forms/TRadioButton.h"
-#include "library/Errors.h"
 
 #include <QStringList>
 

@@ -1,11 +1,11 @@
 // TDateEditPlus as the screen and the user see it: dates in and out, styles, what a user types,
 // the check of an invalid date, the calendar, the weekday, resources and the exit event.
+#include "core/Errors.h"
 #include "forms/ClassRegistry.h"
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 #include "library/DateText.h"
 #include "library/EmptyString.h"
-#include "library/Errors.h"
 #include "library/TDateEditPlus.h"
 #include "support/TestEnv.h"
 

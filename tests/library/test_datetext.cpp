@@ -1,7 +1,7 @@
 // The date edit's text rules on their own: reading displayed texts, messages, formatting, the texts
 // code may give, style changes, guided separators and weekday names.
+#include "core/DateTime.h"
 #include "library/DateText.h"
-#include "library/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // by less than 1 MiB over the rest. Under valgrind (scripts/quality.sh: 50 opens, 10 loads) the same
 // program is what memcheck watches; under a sanitizer or valgrind the memory is not measured.
 //   ERP_LIFETIME_OPENS, ERP_LIFETIME_LOADS   cycles (opens are spread evenly over the loads)
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
-#include "library/Errors.h"
 #include "library/FiliProc.h"
-#include "library/HostSettings.h"
 #include "quality/ModuleScreen.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // The module's life as the host sees it: loaded from its file with dlopen, its IniProc opening one
 // screen instance, closing and reopening, finalisation, the screen cursor, and refused files.
+#include "core/Errors.h"
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
-#include "library/Errors.h"
 #include "packages/PackageLoader.h"
 #include "support/TestEnv.h"
 

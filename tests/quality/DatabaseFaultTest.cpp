@@ -7,10 +7,10 @@
 #include "QualityDatabases.h"
 #include "library/FiliProc.h"
 
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "data/dtmDBGeral.h"
 #include "forms/TCheckBox.h"
-#include "library/Errors.h"
-#include "library/HostSettings.h"
 #include "library/TDateEditPlus.h"
 #include "reporting/TfrmDadosGerRel.h"
 

@@ -7,11 +7,11 @@
 #include "QualityDatabases.h"
 #include "library/FiliProc.h"
 
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
 #include "library/DateText.h"
-#include "library/Errors.h"
-#include "library/HostSettings.h"
 #include "library/SelectionText.h"
 #include "library/TDateEditPlus.h"
 #include "reporting/ReportDefinition.h"

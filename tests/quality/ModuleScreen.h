@@ -4,12 +4,12 @@
 // Shared by the quality and lifetime tests, which link no screen code of their own.
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
-#include "dialogs/ScriptedDialogService.h"
 #include "forms/TComboBox.h"
 #include "forms/TComponent.h"
 #include "forms/TForm.h"
 #include "forms/TRadioButton.h"
 #include "packages/PackageLoader.h"
+#include "support/ScriptedDialogService.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>

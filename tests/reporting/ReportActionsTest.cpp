@@ -3,10 +3,10 @@
 // checked afterwards.
 #include "ParamFiller.h"
 #include "ReportTestData.h"
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "forms/TComboBox.h"
-#include "library/Errors.h"
 #include "library/FiliProc.h"
-#include "library/HostSettings.h"
 #include "library/TMessages.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportEditRequest.h"

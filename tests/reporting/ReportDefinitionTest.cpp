@@ -1,7 +1,7 @@
 // Report definitions: what a file must hold, what is refused (naming the file), and the shipped
 // QMT318 definitions with exactly the parameters their variants feed.
 #include "reporting/ReportDefinition.h"
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "reporting/ReportController.h"
 #include "support/TestEnv.h"
 

@@ -2,9 +2,9 @@
 // SQLite and (when ERP_FIREBIRD_URL is set) on a Firebird server; plus the run's own rules.
 #include "ParamFiller.h"
 #include "ReportTestData.h"
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "forms/TComboBox.h"
-#include "library/Errors.h"
-#include "library/HostSettings.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEngine.h"

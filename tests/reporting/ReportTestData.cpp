@@ -1,10 +1,10 @@
 #include "ReportTestData.h"
 
+#include "core/DateTime.h"
+#include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/DemoDatabase.h"
 #include "data/FirebirdAdmin.h"
-#include "library/DateTime.h"
-#include "library/Errors.h"
 #include "library/SelectionText.h"
 #include "reporting/TParams.h"
 #include "support/TestEnv.h"

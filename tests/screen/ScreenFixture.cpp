@@ -1,11 +1,11 @@
 #include "ScreenFixture.h"
 
+#include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
 #include "forms/TApplication.h"
-#include "library/Errors.h"
 #include "library/FiliProc.h"
-#include "library/HostSettings.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"
 

@@ -2,7 +2,7 @@
 // records which names were asked for, in which order, and with which setter each was filled.
 #include "ScreenFixture.h"
 
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "library/FiliProc.h"
 #include "reporting/TParams.h"
 

@@ -3,22 +3,20 @@
 #include "forms/TApplication.h"
 
 namespace {
-ScriptedDialogService* g_dialogs = nullptr;
+ScriptedDialogService g_dialogs;
 }
 
 void TestEnv::initialise() {
     TApplication::instance().initialise();
-    auto service = std::make_unique<ScriptedDialogService>();
-    g_dialogs = service.get();
-    DialogService::install(std::move(service));
+    ScriptedDialogService::installFor(g_dialogs);
 }
 
 ScriptedDialogService& TestEnv::dialogs() {
-    return *g_dialogs;
+    return g_dialogs;
 }
 
 void TestEnv::reset() {
-    *g_dialogs = ScriptedDialogService();
+    g_dialogs = ScriptedDialogService();
 }
 
 QString TestEnv::sourceDir() {

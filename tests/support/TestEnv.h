@@ -1,5 +1,5 @@
 #pragma once
-#include "dialogs/ScriptedDialogService.h"
+#include "support/ScriptedDialogService.h"
 
 #include <QString>
 

@@ -21,7 +21,19 @@ private:
     std::string m_utf8;
 };
 
-// Shows text as an error message through the dialog service; with abort true it then throws EAbort,
+// A form resource or another definition the host reads is broken; the message names it.
+class EResourceError : public EHostError {
+public:
+    using EHostError::EHostError;
+};
+
+// What was to be created is there already (a database file, a report title).
+class EAlreadyExists : public EHostError {
+public:
+    using EHostError::EHostError;
+};
+
+// Shows text as an error message through the message sink; with abort true it then throws EAbort,
 // so the caller never continues past it.
 void MensErro(const QString& text, bool abort);
 

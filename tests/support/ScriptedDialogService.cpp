@@ -1,4 +1,4 @@
-#include "dialogs/ScriptedDialogService.h"
+#include "support/ScriptedDialogService.h"
 
 void ScriptedDialogService::showError(const QString& text) {
     shown.push_back({"error", text});
@@ -53,4 +53,30 @@ QStringList ScriptedDialogService::errors() const {
 void ScriptedDialogService::clear() {
     shown.clear();
     lookups.clear();
+}
+
+namespace {
+// The host owns what is installed; the test keeps the scripted service itself.
+class Forwarder : public MessageSink, public LookupService, public ReportDialogs {
+public:
+    explicit Forwarder(ScriptedDialogService& s) : m_s(s) {}
+    void showError(const QString& text) override { m_s.showError(text); }
+    void showInformation(const QString& text) override { m_s.showInformation(text); }
+    std::optional<QStringList> chooseFromList(const LookupRequest& r) override { return m_s.chooseFromList(r); }
+    std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
+        return m_s.promptText(c, p, i);
+    }
+    bool setupPrinter(QPrinter& printer) override { return m_s.setupPrinter(printer); }
+    void previewReport(ReportDocument& d) override { m_s.previewReport(d); }
+    bool editReport(ReportEditRequest& r) override { return m_s.editReport(r); }
+
+private:
+    ScriptedDialogService& m_s;
+};
+} // namespace
+
+void ScriptedDialogService::installFor(ScriptedDialogService& service) {
+    MessageSink::install(std::make_unique<Forwarder>(service));
+    LookupService::install(std::make_unique<Forwarder>(service));
+    ReportDialogs::install(std::make_unique<Forwarder>(service));
 }

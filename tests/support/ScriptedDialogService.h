@@ -1,12 +1,14 @@
 #pragma once
-// A dialog service for tests: records every request and answers from scripted callbacks.
+// The host's modal services for tests: records every request and answers from scripted callbacks.
 // Without a script, a lookup is cancelled, a prompt cancelled, printer set-up refused.
-#include "dialogs/DialogService.h"
+#include "core/MessageSink.h"
+#include "dialogs/LookupService.h"
+#include "reporting/ReportDialogs.h"
 
 #include <functional>
 #include <vector>
 
-class ScriptedDialogService : public DialogService {
+class ScriptedDialogService : public MessageSink, public LookupService, public ReportDialogs {
 public:
     struct Shown {
         QString kind; // "error", "information", "lookup", "prompt", "printer", "preview", "edit"
@@ -33,4 +35,7 @@ public:
 
     QStringList errors() const;
     void clear();
+
+    // Installs forwarders to service as the host's message sink, lookup and report dialogs.
+    static void installFor(ScriptedDialogService& service);
 };

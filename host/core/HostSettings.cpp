@@ -1,4 +1,4 @@
-#include "library/HostSettings.h"
+#include "core/HostSettings.h"
 
 #include <QtGlobal>
 

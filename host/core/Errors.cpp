@@ -1,9 +1,9 @@
-#include "library/Errors.h"
+#include "core/Errors.h"
 
-#include "dialogs/DialogService.h"
+#include "core/MessageSink.h"
 
 void MensErro(const QString& text, bool abort) {
-    DialogService::instance().showError(text);
+    MessageSink::instance().showError(text);
     if (abort)
         throw EAbort();
 }

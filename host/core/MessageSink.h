@@ -1,0 +1,22 @@
+#pragma once
+// Where the host's messages and prompts go: every error the guard or MensErro reports, every
+// information and every line of text asked of the user. The application installs one that shows
+// Qt dialogs; until then, and in unattended runs, messages go to the log and prompts are cancelled.
+#include <QString>
+#include <memory>
+#include <optional>
+
+class MessageSink {
+public:
+    virtual ~MessageSink();
+
+    virtual void showError(const QString& text) = 0;
+    virtual void showInformation(const QString& text) = 0;
+    // A line of text, or nothing when the user cancelled.
+    virtual std::optional<QString> promptText(const QString& caption, const QString& prompt,
+                                              const QString& initial) = 0;
+
+    static MessageSink& instance();
+    // Installs a sink (the application's or a test's); returns the previous one.
+    static std::unique_ptr<MessageSink> install(std::unique_ptr<MessageSink> sink);
+};

@@ -1,0 +1,98 @@
+#include "desktop/QtDialogs.h"
+
+#include "core/MessageSink.h"
+#include "dialogs/LookupDialog.h"
+#include "dialogs/LookupService.h"
+#include "forms/TApplication.h"
+#include "reporting/ReportDesignerWindow.h"
+#include "reporting/ReportDialogs.h"
+#include "reporting/ReportPreviewWindow.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+// A message box with one OK button; Enter and Esc both close it.
+void message(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok, QtDialogs::dialogParent());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+class QtMessageSink : public MessageSink {
+public:
+    void showError(const QString& text) override {
+        message(QMessageBox::Critical, QStringLiteral("Erro"), text);
+    }
+    void showInformation(const QString& text) override {
+        message(QMessageBox::Information, QStringLiteral("Informação"), text);
+    }
+    std::optional<QString> promptText(const QString& caption, const QString& prompt,
+                                      const QString& initial) override {
+        QInputDialog dialog(QtDialogs::dialogParent());
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(initial);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setMinimumWidth(420);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
+    }
+};
+
+class QtLookupService : public LookupService {
+public:
+    std::optional<QStringList> chooseFromList(const LookupRequest& request) override {
+        return LookupDialog::run(request, QtDialogs::dialogParent());
+    }
+};
+
+class QtReportDialogs : public ReportDialogs {
+public:
+    bool setupPrinter(QPrinter& printer) override {
+        // A PDF file has no driver options to set; its page set-up is all there is to choose.
+        if (printer.outputFormat() == QPrinter::PdfFormat) {
+            QPageSetupDialog dialog(&printer, QtDialogs::dialogParent());
+            dialog.setWindowTitle(QStringLiteral("Configurar página"));
+            return dialog.exec() == QDialog::Accepted;
+        }
+        QPrintDialog dialog(&printer, QtDialogs::dialogParent());
+        dialog.setWindowTitle(QStringLiteral("Configurar impressora"));
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    void previewReport(ReportDocument& document) override {
+        ReportPreviewWindow::exec(document, QtDialogs::dialogParent());
+    }
+    bool editReport(ReportEditRequest& request) override {
+        return ReportDesignerWindow::exec(request, QtDialogs::dialogParent());
+    }
+};
+
+} // namespace
+
+std::unique_ptr<MessageSink> QtDialogs::messageSink() {
+    return std::make_unique<QtMessageSink>();
+}
+
+void QtDialogs::install(std::unique_ptr<MessageSink> messages) {
+    MessageSink::install(messages ? std::move(messages) : messageSink());
+    LookupService::install(std::make_unique<QtLookupService>());
+    ReportDialogs::install(std::make_unique<QtReportDialogs>());
+}
+
+QWidget* QtDialogs::dialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return TApplication::instance().mainWindow();
+}

@@ -1,0 +1,3 @@
+#pragma once
+// The component library's classes (TMessages, TButtonFlat, TDateEditPlus) in the class registry.
+void registerLibraryClasses();

@@ -1,0 +1,24 @@
+#pragma once
+// The report windows, shown modally: printer set-up, preview and designer. The application
+// installs the Qt ones; tests install scripted ones. Until then each is refused.
+#include <memory>
+
+class QPrinter;
+class ReportDocument;
+struct ReportEditRequest;
+
+class ReportDialogs {
+public:
+    virtual ~ReportDialogs();
+
+    // Printer and page set-up; false when cancelled.
+    virtual bool setupPrinter(QPrinter& printer) = 0;
+    // Shows a laid-out report until the user closes the preview.
+    virtual void previewReport(ReportDocument& document) = 0;
+    // The report designer; true when the user saved.
+    virtual bool editReport(ReportEditRequest& request) = 0;
+
+    static ReportDialogs& instance();
+    // Installs the dialogs (the application's or a test's); returns the previous ones.
+    static std::unique_ptr<ReportDialogs> install(std::unique_ptr<ReportDialogs> dialogs);
+};
