@@ -2,8 +2,8 @@
 //   erp-dbgen [--clients N] URL
 //   erp-dbgen --clients 100000 sqlite:/tmp/big.db
 //   erp-dbgen --clients 100000 firebird://127.0.0.1/var/lib/firebird/3.0/data/erp/big.fdb
-#include "data/DemoDatabase.h"
 #include "core/Errors.h"
+#include "data/DemoDatabase.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // Form resource reader. First byte: 0 streams the input onto a plain TForm; otherwise onto the base
 // report form after its own resource, as a derived form's differences. Every input is read or
 // refused with EHostError; nothing crashes, and the form is released either way.
+#include "core/Errors.h"
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 #include "forms/TForm.h"
-#include "core/Errors.h"
 #include "reporting/TfrmDadosGerRel.h"
 
 #include <QApplication>
