@@ -1,8 +1,8 @@
 #include "TfrmDadosCliente.h"
 
 #include "Cli_qmt31800.h"
-#include "library/EmptyString.h"
 #include "core/Errors.h"
+#include "library/EmptyString.h"
 #include "library/FiliProc.h"
 #include "library/PesquisaLista.h"
 
