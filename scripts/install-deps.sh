@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth dbus dbus-x11 x11-utils
   poppler-utils fonts-liberation
   xdotool at-spi2-core python3-pyatspi
-  clang libclang-rt-14-dev valgrind
+  clang clang-format libclang-rt-14-dev valgrind
 )
 
 missing=()

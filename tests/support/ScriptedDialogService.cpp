@@ -62,7 +62,9 @@ public:
     explicit Forwarder(ScriptedDialogService& s) : m_s(s) {}
     void showError(const QString& text) override { m_s.showError(text); }
     void showInformation(const QString& text) override { m_s.showInformation(text); }
-    std::optional<QStringList> chooseFromList(const LookupRequest& r) override { return m_s.chooseFromList(r); }
+    std::optional<QStringList> chooseFromList(const LookupRequest& r) override {
+        return m_s.chooseFromList(r);
+    }
     std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
         return m_s.promptText(c, p, i);
     }
