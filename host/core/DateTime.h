@@ -1,11 +1,12 @@
 #pragma once
 // Host date-times: days counted from 30/12/1899 (day 0); the fraction is the time of day.
+#include "host_export.h"
 #include <QDate>
 #include <QDateTime>
 
 using TDateTime = double;
 
-namespace HostDate {
+namespace HOST_EXPORT HostDate {
 inline const QDate& origin() {
     static const QDate d(1899, 12, 30);
     return d;

@@ -1,9 +1,10 @@
 #pragma once
 // Settings of the host session that the framework reads: where report definitions live, the
 // session's printer, the user. The host application sets them from its command line.
+#include "host_export.h"
 #include <QString>
 
-namespace HostSettings {
+namespace HOST_EXPORT HostSettings {
 // The reports directory: one folder per report code. Default: $ERP_REPORTS_DIR, else the build's reports/.
 QString reportsDir();
 void setReportsDir(const QString& dir);

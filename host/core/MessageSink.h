@@ -2,11 +2,12 @@
 // Where the host's messages and prompts go: every error the guard or MensErro reports, every
 // information and every line of text asked of the user. The application installs one that shows
 // Qt dialogs; until then, and in unattended runs, messages go to the log and prompts are cancelled.
+#include "host_export.h"
 #include <QString>
 #include <memory>
 #include <optional>
 
-class MessageSink {
+class HOST_EXPORT MessageSink {
 public:
     virtual ~MessageSink();
 

@@ -1,3 +1,4 @@
 #pragma once
 // The data components (TADOIBQuery, TDataSource, TADOIBStringField) in the class registry.
-void registerDataClasses();
+#include "host_export.h"
+HOST_EXPORT void registerDataClasses();

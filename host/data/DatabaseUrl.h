@@ -1,11 +1,12 @@
 #pragma once
 // Database URLs as the host takes them (see dtmDBGeral.h) and the Qt SQL connections they open.
 #include "data/dtmDBGeral.h"
+#include "host_export.h"
 
 #include <QSqlDatabase>
 #include <QString>
 
-struct DatabaseUrl {
+struct HOST_EXPORT DatabaseUrl {
     DatabaseKind kind = DatabaseKind::None;
     QString driver; // Qt SQL driver: "QSQLITE" or "QIBASE"
     QString host;   // empty for a local file (SQLite, Firebird's embedded engine)
@@ -21,7 +22,7 @@ struct DatabaseUrl {
     static DatabaseUrl parse(const QString& url);
 };
 
-namespace DatabaseConnection {
+namespace HOST_EXPORT DatabaseConnection {
 // The Firebird user and password: ISC_USER / ISC_PASSWORD, else SYSDBA / masterkey.
 QString firebirdUser();
 QString firebirdPassword();

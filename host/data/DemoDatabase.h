@@ -6,13 +6,14 @@
 // registered, and the neighbourhood code "001" in every municipality plus a neighbourhood of an
 // unregistered municipality (Sorocaba).
 #include "data/dtmDBGeral.h"
+#include "host_export.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-namespace DemoDatabase {
+namespace HOST_EXPORT DemoDatabase {
 
 constexpr int DefaultClients = 320;
 

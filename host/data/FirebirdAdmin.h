@@ -3,8 +3,9 @@
 // client library (loaded at run time, the one Qt's driver uses). Works for the embedded engine
 // (a local path) and for a server (the file is made by the server's own user).
 #include "data/DatabaseUrl.h"
+#include "host_export.h"
 
-namespace FirebirdAdmin {
+namespace HOST_EXPORT FirebirdAdmin {
 // Creates an empty UTF8 database. Throws EHostError with Firebird's text (an existing file too).
 void createDatabase(const DatabaseUrl& url);
 // Drops the database; nothing when it does not exist. Throws EHostError on other failures.

@@ -2,11 +2,12 @@
 // The temporary key table that report runs use for list parameters: rows (PARAM, KEYVALUE).
 // SQLite: a TEMP table created on first use; Firebird: the GLOBAL TEMPORARY table SELKEYS of the
 // schema (ON COMMIT DELETE ROWS), so the load and the report's SELECT must share one transaction.
+#include "host_export.h"
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
-namespace KeyTable {
+namespace HOST_EXPORT KeyTable {
 // Name to use in SQL: "SELKEYS".
 QString tableName();
 // Removes the keys of param, then inserts keys in bulk (many per statement). Throws EHostError.

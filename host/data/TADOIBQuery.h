@@ -8,6 +8,7 @@
 // when the query opens, so a resource may name components it declares further down.
 #include "data/dtmDBGeral.h"
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QList>
 #include <QObject>
@@ -16,7 +17,7 @@
 class TDataSet;
 class TADOIBStringField;
 
-class TADOIBQuery : public QObject, public TComponent {
+class HOST_EXPORT TADOIBQuery : public QObject, public TComponent {
     Q_OBJECT
 public:
     explicit TADOIBQuery(QObject* parent = nullptr);

@@ -3,13 +3,14 @@
 // resource. It names a column of the query's result (matched without regard to case: Firebird
 // answers in upper case, SQLite as the text was written) and says how the lookup shows it.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QObject>
 #include <QString>
 
 class TADOIBQuery;
 
-class TADOIBStringField : public QObject, public TComponent {
+class HOST_EXPORT TADOIBStringField : public QObject, public TComponent {
     Q_OBJECT
 public:
     // The width of a string field whose resource gives no Size.

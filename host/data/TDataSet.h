@@ -3,6 +3,7 @@
 // "qryCliente.Query"): every row of the last Open, held on the client, read-only. Its model is a
 // plain table model whose columns are the result's columns, so views and the lookup dialog read it
 // without touching the database again.
+#include "host_export.h"
 #include <QAbstractTableModel>
 #include <QList>
 #include <QObject>
@@ -13,7 +14,7 @@
 class TADOIBQuery;
 class TADOIBStringField;
 
-class QueryRowsModel : public QAbstractTableModel {
+class HOST_EXPORT QueryRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -38,7 +39,7 @@ private:
     QVector<QVector<QVariant>> m_rows;
 };
 
-class TDataSet : public QObject {
+class HOST_EXPORT TDataSet : public QObject {
     Q_OBJECT
 public:
     explicit TDataSet(TADOIBQuery* query);

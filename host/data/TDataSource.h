@@ -3,6 +3,7 @@
 // reference ("qryCliente.Query"); the name is resolved on use, so the query may be declared after
 // the data source.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,7 +11,7 @@
 
 class TDataSet;
 
-class TDataSource : public QObject, public TComponent {
+class HOST_EXPORT TDataSource : public QObject, public TComponent {
     Q_OBJECT
 public:
     explicit TDataSource(QObject* parent = nullptr);

@@ -6,13 +6,14 @@
 //                                  environment ISC_USER / ISC_PASSWORD, never from the URL)
 // adcGeral, dtbGeral and ibtGeral are child objects of those names, so that query components in
 // form resources can name "dtmDBGeral.adcGeral" and so on.
+#include "host_export.h"
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 
 enum class DatabaseKind { None, SQLite, InterBase, Oracle, MSSQL };
 
-class dtmDBGeral : public QObject {
+class HOST_EXPORT dtmDBGeral : public QObject {
     Q_OBJECT
 public:
     static dtmDBGeral& instance();

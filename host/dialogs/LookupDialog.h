@@ -5,6 +5,7 @@
 // filter proxy, no widget per row, so 100,000 rows open and filter at once.
 // The flag of the request asks for a single choice: checking a row unchecks the others.
 #include "dialogs/LookupService.h"
+#include "host_export.h"
 
 #include <QDialog>
 #include <optional>
@@ -16,7 +17,7 @@ class QTableView;
 class LookupRowsModel;
 class LookupFilterModel;
 
-class LookupDialog : public QDialog {
+class HOST_EXPORT LookupDialog : public QDialog {
     Q_OBJECT
 public:
     // Throws EHostError when the data source has no open dataset or the key field is not in it.

@@ -1,6 +1,7 @@
 #pragma once
 // The multiple-choice lookup, shown modally. The application installs the one with the Qt lookup
 // dialog; tests install a scripted one. Until then a lookup is cancelled.
+#include "host_export.h"
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -8,7 +9,7 @@
 
 class TDataSource;
 
-struct LookupRequest {
+struct HOST_EXPORT LookupRequest {
     TDataSource* dataSource = nullptr; // rows to choose from: its dataset's current result
     QString keyField;                  // field whose values make up the selection
     QString title;
@@ -16,7 +17,7 @@ struct LookupRequest {
     QStringList preselected; // keys already in the selection text
 };
 
-class LookupService {
+class HOST_EXPORT LookupService {
 public:
     virtual ~LookupService();
 

@@ -3,6 +3,7 @@
 // resource first, then each derived class's, which holds only its differences. Components are
 // created by class name, properties set by name; event bindings are collected and bound to the
 // form's handlers (looked up by name from the most derived class upwards) once all are read.
+#include "host_export.h"
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
@@ -11,7 +12,7 @@
 
 class TForm;
 
-class FormReader {
+class HOST_EXPORT FormReader {
 public:
     explicit FormReader(TForm* form);
 

@@ -1,9 +1,10 @@
 #pragma once
 // Host key codes, shift state and close actions, as the handlers of a form receive them.
+#include "host_export.h"
 #include <QFlags>
 #include <QObject>
 
-namespace HostKey {
+namespace HOST_EXPORT HostKey {
 constexpr int Tab = 9;
 constexpr int Return = 13;
 constexpr int Escape = 27;
@@ -18,12 +19,12 @@ int fromQtKey(int qtKey);
 enum class ShiftFlag { Shift = 1, Alt = 2, Ctrl = 4 };
 Q_DECLARE_FLAGS(TShiftState, ShiftFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TShiftState)
-TShiftState shiftStateFromQt(Qt::KeyboardModifiers modifiers);
+HOST_EXPORT TShiftState shiftStateFromQt(Qt::KeyboardModifiers modifiers);
 
 enum TCloseAction { caNone = 0, caHide = 1, caFree = 2, caMinimize = 3 };
 
 // Screen cursors as the host numbers them.
-namespace HostCursor {
+namespace HOST_EXPORT HostCursor {
 constexpr int crDefault = 0;
 constexpr int crHourGlass = -11;
 } // namespace HostCursor

@@ -3,6 +3,7 @@
 // keeps the screen cursor, and is the one guard through which events from the user enter.
 #include "core/Errors.h"
 #include "forms/TForm.h"
+#include "host_export.h"
 
 #include <QList>
 #include <QObject>
@@ -13,7 +14,7 @@ class QMainWindow;
 class QMdiArea;
 class QMdiSubWindow;
 
-class TApplication : public QObject {
+class HOST_EXPORT TApplication : public QObject {
     Q_OBJECT
 public:
     static TApplication& instance();

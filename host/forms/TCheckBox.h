@@ -1,10 +1,11 @@
 #pragma once
 // A check box raises no event of the host, whether changed by code or by the user.
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QCheckBox>
 
-class TCheckBox : public THostControl<QCheckBox> {
+class HOST_EXPORT TCheckBox : public THostControl<QCheckBox> {
     Q_OBJECT
 public:
     explicit TCheckBox(QWidget* parent = nullptr);

@@ -1,10 +1,11 @@
 #pragma once
 // OnChange fires only when the user picks an entry; selecting from code raises nothing.
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QComboBox>
 
-class TComboBox : public THostControl<QComboBox> {
+class HOST_EXPORT TComboBox : public THostControl<QComboBox> {
     Q_OBJECT
 public:
     explicit TComboBox(QWidget* parent = nullptr);

@@ -3,6 +3,7 @@
 // Raising an event from code calls the handler synchronously and lets exceptions reach the caller;
 // events that start from the user enter through TApplication's guard instead.
 #include "forms/HostTypes.h"
+#include "host_export.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -15,19 +16,19 @@ class TForm;
 // The parameter types an event's handler must have, as moc normalises them; a handler's parameter
 // list must match its event's exactly. Each layer declares the shapes of its own events.
 using EventSignature = QList<QByteArray>;
-namespace EventSignatures {
+namespace HOST_EXPORT EventSignatures {
 const EventSignature& notify();  // (QObject* Sender)
 const EventSignature& keyDown(); // (QObject* Sender, int& Key, TShiftState Shift)
 const EventSignature& close();   // (QObject* Sender, TCloseAction& Action)
 } // namespace EventSignatures
 
-struct BoundHandler {
+struct HOST_EXPORT BoundHandler {
     QPointer<QObject> target;
     int methodIndex = -1;
     QString name;
 };
 
-class TComponent {
+class HOST_EXPORT TComponent {
 public:
     virtual ~TComponent();
 
@@ -56,4 +57,4 @@ private:
 };
 
 // The component behind an object, or null when it is not a host component.
-TComponent* asComponent(QObject* object);
+HOST_EXPORT TComponent* asComponent(QObject* object);

@@ -2,13 +2,14 @@
 // A host form: a widget shown as an MDI child of the main window, created from its resources.
 // Events: OnCreate (after streaming), OnActivate (becoming the active MDI child), OnClose.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <QMdiSubWindow>
 
-class TForm : public QWidget, public TComponent {
+class HOST_EXPORT TForm : public QWidget, public TComponent {
     Q_OBJECT
 public:
     explicit TForm(QWidget* parent = nullptr);

@@ -1,9 +1,10 @@
 #pragma once
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QGroupBox>
 
-class TGroupBox : public THostControl<QGroupBox> {
+class HOST_EXPORT TGroupBox : public THostControl<QGroupBox> {
     Q_OBJECT
 public:
     explicit TGroupBox(QWidget* parent = nullptr);

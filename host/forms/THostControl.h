@@ -3,10 +3,11 @@
 // its group's), focus that the form records as its ActiveControl, and the TComponent events.
 #include "forms/TComponent.h"
 #include "forms/TForm.h"
+#include "host_export.h"
 
 #include <QWidget>
 
-namespace HostControl {
+namespace HOST_EXPORT HostControl {
 // The control's own flag, whatever its parents say.
 inline bool ownEnabled(const QWidget* w) {
     return !w->testAttribute(Qt::WA_ForceDisabled);

@@ -1,9 +1,10 @@
 #pragma once
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QLabel>
 
-class TLabel : public THostControl<QLabel> {
+class HOST_EXPORT TLabel : public THostControl<QLabel> {
     Q_OBJECT
 public:
     explicit TLabel(QWidget* parent = nullptr);

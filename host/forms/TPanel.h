@@ -1,9 +1,10 @@
 #pragma once
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QFrame>
 
-class TPanel : public THostControl<QFrame> {
+class HOST_EXPORT TPanel : public THostControl<QFrame> {
     Q_OBJECT
 public:
     explicit TPanel(QWidget* parent = nullptr);

@@ -1,11 +1,12 @@
 #pragma once
 // A popup menu component of a form; its items are actions bound by the form that owns it.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QMenu>
 #include <QObject>
 
-class TPopupMenu : public QObject, public TComponent {
+class HOST_EXPORT TPopupMenu : public QObject, public TComponent {
     Q_OBJECT
 public:
     explicit TPopupMenu(QObject* parent = nullptr);

@@ -3,10 +3,11 @@
 // exactly as a user's click would, enabled or not. A user's click reaches OnClick through the
 // guard on the change to checked only (clicking the checked radio raises nothing).
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QRadioButton>
 
-class TRadioButton : public THostControl<QRadioButton> {
+class HOST_EXPORT TRadioButton : public THostControl<QRadioButton> {
     Q_OBJECT
 public:
     explicit TRadioButton(QWidget* parent = nullptr);

@@ -5,12 +5,13 @@
 // first day of that month. The displayed text always has the style's shape, with '_' in the places
 // not typed yet ("12/0_/____"). A text without any digit is an empty edit. Accepted dates run from
 // 01/01/0100 to 31/12/9999.
+#include "host_export.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-namespace DateText {
+namespace HOST_EXPORT DateText {
 
 enum Style { DayStyle = 0, MonthStyle = 1 };
 
@@ -37,7 +38,7 @@ enum class Problem {
     BadYear,    // before 0100
 };
 
-struct Parsed {
+struct HOST_EXPORT Parsed {
     QDate date; // valid only when problem is None
     Problem problem = Problem::Empty;
     int day = 0, month = 0, year = 0; // the fields as typed, where they are complete
@@ -71,7 +72,7 @@ QString convert(const QString& text, int fromStyle, int toStyle);
 // Typing a separator ('/', '.' or '-') at cursor: a single digit in a day or month field gets its
 // leading zero and the cursor moves to the next field. Nothing when the key should not be handled
 // this way (no field to close, or the cursor in the year).
-struct Edit {
+struct HOST_EXPORT Edit {
     QString text;
     int cursor = 0;
 };

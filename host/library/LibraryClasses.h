@@ -1,3 +1,4 @@
 #pragma once
 // The component library's classes (TMessages, TButtonFlat, TDateEditPlus) in the class registry.
-void registerLibraryClasses();
+#include "host_export.h"
+HOST_EXPORT void registerLibraryClasses();

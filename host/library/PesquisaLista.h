@@ -5,9 +5,11 @@
 // row checked gives an empty text). Cancelling leaves selection as it was. flag true asks for a
 // single choice; the screens pass false. Throws EHostError when the dataset is not open or lacks
 // the key field.
+#include "host_export.h"
+
 #include <QString>
 
 class TDataSource;
 
-void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag,
-                   QString& selection);
+HOST_EXPORT void PesquisaLista(TDataSource* ds, const QString& keyField, const QString& title, bool flag,
+                               QString& selection);

@@ -6,11 +6,12 @@
 // "A|B" give "#L1:2:103:A|B". Length-prefixing lets any key text (quotes, "|", blanks, accents,
 // the marker itself) round-trip exactly, and the marker keeps a non-empty selection from ever
 // reading as "T" (no restriction) or as blank.
+#include "host_export.h"
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-namespace SelectionText {
+namespace HOST_EXPORT SelectionText {
 QString encode(const QStringList& keys);
 // The keys of a selection text; an empty text gives no keys. A text that is not a selection text
 // gives nothing (the caller reports it).

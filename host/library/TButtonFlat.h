@@ -2,10 +2,11 @@
 // A flat speed button with a glyph (one bitmap holding the normal and the disabled image side by
 // side), a hint and a click event. It takes no keyboard focus, like a toolbar button.
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QToolButton>
 
-class TButtonFlat : public THostControl<QToolButton> {
+class HOST_EXPORT TButtonFlat : public THostControl<QToolButton> {
     Q_OBJECT
 public:
     explicit TButtonFlat(QWidget* parent = nullptr);

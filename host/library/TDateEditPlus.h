@@ -12,6 +12,7 @@
 // half-typed or impossible text; CheckValidDate() is what tells those apart from a real date.
 #include "core/DateTime.h"
 #include "forms/THostControl.h"
+#include "host_export.h"
 
 #include <QColor>
 #include <QDate>
@@ -23,7 +24,7 @@ class QCalendarWidget;
 class QFrame;
 class QToolButton;
 
-class TDateEditPlus : public THostControl<QLineEdit> {
+class HOST_EXPORT TDateEditPlus : public THostControl<QLineEdit> {
     Q_OBJECT
     Q_PROPERTY(QString Text READ Text WRITE SetText NOTIFY dateChanged)
     Q_PROPERTY(double Date READ GetDate WRITE SetDate NOTIFY dateChanged)

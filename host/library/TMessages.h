@@ -2,11 +2,12 @@
 // A message table: lines "key|text". Keys match without regard to case; the text is everything
 // after the first "|", blanks kept. A missing key is an error that names it.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QObject>
 #include <QStringList>
 
-class TMessages : public QObject, public TComponent {
+class HOST_EXPORT TMessages : public QObject, public TComponent {
     Q_OBJECT
 public:
     explicit TMessages(QObject* parent = nullptr);

@@ -3,10 +3,11 @@
 // process and detaches when it is unmapped; on attach the host looks for a language resource module
 // beside it (the module's file name plus "." and the session's language, e.g. "Pkg_qmt31800.so.en")
 // and, when there is one, its form resources replace the module's own.
+#include "host_export.h"
 #include <QString>
 #include <QStringList>
 
-namespace ModuleRegistry {
+namespace HOST_EXPORT ModuleRegistry {
 void attach(const char* name, const void* addressInModule);
 void detach(const char* name);
 QStringList attached();

@@ -1,11 +1,12 @@
 #pragma once
 // A loaded plug-in module.
+#include "host_export.h"
 #include "packages/PackageInfo.h"
 
 #include <QString>
 #include <QStringList>
 
-class Package {
+class HOST_EXPORT Package {
 public:
     QString path; // canonical file path
     QString name; // file name without extension

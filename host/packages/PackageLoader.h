@@ -2,6 +2,7 @@
 // Loads and unloads plug-in modules: dlopen, check the four exports, register the module in the host's
 // module list, Initialize. Unloading closes every form the module created, flushes deferred deletes,
 // unregisters the module's classes, runs Finalize and dlcloses it.
+#include "host_export.h"
 #include "packages/Package.h"
 
 #include <QList>
@@ -10,7 +11,7 @@
 
 class TForm;
 
-class PackageLoader {
+class HOST_EXPORT PackageLoader {
 public:
     static PackageLoader& instance();
 

@@ -1,6 +1,7 @@
 #pragma once
 // The base report form's report handling: lists a report code's definitions and carries out the five
 // actions (preview, print, save as, printer set-up, edit) for the selected one. The base form owns one.
+#include "host_export.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,13 +16,13 @@ class QWidget;
 class ReportDefinition;
 class ReportDocument;
 
-struct ReportEntry {
+struct HOST_EXPORT ReportEntry {
     QString title;
     QString path; // the definition file
     int order = 0;
 };
 
-struct ReportContext {
+struct HOST_EXPORT ReportContext {
     QString code;                  // report code, e.g. "QMT318"
     TMessages* messages = nullptr; // the form's msgPadrao ("Arq_Rel_Err", "NovoCaption", "NovoPrompt")
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams before every run
@@ -29,7 +30,7 @@ struct ReportContext {
     QWidget* window = nullptr;                 // parent for progress and dialogs
 };
 
-class ReportController : public QObject {
+class HOST_EXPORT ReportController : public QObject {
     Q_OBJECT
 public:
     explicit ReportController(QObject* parent = nullptr);

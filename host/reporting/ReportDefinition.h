@@ -3,6 +3,7 @@
 // It holds everything a run needs: title, order in the list, the SQL with optional texts per
 // database, the list parameters, the columns, the grouping and the page set-up.
 #include "data/dtmDBGeral.h"
+#include "host_export.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -11,7 +12,7 @@
 #include <QString>
 #include <QStringList>
 
-struct ReportColumn {
+struct HOST_EXPORT ReportColumn {
     enum class Overflow { Elide, Wrap };
     QString field; // result column, upper case
     QString header;
@@ -21,14 +22,14 @@ struct ReportColumn {
     QString format; // "" (text), "date" (dd/MM/yyyy), "daymonth" (dd/MM)
 };
 
-struct ReportGrouping {
+struct HOST_EXPORT ReportGrouping {
     QString field;  // rows with the same value of this field form a group (the SQL orders by it)
     QString header; // caption of the group, with {FIELD} replaced by the row's values
     QString countLabel = QStringLiteral("Registros no grupo");
     bool enabled() const { return !field.isEmpty(); }
 };
 
-struct ReportPageSetup {
+struct HOST_EXPORT ReportPageSetup {
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     QString paper = QStringLiteral("A4"); // "A4", "Letter", "Legal", "A3"
     QMarginsF marginsMm{10, 10, 10, 10};
@@ -36,7 +37,7 @@ struct ReportPageSetup {
     QPageLayout layout() const;
 };
 
-class ReportDefinition {
+class HOST_EXPORT ReportDefinition {
 public:
     QString title;
     int order = 0;

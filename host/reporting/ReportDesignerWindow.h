@@ -2,6 +2,7 @@
 // The report designer: title, SQL texts per database, list parameters, columns (field, header,
 // width, alignment, elide or wrap, format), grouping and page set-up. "Testar" previews with the
 // screen's current filters; "Salvar" accepts only a definition that the request's check passes.
+#include "host_export.h"
 #include "reporting/ReportEditRequest.h"
 
 #include <QDialog>
@@ -13,7 +14,7 @@ class QPlainTextEdit;
 class QSpinBox;
 class QTableWidget;
 
-class ReportDesignerWindow : public QDialog {
+class HOST_EXPORT ReportDesignerWindow : public QDialog {
     Q_OBJECT
 public:
     ReportDesignerWindow(ReportEditRequest& request, QWidget* parent = nullptr);

@@ -1,13 +1,14 @@
 #pragma once
 // The report windows, shown modally: printer set-up, preview and designer. The application
 // installs the Qt ones; tests install scripted ones. Until then each is refused.
+#include "host_export.h"
 #include <memory>
 
 class QPrinter;
 class ReportDocument;
 struct ReportEditRequest;
 
-class ReportDialogs {
+class HOST_EXPORT ReportDialogs {
 public:
     virtual ~ReportDialogs();
 

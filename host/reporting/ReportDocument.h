@@ -2,6 +2,7 @@
 // A report that has run: its rows (as the columns show them) and their layout in pages. The layout
 // is one measuring pass that draws nothing; pages are drawn on demand, one at a time, so the first
 // page of a long report is there at once and "Página X de Y" is known before it is drawn.
+#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QDateTime>
@@ -15,14 +16,14 @@ class QPagedPaintDevice;
 class QPaintDevice;
 class QFont;
 
-struct ReportRows {
+struct HOST_EXPORT ReportRows {
     QStringList fields;               // the columns' fields, in column order
     std::vector<QStringList> cells;   // one text per column, formatted for display
     std::vector<QString> groupKeys;   // one per row when the report groups
     std::vector<QString> groupTitles; // the group caption of each row
 };
 
-class ReportDocument {
+class HOST_EXPORT ReportDocument {
 public:
     // Layout coordinates are in tenths of a point (1/720 inch), from the top-left of the printable
     // area; fonts are sized in the same unit, so the layout is the same on every device.
@@ -93,7 +94,7 @@ private:
 };
 
 // Fonts of the report, sized in layout units.
-namespace ReportFonts {
+namespace HOST_EXPORT ReportFonts {
 QFont detail(double points);
 QFont bold(double points);
 } // namespace ReportFonts

@@ -1,12 +1,13 @@
 #pragma once
 // What the report designer is handed: the definition to edit (changed in place when the user
 // saves), and the two services it offers the user.
+#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QString>
 #include <functional>
 
-struct ReportEditRequest {
+struct HOST_EXPORT ReportEditRequest {
     ReportDefinition definition;
     QString path; // the definition file, for the window's title
     QString code; // report code

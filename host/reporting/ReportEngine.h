@@ -3,6 +3,7 @@
 // fill it (BeforeGetQueryParams), loads the list parameters into the key table, binds every value
 // and fetches the rows in one explicit transaction held until the last row; then lays them out.
 #include "data/dtmDBGeral.h"
+#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 
@@ -15,7 +16,7 @@ class TParam;
 class TReportDesignerDialog;
 class QWidget;
 
-struct ReportRun {
+struct HOST_EXPORT ReportRun {
     QSqlDatabase db;
     DatabaseKind kind = DatabaseKind::SQLite;
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams; may be null
@@ -27,7 +28,7 @@ struct ReportRun {
     std::function<void(const TParams&)> onParams;
 };
 
-namespace ReportEngine {
+namespace HOST_EXPORT ReportEngine {
 // Throws EHostError (with a message for the user) or EAbort (cancelled).
 std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const ReportRun& run);
 // The parameter list of a definition's query on that database, every parameter unset.

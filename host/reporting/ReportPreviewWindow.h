@@ -1,6 +1,7 @@
 #pragma once
 // The report preview: one page at a time, drawn when it is shown; page navigation, zoom (fit width,
 // fit page, percentages), print and export to PDF.
+#include "host_export.h"
 #include <QDialog>
 
 class ReportDocument;
@@ -9,7 +10,7 @@ class QLabel;
 class QScrollArea;
 class QSpinBox;
 
-class ReportPreviewWindow : public QDialog {
+class HOST_EXPORT ReportPreviewWindow : public QDialog {
     Q_OBJECT
 public:
     ReportPreviewWindow(ReportDocument& document, QWidget* parent = nullptr);

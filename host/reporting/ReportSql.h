@@ -1,9 +1,10 @@
 #pragma once
 // Reading a report's SQL text without a database: its :NAME placeholders and whether it only reads.
+#include "host_export.h"
 #include <QString>
 #include <QStringList>
 
-namespace ReportSql {
+namespace HOST_EXPORT ReportSql {
 // The :NAME placeholders in order of first appearance, each once (names compare without regard to
 // case; the spelling of the first appearance is kept). Text inside quotes and comments is skipped,
 // and so is a "::" cast.

@@ -1,6 +1,7 @@
 #pragma once
 // The parameter list of a report query: exactly the parameters that the query declares.
 #include "core/DateTime.h"
+#include "host_export.h"
 
 #include <QObject>
 #include <QString>
@@ -8,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-class TParam {
+class HOST_EXPORT TParam {
 public:
     enum class Kind { Unset, String, DateTime, Variant };
 
@@ -30,7 +31,7 @@ protected:
     QVariant m_value;
 };
 
-class TParams : public QObject {
+class HOST_EXPORT TParams : public QObject {
     Q_OBJECT
 public:
     explicit TParams(QObject* parent = nullptr);
@@ -55,4 +56,4 @@ private:
 };
 
 // True when the list holds a parameter of that name.
-bool ExistParam(const TParams* params, const QString& name);
+HOST_EXPORT bool ExistParam(const TParams* params, const QString& name);

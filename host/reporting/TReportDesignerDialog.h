@@ -3,12 +3,13 @@
 // it, before every run of a report's query, to raise BeforeGetQueryParams with the query's
 // parameter list, so that the screen fills the parameters from its filters.
 #include "forms/TComponent.h"
+#include "host_export.h"
 
 #include <QObject>
 
 #include "reporting/TParams.h"
 
-class TReportDesignerDialog : public QObject, public TComponent {
+class HOST_EXPORT TReportDesignerDialog : public QObject, public TComponent {
     Q_OBJECT
 public:
     explicit TReportDesignerDialog(QObject* parent = nullptr);

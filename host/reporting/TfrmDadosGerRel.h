@@ -10,12 +10,13 @@
 #include "forms/TLabel.h"
 #include "forms/TPanel.h"
 #include "forms/TPopupMenu.h"
+#include "host_export.h"
 #include "library/TButtonFlat.h"
 #include "library/TMessages.h"
 #include "reporting/ReportController.h"
 #include "reporting/TReportDesignerDialog.h"
 
-class TfrmDadosGerRel : public TForm {
+class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
     Q_PROPERTY(TPanel* panMenu MEMBER panMenu)
     Q_PROPERTY(TButtonFlat* sbtPreview MEMBER sbtPreview)
