@@ -21,8 +21,12 @@ QHash<QString, QObject*>& globals() {
     static QHash<QString, QObject*> g;
     return g;
 }
-QHash<QString, QByteArray>& overrides() {
-    static QHash<QString, QByteArray> o;
+struct Override {
+    QByteArray json;
+    QString origin;
+};
+QHash<QString, Override>& overrides() {
+    static QHash<QString, Override> o;
     return o;
 }
 QString classOf(QObject* o) {
@@ -67,8 +71,9 @@ void FormReader::unregisterGlobal(const QString& name) {
 QString FormReader::resourcePathFor(const QString& className) {
     return QStringLiteral(":/forms/%1.json").arg(className);
 }
-void FormReader::setResourceOverride(const QString& className, const QByteArray& json) {
-    overrides().insert(className, json);
+void FormReader::setResourceOverride(const QString& className, const QByteArray& json,
+                                     const QString& origin) {
+    overrides().insert(className, {json, origin});
 }
 void FormReader::clearResourceOverride(const QString& className) {
     overrides().remove(className);
@@ -85,7 +90,10 @@ void FormReader::read(const QString& resourcePath) {
     QByteArray data;
     const QString className = resourcePath.section('/', -1).section('.', 0, 0);
     if (overrides().contains(className)) {
-        data = overrides().value(className);
+        const Override o = overrides().value(className);
+        data = o.json;
+        if (!o.origin.isEmpty())
+            m_resource = QStringLiteral("%1 (%2)").arg(o.origin, className);
     } else {
         QFile f(resourcePath);
         if (!f.open(QIODevice::ReadOnly))
@@ -104,6 +112,7 @@ void FormReader::read(const QString& resourcePath) {
 void FormReader::readDocument(const QJsonObject& document, const QString& resourceName) {
     m_resource = resourceName;
     m_item.clear();
+    m_namedInDocument.clear();
     const QString cls = document.value("class").toString();
     if (cls.isEmpty())
         fail(QStringLiteral("no form class given"));
@@ -126,6 +135,11 @@ void FormReader::readComponent(const QJsonObject& entry, QObject* parent, const 
     m_item = name.isEmpty() ? path + QStringLiteral("<unnamed>") : name;
     if (name.isEmpty())
         fail(QStringLiteral("component without a name"));
+    // Naming an inherited component again gives its differences; naming one twice in the same
+    // document would silently merge two entries into one.
+    if (m_namedInDocument.contains(name))
+        fail(QStringLiteral("component '%1' is named twice").arg(name));
+    m_namedInDocument.insert(name);
     for (auto it = entry.begin(); it != entry.end(); ++it)
         if (!QStringList{"name", "class", "properties", "events", "components"}.contains(it.key()))
             fail(QStringLiteral("unknown key '%1'").arg(it.key()));

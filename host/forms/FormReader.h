@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -38,7 +39,9 @@ public:
 
     // Where a form class's resource is looked up; a language module may redirect it.
     static QString resourcePathFor(const QString& className);
-    static void setResourceOverride(const QString& className, const QByteArray& json);
+    // origin names where the replacement came from (a language file), for the errors it causes.
+    static void setResourceOverride(const QString& className, const QByteArray& json,
+                                    const QString& origin = QString());
     static void clearResourceOverride(const QString& className);
 
 private:
@@ -59,6 +62,7 @@ private:
 
     TForm* m_form;
     QString m_resource;
+    QSet<QString> m_namedInDocument; // components the current document has named so far
     QString m_item;
     std::vector<PendingEvent> m_events;
 };

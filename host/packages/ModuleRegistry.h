@@ -16,4 +16,8 @@ QString language();
 void setLanguage(const QString& language);
 // The language resource module in use for a module, or empty.
 QString languageModule(const QString& name);
+// Why the language module found beside a module could not be used; empty when it was.
+QString languageError(const QString& name);
+// The module file as the loader was given it, before links are resolved (empty after the load).
+void setLoadingPath(const QString& path);
 } // namespace ModuleRegistry

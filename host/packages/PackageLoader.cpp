@@ -1,8 +1,10 @@
 #include "packages/PackageLoader.h"
 
 #include "core/Errors.h"
+#include "core/MessageSink.h"
 #include "forms/ClassRegistry.h"
 #include "forms/TApplication.h"
+#include "packages/ModuleRegistry.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -22,7 +24,9 @@ Package& PackageLoader::load(const QString& path) {
     if (Package* p = find(canonical))
         return *p;
     TApplication::instance().initialise();
+    ModuleRegistry::setLoadingPath(info.absoluteFilePath());
     void* handle = dlopen(canonical.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    ModuleRegistry::setLoadingPath(QString());
     if (!handle)
         throw EHostError(QStringLiteral("O arquivo '%1' não é um módulo: %2")
                              .arg(canonical, QString::fromLocal8Bit(dlerror())));
@@ -51,6 +55,10 @@ Package& PackageLoader::load(const QString& path) {
         dlclose(handle);
         throw;
     }
+    // A broken translation does not stop the module; the user learns why the screens are not in
+    // the language asked for.
+    if (const QString error = ModuleRegistry::languageError(pkg->name); !error.isEmpty())
+        MessageSink::instance().showError(error);
     m_packages.push_back(std::move(pkg));
     return *m_packages.back();
 }

@@ -74,6 +74,11 @@ class TBadClass : public TForm {
 public:
     using TForm::TForm;
 };
+class TBadTwice : public TForm {
+    Q_OBJECT
+public:
+    using TForm::TForm;
+};
 class TBadProperty : public TForm {
     Q_OBJECT
 public:

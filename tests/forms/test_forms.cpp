@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
             "signature", creator<TBadSignature>(), {"TBadSignature.json", "Wrong", "QObject*, int"}},
         BrokenResource{"class", creator<TBadClass>(), {"TBadClass.json", "xyzZ", "TNoSuchThing"}},
         BrokenResource{"property", creator<TBadProperty>(), {"TBadProperty.json", "lblZ", "Colour"}},
-        BrokenResource{"field", creator<TBadField>(), {"TBadField.json", "grbMissing"}}),
+        BrokenResource{"field", creator<TBadField>(), {"TBadField.json", "grbMissing"}},
+        BrokenResource{"twice", creator<TBadTwice>(), {"TBadTwice.json", "lblZ", "twice"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FormsTest, RadioCheckedFromCodeRaisesClickOnceOnChangeEvenWhenDisabled) {

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
+#include "packages/ModuleRegistry.h"
 #include "packages/PackageLoader.h"
 #include "support/TestEnv.h"
 
@@ -180,5 +181,48 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const QString&) { return QStringLiteral(ERP_BINARY_DIR "/lib/libhost.so"); },
                     "IniProc"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A language module lies beside the module as the administrator installed it, possibly a link to
+// the build's file; a broken one is reported naming its file, and the screens stay in Portuguese.
+struct LanguageFile {
+    const char* name;
+    QByteArray contents; // empty: a copy of the English module
+    bool used;
+};
+class LanguageModuleTest : public ::testing::TestWithParam<LanguageFile> {};
+
+TEST_P(LanguageModuleTest, BesideALinkToTheModule) {
+    TestEnv::reset();
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("Pkg_qmt31800.so"));
+    ASSERT_TRUE(QFile::link(QStringLiteral(ERP_MODULE_PATH), link));
+    const QString language = link + QStringLiteral(".en");
+    if (GetParam().contents.isEmpty()) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ERP_SOURCE_DIR "/app/lang/Pkg_qmt31800.so.en"), language));
+    } else {
+        QFile f(language);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(GetParam().contents);
+    }
+    ModuleRegistry::setLanguage(QStringLiteral("en"));
+    Package& package = PackageLoader::instance().load(link);
+    const QString inUse = ModuleRegistry::languageModule(QStringLiteral("Pkg_qmt31800"));
+    const QStringList errors = TestEnv::dialogs().errors();
+    PackageLoader::instance().unload(package);
+    ModuleRegistry::setLanguage(QStringLiteral("pt"));
+    EXPECT_EQ(inUse, language);
+    if (GetParam().used) {
+        EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    } else {
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors.first().contains(language)) << errors.first().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Package, LanguageModuleTest,
+                         ::testing::Values(LanguageFile{"english", {}, true},
+                                           LanguageFile{"brokenJson", "{\"forms\": {", false},
+                                           LanguageFile{"noForms", "[1, 2]", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
