@@ -6,20 +6,21 @@
 
 class TfrmDadosCliente;
 
-namespace Cli_qmt31800 {
+// The unit's interface is the module's contract with the host's runtime: exported by name.
+namespace __attribute__((visibility("default"))) Cli_qmt31800 {
 
-extern TfrmDadosCliente* frmDadosCliente; // the current screen instance
-extern bool FormCriado;                   // an instance exists and may be shown again
-extern bool PrimeiraAtivacao;             // the first-activation work is still pending
-extern QString ListaCliente;              // selection text of the client list
-extern QString ListaRamoAtiv;             // selection text of the line-of-business list
-extern QString ListaBairro;               // selection text of the neighbourhood list
+    extern TfrmDadosCliente* frmDadosCliente; // the current screen instance
+    extern bool FormCriado;                   // an instance exists and may be shown again
+    extern bool PrimeiraAtivacao;             // the first-activation work is still pending
+    extern QString ListaCliente;              // selection text of the client list
+    extern QString ListaRamoAtiv;             // selection text of the line-of-business list
+    extern QString ListaBairro;               // selection text of the neighbourhood list
 
-// Creates the screen if needed and shows it.
-void CriaDadosCliente();
+    // Creates the screen if needed and shows it.
+    void CriaDadosCliente();
 
-// Unit initialisation and finalisation, guarded by the unit's initialisation counter.
-void Initialization();
-void Finalization();
+    // Unit initialisation and finalisation, guarded by the unit's initialisation counter.
+    void Initialization();
+    void Finalization();
 
 } // namespace Cli_qmt31800

@@ -11,7 +11,7 @@
 #include "library/TDateEditPlus.h"
 #include "reporting/TfrmDadosGerRel.h"
 
-class TfrmDadosCliente : public TfrmDadosGerRel {
+class __attribute__((visibility("default"))) TfrmDadosCliente : public TfrmDadosGerRel {
     Q_OBJECT
     // Published fields, in declaration order.
     Q_PROPERTY(TADOIBQuery* qryCliente MEMBER qryCliente)

@@ -7,10 +7,7 @@
 using TDateTime = double;
 
 namespace HOST_EXPORT HostDate {
-inline const QDate& origin() {
-    static const QDate d(1899, 12, 30);
-    return d;
-}
+const QDate& origin();
 inline TDateTime fromDate(const QDate& date) {
     return double(origin().daysTo(date));
 }

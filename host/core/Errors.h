@@ -8,14 +8,14 @@
 
 class HOST_EXPORT EAbort : public std::exception {
 public:
-    const char* what() const noexcept override { return "EAbort"; }
+    const char* what() const noexcept override; // out of line: the type lives in the host library
 };
 
 class HOST_EXPORT EHostError : public std::exception {
 public:
     explicit EHostError(QString message) : m_message(std::move(message)), m_utf8(m_message.toStdString()) {}
     const QString& message() const noexcept { return m_message; }
-    const char* what() const noexcept override { return m_utf8.c_str(); }
+    const char* what() const noexcept override;
 
 private:
     QString m_message;
