@@ -233,7 +233,8 @@ TDateEditPlus::DayLabel TDateEditPlus::dayLabel() const {
 // Screen readers get the name as drawn: it is not part of the edit's text.
 void TDateEditPlus::updateDayLabel() {
     m_dayLabel = dayLabel();
-    setAccessibleDescription(m_dayLabel.text);
+    if (accessibleDescription() != m_dayLabel.text) // each change is an event to screen readers
+        setAccessibleDescription(m_dayLabel.text);
     update();
 }
 
