@@ -19,6 +19,28 @@
 #include <QVBoxLayout>
 #include <vector>
 
+namespace {
+
+// Lower case without accents: what the filter compares.
+QString fold(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() < 128) {
+            out += c.toLower();
+            continue;
+        }
+        // "é" decomposes to "e" + accent: keep the base letter.
+        const QString d = c.decomposition();
+        const QChar base = d.isEmpty() ? c : d.at(0);
+        if (base.category() != QChar::Mark_NonSpacing)
+            out += base.toCaseFolded();
+    }
+    return out;
+}
+
+} // namespace
+
 // The dataset's rows as the dialog shows them: the visible fields, a check in the first column.
 class LookupRowsModel : public QAbstractTableModel {
 public:
@@ -106,7 +128,7 @@ public:
                     all += m_source->text(r, c);
                     all += QChar(0x1f); // a match never spans two columns
                 }
-                m_folded.push_back(LookupDialog::fold(all));
+                m_folded.push_back(fold(all));
             }
         }
         return m_folded[size_t(row)].contains(needle);
@@ -128,7 +150,7 @@ public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
     void setNeedle(const QString& text) {
-        m_needle = LookupDialog::fold(text.trimmed());
+        m_needle = fold(text.trimmed());
         invalidateFilter();
     }
 
@@ -140,23 +162,6 @@ protected:
 private:
     QString m_needle;
 };
-
-QString LookupDialog::fold(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c.unicode() < 128) {
-            out += c.toLower();
-            continue;
-        }
-        // "é" decomposes to "e" + accent: keep the base letter.
-        const QString d = c.decomposition();
-        const QChar base = d.isEmpty() ? c : d.at(0);
-        if (base.category() != QChar::Mark_NonSpacing)
-            out += base.toCaseFolded();
-    }
-    return out;
-}
 
 LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDialog(parent) {
     if (!request.dataSource)
@@ -212,7 +217,10 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_filter->setPlaceholderText(QStringLiteral("Digite parte de qualquer coluna"));
     filterLabel->setBuddy(m_filter);
     m_filter->installEventFilter(this);
-    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& t) { setFilterText(t); });
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& t) {
+        m_proxy->setNeedle(t);
+        updateStatus();
+    });
 
     m_view = new QTableView(this);
     m_view->setObjectName(QStringLiteral("grdLista"));
@@ -234,23 +242,29 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
         m_view->setColumnWidth(int(c), std::clamp(widths[c], 4, 30) * charWidth + 28);
     m_view->installEventFilter(this);
     connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
+        const int row = m_proxy->mapToSource(i).row();
         if (i.column() != 0) // the check box toggles itself
-            setChecked(m_proxy->mapToSource(i).row(), !isChecked(m_proxy->mapToSource(i).row()));
+            m_rows->setChecked(row, !m_rows->isChecked(row));
     });
 
     m_status = new QLabel(this);
-    m_checkAll = new QPushButton(QStringLiteral("&Marcar todos"), this);
-    m_uncheckAll = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
-    m_checkAll->setAutoDefault(false);
-    m_uncheckAll->setAutoDefault(false);
-    m_checkAll->setVisible(!request.flag);
-    connect(m_checkAll, &QPushButton::clicked, this, &LookupDialog::checkAll);
-    connect(m_uncheckAll, &QPushButton::clicked, this, &LookupDialog::uncheckAll);
+    m_status->setObjectName(QStringLiteral("lblSituacao"));
+    auto* checkAll = new QPushButton(QStringLiteral("&Marcar todos"), this);
+    auto* uncheckAll = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
+    checkAll->setObjectName(QStringLiteral("btnMarcarTodos"));
+    uncheckAll->setObjectName(QStringLiteral("btnDesmarcarTodos"));
+    checkAll->setAutoDefault(false);
+    uncheckAll->setAutoDefault(false);
+    checkAll->setVisible(!request.flag);
+    connect(checkAll, &QPushButton::clicked, this, [this] { setShownRowsChecked(true); });
+    connect(uncheckAll, &QPushButton::clicked, this, [this] { setShownRowsChecked(false); });
 
     auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    m_ok->setDefault(true);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    cancel->setObjectName(QStringLiteral("btnCancelar"));
+    ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -258,8 +272,8 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     top->addWidget(filterLabel);
     top->addWidget(m_filter, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_checkAll);
-    bottom->addWidget(m_uncheckAll);
+    bottom->addWidget(checkAll);
+    bottom->addWidget(uncheckAll);
     bottom->addWidget(m_status, 1);
     bottom->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
@@ -309,51 +323,13 @@ QStringList LookupDialog::checkedKeys() const {
     return keys;
 }
 
-int LookupDialog::rowCount() const {
-    return m_rows->rowCount();
-}
-int LookupDialog::visibleRowCount() const {
-    return m_proxy->rowCount();
-}
-int LookupDialog::columnCount() const {
-    return m_rows->columnCount();
-}
-QString LookupDialog::columnTitle(int column) const {
-    return m_rows->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-}
-QString LookupDialog::shownText(int visibleRow, int column) const {
-    return m_proxy->index(visibleRow, column).data().toString();
-}
-bool LookupDialog::isChecked(int row) const {
-    return m_rows->isChecked(row);
-}
-void LookupDialog::setChecked(int row, bool checked) {
-    m_rows->setChecked(row, checked);
-}
-
-void LookupDialog::setFilterText(const QString& text) {
-    if (m_filter->text() != text) {
-        m_filter->setText(text); // comes back here through textChanged
-        return;
-    }
-    m_proxy->setNeedle(text);
-    updateStatus();
-}
-
-void LookupDialog::checkAll() {
+// Both buttons act on the rows that pass the filter.
+void LookupDialog::setShownRowsChecked(bool checked) {
     std::vector<int> rows;
     rows.reserve(size_t(m_proxy->rowCount()));
     for (int r = 0; r < m_proxy->rowCount(); ++r)
         rows.push_back(m_proxy->mapToSource(m_proxy->index(r, 0)).row());
-    m_rows->setRowsChecked(rows, true);
-}
-
-void LookupDialog::uncheckAll() {
-    std::vector<int> rows;
-    rows.reserve(size_t(m_proxy->rowCount()));
-    for (int r = 0; r < m_proxy->rowCount(); ++r)
-        rows.push_back(m_proxy->mapToSource(m_proxy->index(r, 0)).row());
-    m_rows->setRowsChecked(rows, false);
+    m_rows->setRowsChecked(rows, checked);
 }
 
 void LookupDialog::toggleSelectedRows() {
@@ -362,7 +338,7 @@ void LookupDialog::toggleSelectedRows() {
         selected << m_view->currentIndex();
     for (const QModelIndex& i : selected) {
         const int row = m_proxy->mapToSource(i).row();
-        setChecked(row, !isChecked(row));
+        m_rows->setChecked(row, !m_rows->isChecked(row));
     }
 }
 

@@ -4,6 +4,8 @@
 // case, "Marcar todos" / "Desmarcar todos", OK / Cancelar. One model over the dataset's rows and a
 // filter proxy, no widget per row, so 100,000 rows open and filter at once.
 // The flag of the request asks for a single choice: checking a row unchecks the others.
+// Its widgets are known by their object names (edtFiltro, grdLista, btnMarcarTodos,
+// btnDesmarcarTodos, btnOK, btnCancelar, lblSituacao), and its rows by the list's model.
 #include "dialogs/LookupService.h"
 #include "host_export.h"
 
@@ -12,7 +14,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTableView;
 class LookupRowsModel;
 class LookupFilterModel;
@@ -31,34 +32,11 @@ public:
     // Keys of the checked rows in the dataset's row order, each key once.
     QStringList checkedKeys() const;
 
-    int rowCount() const;        // rows of the dataset
-    int visibleRowCount() const; // rows that pass the filter
-    int columnCount() const;     // visible fields shown
-    QString columnTitle(int column) const;
-    // A cell as shown, by view position (after filtering).
-    QString shownText(int visibleRow, int column) const;
-    bool isChecked(int row) const; // by dataset row
-    void setChecked(int row, bool checked);
-
-    void setFilterText(const QString& text);
-    // Both act on the rows that pass the filter.
-    void checkAll();
-    void uncheckAll();
-
-    QLineEdit* filterEdit() const { return m_filter; }
-    QTableView* view() const { return m_view; }
-    QPushButton* checkAllButton() const { return m_checkAll; }
-    QPushButton* uncheckAllButton() const { return m_uncheckAll; }
-    QPushButton* okButton() const { return m_ok; }
-    QPushButton* cancelButton() const { return m_cancel; }
-
-    // Lower case without accents: what the filter compares.
-    static QString fold(const QString& text);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setShownRowsChecked(bool checked);
     void toggleSelectedRows();
     void updateStatus();
 
@@ -67,8 +45,4 @@ private:
     QLineEdit* m_filter;
     QTableView* m_view;
     QLabel* m_status;
-    QPushButton* m_checkAll;
-    QPushButton* m_uncheckAll;
-    QPushButton* m_ok;
-    QPushButton* m_cancel;
 };

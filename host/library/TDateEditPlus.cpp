@@ -38,7 +38,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : THostControl<QLineEdit>(parent) 
     m_button->setToolTip(QStringLiteral("Calendário"));
     if (!SetGlyph(kDefaultGlyph))
         m_button->setText(QStringLiteral("..."));
-    connect(m_button, &QToolButton::clicked, this, &TDateEditPlus::ShowCalendar);
+    connect(m_button, &QToolButton::clicked, this, &TDateEditPlus::showCalendar);
     setTextMargins(0, 0, kButtonWidth, 0);
     placeButton();
 
@@ -117,7 +117,7 @@ void TDateEditPlus::SetEditStyle(int style) {
 
 void TDateEditPlus::SetShowDia(bool show) {
     m_showDia = show;
-    update();
+    updateDayLabel();
 }
 
 QColor TDateEditPlus::Color() const {
@@ -141,7 +141,7 @@ bool TDateEditPlus::SetDayNames(const QStringList& names) {
     if (names.size() != 7)
         return false;
     m_dayNames = names;
-    update();
+    updateDayLabel();
     return true;
 }
 
@@ -170,7 +170,7 @@ void TDateEditPlus::updateLook() {
         p.setColor(QPalette::Inactive, QPalette::Text, text);
         setPalette(p);
     }
-    update();
+    updateDayLabel();
 }
 
 void TDateEditPlus::placeButton() {
@@ -184,12 +184,15 @@ void TDateEditPlus::placeButton() {
 void TDateEditPlus::resizeEvent(QResizeEvent* event) {
     QLineEdit::resizeEvent(event);
     placeButton();
+    updateDayLabel();
 }
 
 void TDateEditPlus::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::StyleChange)
         placeButton();
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        updateDayLabel();
     if (event->type() == QEvent::ReadOnlyChange || event->type() == QEvent::EnabledChange)
         m_button->setEnabled(!isReadOnly());
 }
@@ -226,13 +229,18 @@ TDateEditPlus::DayLabel TDateEditPlus::dayLabel() const {
     return label;
 }
 
-QString TDateEditPlus::ShownDayName() const {
-    return dayLabel().text;
+// Computed when the text, the style, the names, the font or the size change, not at every paint.
+// Screen readers get the name as drawn: it is not part of the edit's text.
+void TDateEditPlus::updateDayLabel() {
+    m_dayLabel = dayLabel();
+    if (accessibleDescription() != m_dayLabel.text) // each change is an event to screen readers
+        setAccessibleDescription(m_dayLabel.text);
+    update();
 }
 
 void TDateEditPlus::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
-    const DayLabel label = dayLabel();
+    const DayLabel& label = m_dayLabel;
     if (label.text.isEmpty())
         return;
     QPainter p(this);
@@ -245,7 +253,7 @@ void TDateEditPlus::keyPressEvent(QKeyEvent* event) {
     const bool altDown = event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier);
     const bool f4 = event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier;
     if (altDown || f4) {
-        ShowCalendar();
+        showCalendar();
         event->accept();
         return;
     }
@@ -292,7 +300,7 @@ void TDateEditPlus::ensureCalendar() {
     connect(m_calendar, &QCalendarWidget::activated, this, &TDateEditPlus::calendarPicked);
 }
 
-void TDateEditPlus::ShowCalendar() {
+void TDateEditPlus::showCalendar() {
     if (!isEnabled() || isReadOnly())
         return;
     // Opening the calendar is entering the edit: the control left first may refuse its value and
@@ -316,10 +324,6 @@ void TDateEditPlus::ShowCalendar() {
     m_popup->move(at);
     m_popup->show();
     m_calendar->setFocus(Qt::PopupFocusReason);
-}
-
-bool TDateEditPlus::CalendarVisible() const {
-    return m_popup && m_popup->isVisible();
 }
 
 void TDateEditPlus::calendarPicked(const QDate& date) {

@@ -5,7 +5,10 @@
 // of that month. Entry is masked and guided ("1/" becomes "01/"); a calendar button inside the edit
 // (it never takes the focus, so the focus and the exit event stay with the edit) pops up a
 // calendar; Alt+Down or F4 opens it from the keyboard. While ShowDia is true the weekday of the date
-// is drawn in grey at the right, shortened or left out where it would cover the date.
+// is drawn in grey at the right, shortened or left out where it would cover the date; the
+// accessible description holds the name as drawn, since it is painted and not part of the text.
+// The button, the popup and the calendar are named TDateEditPlus_calendarButton,
+// TDateEditPlus_calendarPopup and TDateEditPlus_calendar.
 //
 // Text() reads what is displayed: empty while no digit is typed, the displayed text otherwise
 // ("12/0_/____" while half typed). GetDate() answers 0 for an edit without a date and also for a
@@ -82,13 +85,6 @@ public:
     // an empty edit is valid.
     void CheckValidDate();
 
-    // The weekday name as drawn right now (possibly shortened), empty when none is drawn.
-    QString ShownDayName() const;
-    void ShowCalendar();
-    QToolButton* calendarButton() const { return m_button; }
-    QCalendarWidget* calendarWidget() const { return m_calendar; }
-    bool CalendarVisible() const;
-
 signals:
     void dateChanged(); // the text changed, from code or from the user
     void dateEdited();  // the user typed or picked a date
@@ -107,9 +103,11 @@ private:
         QRect rect;
     };
     DayLabel dayLabel() const;
+    void updateDayLabel();
     void updateLook();
     void placeButton();
     void ensureCalendar();
+    void showCalendar();
     void calendarPicked(const QDate& date);
     void setShownText(const QString& text);
 
@@ -121,6 +119,7 @@ private:
     QColor m_normalText;
     QStringList m_dayNames;
     QString m_glyphPath;
+    DayLabel m_dayLabel; // what paintEvent draws
     QToolButton* m_button = nullptr;
     QFrame* m_popup = nullptr;
     QCalendarWidget* m_calendar = nullptr;

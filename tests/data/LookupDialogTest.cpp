@@ -12,6 +12,7 @@
 #include "library/SelectionText.h"
 #include "support/TestEnv.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,41 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The dialog as a user reaches it: widgets by their names, rows through the list's model (the
+// filter proxy over the dataset's rows).
+template <class W> W* widget(const QWidget* d, const char* name) {
+    return d->findChild<W*>(QString::fromLatin1(name));
+}
+QTableView* grid(const QWidget* d) {
+    return widget<QTableView>(d, "grdLista");
+}
+QLineEdit* filterEdit(const QWidget* d) {
+    return widget<QLineEdit>(d, "edtFiltro");
+}
+QAbstractItemModel* shown(const QWidget* d) {
+    return grid(d)->model();
+}
+QAbstractItemModel* dataset(const QWidget* d) {
+    return static_cast<QAbstractProxyModel*>(shown(d))->sourceModel();
+}
+QString cell(const QWidget* d, int visibleRow, int column) {
+    return shown(d)->index(visibleRow, column).data().toString();
+}
+bool isChecked(const QWidget* d, int row) {
+    return dataset(d)->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+void check(const QWidget* d, int row) {
+    dataset(d)->setData(dataset(d)->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+}
+// Lower case without accents.
+QString folded(const QString& text) {
+    QString out;
+    for (QChar c : text.normalized(QString::NormalizationForm_D))
+        if (c.category() != QChar::Mark_NonSpacing)
+            out += c.toLower();
+    return out;
+}
 
 class LookupDialogTest : public ::testing::Test {
 protected:
@@ -45,12 +81,13 @@ protected:
 TEST_F(LookupDialogTest, ShowsVisibleFieldsUnderTheirLabels) {
     LookupDialog d(request("dtsCliente_", "CDCLIENTE"));
     EXPECT_EQ(d.windowTitle(), "Teste");
-    ASSERT_EQ(d.columnCount(), 7); // CDCLIENTE and IDTPIJURCLIE are hidden
-    EXPECT_EQ(d.columnTitle(0), QString::fromUtf8("Nr. Inscrição"));
-    EXPECT_EQ(d.columnTitle(1), "Nome");
-    EXPECT_EQ(d.columnTitle(6), QString::fromUtf8("Endereço"));
-    EXPECT_EQ(d.rowCount(), f.query("qryCliente")->RecordCount());
-    EXPECT_EQ(d.shownText(0, 0), f.query("qryCliente")->Query()->text(0, "NRINSJURCLIE"));
+    QAbstractItemModel* m = shown(&d);
+    ASSERT_EQ(m->columnCount(), 7); // CDCLIENTE and IDTPIJURCLIE are hidden
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("Nr. Inscrição"));
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), "Nome");
+    EXPECT_EQ(m->headerData(6, Qt::Horizontal).toString(), QString::fromUtf8("Endereço"));
+    EXPECT_EQ(dataset(&d)->rowCount(), f.query("qryCliente")->RecordCount());
+    EXPECT_EQ(cell(&d, 0, 0), f.query("qryCliente")->Query()->text(0, "NRINSJURCLIE"));
     EXPECT_TRUE(d.checkedKeys().isEmpty());
 }
 
@@ -66,17 +103,18 @@ class LookupDialogFilter : public LookupDialogTest, public ::testing::WithParamI
 TEST_P(LookupDialogFilter, IgnoresAccentsAndCase) {
     const FilterCase& c = GetParam();
     LookupDialog d(request("dtsBairro_", "BAIRROMUNI"));
-    const int all = d.visibleRowCount();
+    QAbstractItemModel* m = shown(&d);
+    const int all = m->rowCount();
     d.show();
-    QTest::keyClicks(d.filterEdit(), QString::fromUtf8(c.typed));
-    EXPECT_GT(d.visibleRowCount(), 0);
-    EXPECT_LT(d.visibleRowCount(), all);
+    QTest::keyClicks(filterEdit(&d), QString::fromUtf8(c.typed));
+    EXPECT_GT(m->rowCount(), 0);
+    EXPECT_LT(m->rowCount(), all);
     const int col = QString(c.column).toInt();
-    for (int r = 0; r < d.visibleRowCount(); ++r)
-        EXPECT_TRUE(LookupDialog::fold(d.shownText(r, col)).contains(QString::fromUtf8(c.contains)))
-            << d.shownText(r, col).toStdString();
-    d.filterEdit()->clear();
-    EXPECT_EQ(d.visibleRowCount(), all);
+    for (int r = 0; r < m->rowCount(); ++r)
+        EXPECT_TRUE(folded(cell(&d, r, col)).contains(QString::fromUtf8(c.contains)))
+            << cell(&d, r, col).toStdString();
+    filterEdit(&d)->clear();
+    EXPECT_EQ(m->rowCount(), all);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LookupDialogFilter,
@@ -88,9 +126,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, LookupDialogFilter,
 
 TEST_F(LookupDialogTest, FilterMatchingNothingShowsNoRow) {
     LookupDialog d(request("dtsBairro_", "BAIRROMUNI"));
-    d.setFilterText("zzz-nada");
-    EXPECT_EQ(d.visibleRowCount(), 0);
-    d.checkAll();
+    filterEdit(&d)->setText("zzz-nada");
+    EXPECT_EQ(shown(&d)->rowCount(), 0);
+    widget<QPushButton>(&d, "btnMarcarTodos")->click();
     EXPECT_TRUE(d.checkedKeys().isEmpty());
 }
 
@@ -100,10 +138,10 @@ TEST_F(LookupDialogTest, MarkAllActsOnTheFilteredRowsAndOkReturnsThemInRowOrder)
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
-        QTest::keyClicks(d->filterEdit(), "centro");
-        QTest::mouseClick(d->checkAllButton(), Qt::LeftButton);
-        d->filterEdit()->clear();
-        QTest::mouseClick(d->okButton(), Qt::LeftButton);
+        QTest::keyClicks(filterEdit(d), "centro");
+        QTest::mouseClick(widget<QPushButton>(d, "btnMarcarTodos"), Qt::LeftButton);
+        filterEdit(d)->clear();
+        QTest::mouseClick(widget<QPushButton>(d, "btnOK"), Qt::LeftButton);
     });
     result = LookupDialog::run(request("dtsBairro_", "BAIRROMUNI"), nullptr);
     ASSERT_TRUE(result.has_value());
@@ -118,22 +156,22 @@ TEST_F(LookupDialogTest, MarkAllActsOnTheFilteredRowsAndOkReturnsThemInRowOrder)
 TEST_F(LookupDialogTest, UnmarkAllThenOkGivesNoKeys) {
     LookupDialog d(request("dspRamoAtiv_", "CDATIVCLI", {"0101", "04"}));
     d.show();
-    QTest::mouseClick(d.uncheckAllButton(), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(&d, "btnDesmarcarTodos"), Qt::LeftButton);
     EXPECT_TRUE(d.checkedKeys().isEmpty());
 }
 
 TEST_F(LookupDialogTest, PreselectedRowsComeChecked) {
     LookupDialog d(request("dspRamoAtiv_", "CDATIVCLI", {"04", "0101", "nao-existe"}));
     EXPECT_EQ(d.checkedKeys(), QStringList({"0101", "04"})); // row order, unknown keys dropped
-    EXPECT_TRUE(d.isChecked(1));
-    EXPECT_FALSE(d.isChecked(0));
+    EXPECT_TRUE(isChecked(&d, 1));
+    EXPECT_FALSE(isChecked(&d, 0));
 }
 
 TEST_F(LookupDialogTest, EscapeCancels) {
     QTimer::singleShot(0, [&] {
         QWidget* d = QApplication::activeModalWidget();
         ASSERT_NE(d, nullptr);
-        static_cast<LookupDialog*>(d)->setChecked(0, true);
+        check(d, 0);
         QTest::keyClick(d, Qt::Key_Escape);
     });
     EXPECT_FALSE(LookupDialog::run(request("dspRamoAtiv_", "CDATIVCLI"), nullptr).has_value());
@@ -143,11 +181,11 @@ TEST_F(LookupDialogTest, EnterConfirmsFromTheFilterAndSpaceTogglesTheCurrentRow)
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<LookupDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
-        d->view()->setFocus();
-        d->view()->setCurrentIndex(d->view()->model()->index(2, 1));
-        QTest::keyClick(d->view(), Qt::Key_Space);
-        d->filterEdit()->setFocus();
-        QTest::keyClick(d->filterEdit(), Qt::Key_Return);
+        grid(d)->setFocus();
+        grid(d)->setCurrentIndex(shown(d)->index(2, 1));
+        QTest::keyClick(grid(d), Qt::Key_Space);
+        filterEdit(d)->setFocus();
+        QTest::keyClick(filterEdit(d), Qt::Key_Return);
     });
     const auto result = LookupDialog::run(request("dspRamoAtiv_", "CDATIVCLI"), nullptr);
     ASSERT_TRUE(result.has_value());
@@ -159,9 +197,9 @@ TEST_F(LookupDialogTest, SingleChoiceKeepsOneRow) {
     r.flag = true;
     LookupDialog d(r);
     EXPECT_EQ(d.checkedKeys(), QStringList{"0101"});
-    d.setChecked(3, true);
+    check(&d, 3);
     EXPECT_EQ(d.checkedKeys(), QStringList{"0103"});
-    EXPECT_FALSE(d.checkAllButton()->isVisibleTo(&d));
+    EXPECT_FALSE(widget<QPushButton>(&d, "btnMarcarTodos")->isVisibleTo(&d));
 }
 
 TEST_F(LookupDialogTest, RefusesAClosedDatasetOrAMissingKeyField) {
@@ -184,10 +222,10 @@ TEST_F(LookupDialogTest, OpensOneHundredThousandRowsAndFilters) {
     r.preselected = {"099999"};
     LookupDialog d(r);
     d.show();
-    EXPECT_EQ(d.rowCount(), 100000);
-    d.setFilterText("cliente 9999");
-    EXPECT_EQ(d.visibleRowCount(), 11); // 9999 and 99990..99999
-    d.checkAll();
+    EXPECT_EQ(dataset(&d)->rowCount(), 100000);
+    filterEdit(&d)->setText("cliente 9999");
+    EXPECT_EQ(shown(&d)->rowCount(), 11); // 9999 and 99990..99999
+    widget<QPushButton>(&d, "btnMarcarTodos")->click();
     EXPECT_EQ(d.checkedKeys().size(), 11);
 }
 

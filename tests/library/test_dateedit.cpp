@@ -42,6 +42,18 @@ TDateTime days(int y, int m, int d) {
     return HostDate::fromDate(QDate(y, m, d));
 }
 
+// The calendar's parts by the names the edit gives them; the popup exists once first opened.
+QToolButton* calendarButton(const TDateEditPlus* e) {
+    return e->findChild<QToolButton*>(QStringLiteral("TDateEditPlus_calendarButton"));
+}
+QCalendarWidget* calendar(const TDateEditPlus* e) {
+    return e->findChild<QCalendarWidget*>(QStringLiteral("TDateEditPlus_calendar"));
+}
+bool calendarShown(const TDateEditPlus* e) {
+    const auto* popup = e->findChild<QWidget*>(QStringLiteral("TDateEditPlus_calendarPopup"));
+    return popup && popup->isVisible();
+}
+
 class DateEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -313,7 +325,7 @@ TEST_P(DateEditDayName, WeekdayIsDrawnBesideTheDate) {
     edit.SetEditStyle(c.style);
     edit.SetShowDia(c.showDia);
     edit.SetDate(HostDate::fromDate(c.date));
-    EXPECT_EQ(edit.ShownDayName(), QString::fromUtf8(c.shown));
+    EXPECT_EQ(edit.accessibleDescription(), QString::fromUtf8(c.shown));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DateEditDayName,
@@ -324,14 +336,15 @@ INSTANTIATE_TEST_SUITE_P(Table, DateEditDayName,
                                                         ""})); // a month has no weekday
 
 TEST_F(DateEditTest, WeekdayNeverCoversTheDate) {
+    edit.show();                    // a hidden edit gets its resize events only when shown
     edit.SetDate(days(2026, 3, 9)); // "Segunda"
     // Narrower and narrower: the whole name, then its first letters, then nothing; the space the
     // name needs never reaches into the date.
-    QString previous = edit.ShownDayName();
+    QString previous = edit.accessibleDescription();
     EXPECT_EQ(previous, "Segunda");
     for (int w = 200; w >= 60; w -= 5) {
         edit.resize(w, 21);
-        const QString shown = edit.ShownDayName();
+        const QString shown = edit.accessibleDescription();
         EXPECT_TRUE(QStringLiteral("Segunda").startsWith(shown)) << w;
         EXPECT_LE(shown.size(), previous.size()) << w;
         previous = shown;
@@ -339,57 +352,58 @@ TEST_F(DateEditTest, WeekdayNeverCoversTheDate) {
     EXPECT_EQ(previous, "");
     edit.SetText("31/02/2026");
     edit.resize(200, 21);
-    EXPECT_EQ(edit.ShownDayName(), ""); // no weekday for an impossible date
+    EXPECT_EQ(edit.accessibleDescription(), ""); // no weekday for an impossible date
 }
 
 TEST_F(DateEditTest, DayNamesComeFromThePropertyAndNeedSeven) {
     const QStringList names{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     EXPECT_TRUE(edit.SetDayNames(names));
     edit.SetDate(days(2026, 3, 8));
-    EXPECT_EQ(edit.ShownDayName(), "Sun");
+    EXPECT_EQ(edit.accessibleDescription(), "Sun");
     EXPECT_FALSE(edit.SetDayNames({"Sun"}));
     EXPECT_EQ(edit.DayNames(), names);
 }
 
 TEST_F(DateEditTest, CalendarButtonNeverTakesTheFocusAndPicksADate) {
-    ASSERT_NE(edit.calendarButton(), nullptr);
-    EXPECT_EQ(edit.calendarButton()->focusPolicy(), Qt::NoFocus);
-    EXPECT_FALSE(edit.calendarButton()->icon().isNull()); // the calendar glyph
+    QToolButton* button = calendarButton(&edit);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(button->icon().isNull()); // the calendar glyph
     edit.show();
     QSignalSpy edited(&edit, &TDateEditPlus::dateEdited);
-    QTest::mouseClick(edit.calendarButton(), Qt::LeftButton);
-    ASSERT_TRUE(edit.CalendarVisible());
-    EXPECT_EQ(edit.calendarWidget()->selectedDate(), QDate::currentDate());
-    emit edit.calendarWidget()->clicked(QDate(2026, 3, 8));
-    EXPECT_FALSE(edit.CalendarVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(calendarShown(&edit));
+    EXPECT_EQ(calendar(&edit)->selectedDate(), QDate::currentDate());
+    emit calendar(&edit)->clicked(QDate(2026, 3, 8));
+    EXPECT_FALSE(calendarShown(&edit));
     EXPECT_EQ(edit.Text(), "08/03/2026");
     EXPECT_EQ(edited.size(), 1);
     // Reopened, it starts at the date shown; in style 1 a pick is its month.
     edit.SetEditStyle(1);
     QTest::keyClick(&edit, Qt::Key_Down, Qt::AltModifier);
-    ASSERT_TRUE(edit.CalendarVisible());
-    EXPECT_EQ(edit.calendarWidget()->selectedDate(), QDate(2026, 3, 1));
-    emit edit.calendarWidget()->activated(QDate(2027, 7, 19));
+    ASSERT_TRUE(calendarShown(&edit));
+    EXPECT_EQ(calendar(&edit)->selectedDate(), QDate(2026, 3, 1));
+    emit calendar(&edit)->activated(QDate(2027, 7, 19));
     EXPECT_EQ(edit.Text(), "07/2027");
     EXPECT_EQ(edit.GetDate(), days(2027, 7, 1));
     // Escape closes it and changes nothing.
-    edit.ShowCalendar();
-    ASSERT_TRUE(edit.CalendarVisible());
-    QWidget* inCalendar = QApplication::focusWidget() ? QApplication::focusWidget() : edit.calendarWidget();
+    QTest::keyClick(&edit, Qt::Key_F4);
+    ASSERT_TRUE(calendarShown(&edit));
+    QWidget* inCalendar = QApplication::focusWidget() ? QApplication::focusWidget() : calendar(&edit);
     QTest::keyClick(inCalendar, Qt::Key_Escape);
-    EXPECT_FALSE(edit.CalendarVisible());
+    EXPECT_FALSE(calendarShown(&edit));
     EXPECT_EQ(edit.Text(), "07/2027");
 }
 
 TEST_F(DateEditTest, DisabledOrReadOnlyEditOpensNoCalendar) {
     edit.show();
     edit.setReadOnly(true);
-    edit.ShowCalendar();
-    EXPECT_FALSE(edit.CalendarVisible());
+    QTest::keyClick(&edit, Qt::Key_F4);
+    EXPECT_FALSE(calendarShown(&edit));
     edit.setReadOnly(false);
     edit.setEnabled(false);
-    edit.ShowCalendar();
-    EXPECT_FALSE(edit.CalendarVisible());
+    QTest::keyClick(&edit, Qt::Key_F4);
+    EXPECT_FALSE(calendarShown(&edit));
 }
 
 // Form resources.
@@ -488,11 +502,11 @@ TEST_F(DateEditResource, LeavingWithAnInvalidDateReportsItAndKeepsTheFocus) {
     // Corrected, it lets the focus go; the calendar button on the way takes nothing.
     f->depDe->selectAll();
     QTest::keyClicks(f->depDe, "28022026");
-    QTest::mouseClick(f->depAte->calendarButton(), Qt::LeftButton);
+    QTest::mouseClick(calendarButton(f->depAte), Qt::LeftButton);
     EXPECT_EQ(f->exits, 2);
     EXPECT_EQ(f->ActiveControl(), f->depAte);
-    ASSERT_TRUE(f->depAte->CalendarVisible());
-    emit f->depAte->calendarWidget()->clicked(QDate(2026, 3, 31));
+    ASSERT_TRUE(calendarShown(f->depAte));
+    emit calendar(f->depAte)->clicked(QDate(2026, 3, 31));
     EXPECT_TRUE(f->depAte->hasFocus()); // back from the popup
     EXPECT_EQ(f->depAte->Text(), "31/03/2026");
     EXPECT_EQ(f->exits, 2); // the popup taking the focus and giving it back is no exit
