@@ -1,4 +1,4 @@
-#include "data/FirebirdAdmin.h"
+#include "demo/FirebirdAdmin.h"
 
 #include "core/Errors.h"
 
