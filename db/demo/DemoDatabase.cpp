@@ -79,10 +79,10 @@ void create(const QString& url, int clients, const std::function<void(int)>& pro
         if (!exists) {
             try {
                 FirebirdAdmin::createDatabase(parsed);
-            } catch (const EHostError& e) {
+            } catch (const EAlreadyExists&) {
                 // On a server we cannot look at the file: an existing database is fine, it is
                 // checked for tables below.
-                if (!parsed.isServer() || !e.message().contains(QLatin1String("exist")))
+                if (!parsed.isServer())
                     throw;
             }
         }

@@ -5,6 +5,7 @@
 #include <ibase.h>
 
 #include <QByteArray>
+#include <cerrno>
 #include <dlfcn.h>
 
 namespace {
@@ -63,6 +64,22 @@ QString statusText(const Client& c, const ISC_STATUS* status) {
     return parts.join(QStringLiteral(" - "));
 }
 
+// True when the failure is the file being there already: Firebird reports that as an I/O error
+// whose creation step failed with the system's EEXIST, and a server passes the codes on as they are.
+bool alreadyExists(const ISC_STATUS* status) {
+    bool createFailed = false;
+    bool fileExists = false;
+    for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_gds && *p == isc_io_create_err)
+            createFailed = true;
+        else if (kind == isc_arg_unix && *p == EEXIST)
+            fileExists = true;
+        p += kind == isc_arg_cstring ? 2 : 1; // a counted string takes its length and its pointer
+    }
+    return createFailed && fileExists;
+}
+
 // A Firebird SQL string literal; the path is the caller's configuration, not user input.
 QByteArray quoted(const QString& s) {
     QString q = s;
@@ -97,9 +114,13 @@ void createDatabase(const DatabaseUrl& url) {
     ISC_STATUS status[20] = {};
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
-    if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr))
-        throw EHostError(QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
-                             .arg(url.text, statusText(c, status)));
+    if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
+        const QString message = QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
+                                    .arg(url.text, statusText(c, status));
+        if (alreadyExists(status))
+            throw EAlreadyExists(message);
+        throw EHostError(message);
+    }
     c.detach(status, &db);
 }
 

@@ -5,7 +5,8 @@
 #include "data/DatabaseUrl.h"
 
 namespace FirebirdAdmin {
-// Creates an empty UTF8 database. Throws EHostError with Firebird's text (an existing file too).
+// Creates an empty UTF8 database. Throws EAlreadyExists when the file is there already, EHostError
+// with Firebird's text on any other failure.
 void createDatabase(const DatabaseUrl& url);
 // Drops the database; nothing when it does not exist. Throws EHostError on other failures.
 void dropDatabase(const DatabaseUrl& url);
