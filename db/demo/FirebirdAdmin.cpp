@@ -64,20 +64,21 @@ QString statusText(const Client& c, const ISC_STATUS* status) {
     return parts.join(QStringLiteral(" - "));
 }
 
-// True when the failure is the file being there already: Firebird reports that as an I/O error
-// whose creation step failed with the system's EEXIST, and a server passes the codes on as they are.
-bool alreadyExists(const ISC_STATUS* status) {
-    bool createFailed = false;
-    bool fileExists = false;
+// True when the status vector holds the argument kind (isc_arg_gds, isc_arg_unix, ...) with value.
+bool holds(const ISC_STATUS* status, ISC_STATUS kind, ISC_STATUS value) {
     for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
-        const ISC_STATUS kind = *p++;
-        if (kind == isc_arg_gds && *p == isc_io_create_err)
-            createFailed = true;
-        else if (kind == isc_arg_unix && *p == EEXIST)
-            fileExists = true;
-        p += kind == isc_arg_cstring ? 2 : 1; // a counted string takes its length and its pointer
+        const ISC_STATUS k = *p++;
+        if (k == kind && *p == value)
+            return true;
+        p += k == isc_arg_cstring ? 2 : 1; // a counted string takes its length and its pointer
     }
-    return createFailed && fileExists;
+    return false;
+}
+
+// The file is there already: Firebird reports an I/O error whose creation step failed with the
+// system's EEXIST, and a server passes the codes on as they are.
+bool alreadyExists(const ISC_STATUS* status) {
+    return holds(status, isc_arg_gds, isc_io_create_err) && holds(status, isc_arg_unix, EEXIST);
 }
 
 // A Firebird SQL string literal; the path is the caller's configuration, not user input.
@@ -133,10 +134,10 @@ void dropDatabase(const DatabaseUrl& url) {
     isc_db_handle db = 0;
     if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()),
                  params.constData())) {
-        // isc_io_error with "No such file" (or the server's "cannot open"): nothing to drop.
-        const QString text = statusText(c, status);
-        if (status[1] == isc_io_error || text.contains(QLatin1String("No such file")))
+        // An I/O error, or the system's ENOENT under another code: nothing to drop.
+        if (status[1] == isc_io_error || holds(status, isc_arg_unix, ENOENT))
             return;
+        const QString text = statusText(c, status);
         throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2")
                              .arg(url.text, text));
     }
