@@ -1,10 +1,10 @@
 #include "SessionScript.h"
 
 #include "MainWindow.h"
+#include "SessionOutput.h"
+#include "SessionProbe.h"
 
-#include "core/MessageSink.h"
 #include "forms/TApplication.h"
-#include "packages/PackageLoader.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,98 +13,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPixmap>
-#include <QPointer>
-#include <QStatusBar>
-#include <QTextStream>
 #include <QTimer>
-#include <cstdio>
-#include <memory>
+
+using SessionOutput::trace;
 
 namespace {
-
-void trace(const QString& line) {
-    std::fprintf(stderr, "erp-host: %s\n", line.simplified().toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-class LoggingMessages : public MessageSink {
-public:
-    explicit LoggingMessages(std::unique_ptr<MessageSink> inner) : m_inner(std::move(inner)) {}
-    void showError(const QString& text) override {
-        trace(QStringLiteral("erro: ") + text);
-        m_inner->showError(text);
-    }
-    void showInformation(const QString& text) override {
-        trace(QStringLiteral("informação: ") + text);
-        m_inner->showInformation(text);
-    }
-    std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
-        return m_inner->promptText(c, p, i);
-    }
-
-private:
-    std::unique_ptr<MessageSink> m_inner;
-};
-
-void fact(const QStringList& fields) {
-    std::fprintf(stdout, "%s\n", fields.join('\t').toUtf8().constData());
-    std::fflush(stdout);
-}
-
-QString nameOf(const QWidget* w) {
-    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
-}
-
-// Follows what a user's keys do, for a test that types from outside the process: one line on stdout
-// for every focus move, report picked and button checked or unchecked. With a folder it also keeps a
-// picture of the window after each report picked and of each dialog that takes the focus.
-void watch(MainWindow& window, const QString& dir) {
-    auto save = [dir](QWidget* w, const QString& file) {
-        const QString path = QDir(dir).filePath(file);
-        if (w->grab().save(path))
-            fact({QStringLiteral("imagem"), path});
-        else
-            trace(QStringLiteral("não foi possível gravar '%1'").arg(path));
-    };
-    if (QWidget* now = QApplication::focusWidget())
-        fact({QStringLiteral("foco"), nameOf(now), nameOf(now->window())});
-    auto lastWindow = std::make_shared<QPointer<QWidget>>();
-    QObject::connect(qApp, &QApplication::focusChanged, &window, [=](QWidget*, QWidget* now) {
-        if (!now)
-            return; // the window lost the focus: nothing moved inside it
-        QWidget* top = now->window();
-        fact({QStringLiteral("foco"), nameOf(now), nameOf(top)});
-        if (!dir.isEmpty() && qobject_cast<QDialog*>(top) && *lastWindow != top) {
-            QPointer<QWidget> dialog(top);
-            QTimer::singleShot(300, top, [=] {
-                if (dialog)
-                    save(dialog, QStringLiteral("teclado-%1.png").arg(nameOf(dialog)));
-            });
-        }
-        *lastWindow = top;
-    });
-    for (TForm* form : TApplication::instance().forms()) {
-        if (auto* combo = form->findChild<QComboBox*>(QStringLiteral("cbbReportNames")))
-            QObject::connect(combo, &QComboBox::currentIndexChanged, &window, [=, &window](int index) {
-                fact({QStringLiteral("relatorio"), QString::number(index), combo->itemText(index)});
-                if (!dir.isEmpty()) // after the screen has enabled its filters for the report
-                    QTimer::singleShot(200, &window, [=, &window] {
-                        save(&window, QStringLiteral("teclado-variante-%1.png").arg(index));
-                    });
-            });
-        for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
-            if (b->isCheckable())
-                QObject::connect(b, &QAbstractButton::toggled, &window, [=](bool on) {
-                    fact({QStringLiteral("marcado"), nameOf(b),
-                          on ? QStringLiteral("1") : QStringLiteral("0")});
-                });
-    }
-}
 
 int stepDelay() {
     bool ok = false;
@@ -114,48 +28,6 @@ int stepDelay() {
 
 } // namespace
 
-// One line a fact, tab-separated, on stdout: what the window and the active screen show.
-void SessionScript::describe(MainWindow& window) {
-    QTextStream out(stdout);
-    out << "janela\t" << window.windowTitle() << '\n';
-    for (QLabel* label : window.statusBar()->findChildren<QLabel*>())
-        out << "status\t" << label->objectName() << '\t' << label->text() << '\n';
-    for (QAction* top : window.menuBar()->actions()) {
-        QMenu* menu = top->menu();
-        if (!menu)
-            continue;
-        emit menu->aboutToShow(); // the window list is filled when the menu opens
-        QStringList items;
-        for (QAction* a : menu->actions())
-            if (!a->isSeparator())
-                items << a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (desabilitado)"));
-        out << "menu\t" << top->text() << '\t' << items.join('|') << '\n';
-    }
-    for (Package* p : PackageLoader::instance().loaded())
-        out << "modulo\t" << p->name << '\t' << p->path << '\n';
-    for (TForm* f : TApplication::instance().forms())
-        out << "tela\t" << f->metaObject()->className() << '\t' << f->Caption() << '\n';
-    TForm* form = TApplication::instance().activeForm();
-    if (!form)
-        return;
-    for (QWidget* w : form->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w))
-            text = l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            text = g->title();
-        else if (auto* c = qobject_cast<QComboBox*>(w))
-            text = c->currentText();
-        out << "controle\t" << w->objectName() << '\t' << w->metaObject()->className() << '\t' << text << '\t'
-            << w->accessibleName() << '\t' << (w->isEnabled() ? 1 : 0) << '\n';
-    }
-    out.flush();
-}
-
 SessionScript SessionScript::fromEnvironment() {
     QStringList steps = qEnvironmentVariable("ERP_SCRIPT").split(';', Qt::SkipEmptyParts);
     const QString shot = qEnvironmentVariable("ERP_SCREENSHOT");
@@ -164,10 +36,6 @@ SessionScript SessionScript::fromEnvironment() {
     for (QString& s : steps)
         s = s.trimmed();
     return SessionScript(steps);
-}
-
-std::unique_ptr<MessageSink> SessionScript::loggingMessages(std::unique_ptr<MessageSink> inner) {
-    return std::make_unique<LoggingMessages>(std::move(inner));
 }
 
 void SessionScript::run(MainWindow& window) {
@@ -254,11 +122,11 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
     if (verb == QLatin1String("watch")) {
         if (!arg.isEmpty() && !QDir().mkpath(arg))
             return fail(QStringLiteral("não foi possível criar a pasta '%1'").arg(arg));
-        watch(window, arg);
+        SessionProbe::watch(window, arg);
         return true;
     }
     if (verb == QLatin1String("describe")) {
-        describe(window);
+        SessionProbe::describe(window);
         return true;
     }
     if (verb == QLatin1String("dialog-screenshot") || verb == QLatin1String("dismiss")) {

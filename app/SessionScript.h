@@ -10,9 +10,7 @@
 //   and with DIR saves a picture of the window per report picked and of each dialog focused.
 #include <QString>
 #include <QStringList>
-#include <memory>
 
-class MessageSink;
 class MainWindow;
 
 class SessionScript {
@@ -26,14 +24,9 @@ public:
     // 0 when every step did what it said, 3 when one could not (its reason went to stderr).
     int exitStatus() const { return m_failed ? 3 : 0; }
 
-    // Wraps a message sink so that every message shown also goes to stderr, one line each:
-    // an unattended run leaves a trace of what the user would have read.
-    static std::unique_ptr<MessageSink> loggingMessages(std::unique_ptr<MessageSink> inner);
-
 private:
     void next(MainWindow& window);
     bool runStep(MainWindow& window, const QString& step);
-    static void describe(MainWindow& window);
     void quit(MainWindow& window);
 
     QStringList m_steps;

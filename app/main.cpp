@@ -1,6 +1,7 @@
 // erp-host: the desktop host. Reads the command line before any window system is touched, so that
 // --help, --version, a bad option and a missing display all end with one clear line.
 #include "CommandLine.h"
+#include "LoggingMessageSink.h"
 #include "MainWindow.h"
 #include "SessionScript.h"
 
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
     SessionScript script = SessionScript::fromEnvironment();
     std::unique_ptr<MessageSink> messages = QtDialogs::messageSink();
     if (!script.isEmpty())
-        messages = SessionScript::loggingMessages(std::move(messages));
+        messages = std::make_unique<LoggingMessageSink>(std::move(messages));
     QtDialogs::install(std::move(messages));
 
     int status = 0;

@@ -4,9 +4,9 @@
 //   report_pdf [sqlite|firebird] [clients]     (firebird: beside ERP_FIREBIRD_URL)
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
-#include "data/DemoDatabase.h"
-#include "data/FirebirdAdmin.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
+#include "demo/FirebirdAdmin.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportEngine.h"

@@ -6,10 +6,10 @@
 // Each line: figures, ratio, and the peak resident memory after that part.
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "data/DemoDatabase.h"
 #include "data/TADOIBQuery.h"
 #include "data/TDataSource.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 #include "dialogs/LookupDialog.h"
 #include "forms/TApplication.h"
 #include "forms/TForm.h"

@@ -3,7 +3,7 @@
 //   erp-dbgen --clients 100000 sqlite:/tmp/big.db
 //   erp-dbgen --clients 100000 firebird://127.0.0.1/var/lib/firebird/3.0/data/erp/big.fdb
 #include "core/Errors.h"
-#include "data/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // the command line, a print to a PDF printer, an unreachable database, the language resource module.
 #include "app/HostProcess.h"
 
-#include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
-#include "data/DemoDatabase.h"
-#include "data/FirebirdAdmin.h"
+#include "demo/DemoDatabase.h"
+#include "demo/FirebirdAdmin.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>

@@ -5,8 +5,8 @@
 //   ERP_LIFETIME_OPENS, ERP_LIFETIME_LOADS   cycles (opens are spread evenly over the loads)
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 #include "library/FiliProc.h"
 #include "quality/ModuleScreen.h"
 

@@ -9,8 +9,8 @@
 
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 #include "library/DateText.h"
 #include "library/SelectionText.h"
 #include "library/TDateEditPlus.h"

@@ -1,8 +1,8 @@
 #include "QualityDatabases.h"
 
 #include "core/Errors.h"
-#include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 #include "support/TestEnv.h"
 
 #include <QProcess>

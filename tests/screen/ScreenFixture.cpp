@@ -2,8 +2,8 @@
 
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "data/DemoDatabase.h"
 #include "data/dtmDBGeral.h"
+#include "demo/DemoDatabase.h"
 #include "forms/TApplication.h"
 #include "library/FiliProc.h"
 #include "library/SelectionText.h"

@@ -7,7 +7,7 @@
 #include "WindowTools.h"
 #include "app/HostProcess.h"
 
-#include "data/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "WindowTools.h"
 #include "app/HostProcess.h"
 
-#include "data/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 #include <QFile>
 #include <QImage>

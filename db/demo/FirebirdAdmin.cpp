@@ -1,10 +1,11 @@
-#include "data/FirebirdAdmin.h"
+#include "demo/FirebirdAdmin.h"
 
 #include "core/Errors.h"
 
 #include <ibase.h>
 
 #include <QByteArray>
+#include <cerrno>
 #include <dlfcn.h>
 
 namespace {
@@ -63,6 +64,23 @@ QString statusText(const Client& c, const ISC_STATUS* status) {
     return parts.join(QStringLiteral(" - "));
 }
 
+// True when the status vector holds the argument kind (isc_arg_gds, isc_arg_unix, ...) with value.
+bool holds(const ISC_STATUS* status, ISC_STATUS kind, ISC_STATUS value) {
+    for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+        const ISC_STATUS k = *p++;
+        if (k == kind && *p == value)
+            return true;
+        p += k == isc_arg_cstring ? 2 : 1; // a counted string takes its length and its pointer
+    }
+    return false;
+}
+
+// The file is there already: Firebird reports an I/O error whose creation step failed with the
+// system's EEXIST, and a server passes the codes on as they are.
+bool alreadyExists(const ISC_STATUS* status) {
+    return holds(status, isc_arg_gds, isc_io_create_err) && holds(status, isc_arg_unix, EEXIST);
+}
+
 // A Firebird SQL string literal; the path is the caller's configuration, not user input.
 QByteArray quoted(const QString& s) {
     QString q = s;
@@ -97,9 +115,13 @@ void createDatabase(const DatabaseUrl& url) {
     ISC_STATUS status[20] = {};
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
-    if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr))
-        throw EHostError(QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
-                             .arg(url.text, statusText(c, status)));
+    if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
+        const QString message = QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
+                                    .arg(url.text, statusText(c, status));
+        if (alreadyExists(status))
+            throw EAlreadyExists(message);
+        throw EHostError(message);
+    }
     c.detach(status, &db);
 }
 
@@ -112,10 +134,10 @@ void dropDatabase(const DatabaseUrl& url) {
     isc_db_handle db = 0;
     if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()),
                  params.constData())) {
-        // isc_io_error with "No such file" (or the server's "cannot open"): nothing to drop.
-        const QString text = statusText(c, status);
-        if (status[1] == isc_io_error || text.contains(QLatin1String("No such file")))
+        // An I/O error, or the system's ENOENT under another code: nothing to drop.
+        if (status[1] == isc_io_error || holds(status, isc_arg_unix, ENOENT))
             return;
+        const QString text = statusText(c, status);
         throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2")
                              .arg(url.text, text));
     }

@@ -1,19 +1,15 @@
 #pragma once
-// The demo database: the schema of db/schema.sql and clients generated from a fixed seed, so that
-// every run (and every database kind) holds the same rows. With the default size it has clients
-// of the three types, birthdays in every month, several lines of business and branches, both
-// origins, clients without a main address ('P'), a main address whose municipality is not
-// registered, and the neighbourhood code "001" in every municipality plus a neighbourhood of an
-// unregistered municipality (Sorocaba).
+// The demo database: the schema of db/schema.sql and the rows of DemoRows (clients generated from
+// a fixed seed, so that every run and every database kind holds the same rows), in a database
+// that is created first when it does not exist yet.
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-namespace HOST_EXPORT DemoDatabase {
+namespace DemoDatabase {
 
 constexpr int DefaultClients = 320;
 

@@ -3,10 +3,10 @@
 // client library (loaded at run time, the one Qt's driver uses). Works for the embedded engine
 // (a local path) and for a server (the file is made by the server's own user).
 #include "data/DatabaseUrl.h"
-#include "host_export.h"
 
-namespace HOST_EXPORT FirebirdAdmin {
-// Creates an empty UTF8 database. Throws EHostError with Firebird's text (an existing file too).
+namespace FirebirdAdmin {
+// Creates an empty UTF8 database. Throws EAlreadyExists when the file is there already, EHostError
+// with Firebird's text on any other failure.
 void createDatabase(const DatabaseUrl& url);
 // Drops the database; nothing when it does not exist. Throws EHostError on other failures.
 void dropDatabase(const DatabaseUrl& url);

@@ -1,0 +1,20 @@
+#include "LoggingMessageSink.h"
+
+#include "SessionOutput.h"
+
+LoggingMessageSink::LoggingMessageSink(std::unique_ptr<MessageSink> inner) : m_inner(std::move(inner)) {}
+
+void LoggingMessageSink::showError(const QString& text) {
+    SessionOutput::trace(QStringLiteral("erro: ") + text);
+    m_inner->showError(text);
+}
+
+void LoggingMessageSink::showInformation(const QString& text) {
+    SessionOutput::trace(QStringLiteral("informação: ") + text);
+    m_inner->showInformation(text);
+}
+
+std::optional<QString> LoggingMessageSink::promptText(const QString& caption, const QString& prompt,
+                                                      const QString& initial) {
+    return m_inner->promptText(caption, prompt, initial);
+}
