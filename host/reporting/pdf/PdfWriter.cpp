@@ -450,7 +450,7 @@ void PdfWriter::Impl::finish() {
     QByteArray table("xref\n0 ");
     appendInt(table, nextObject);
     table.append("\n0000000000 65535 f \n");
-    char entry[24];
+    char entry[32];
     for (int i = 1; i < nextObject; ++i) {
         if (offsets[size_t(i)] < 0) {
             table.append("0000000000 65535 f \n"); // numbered but never needed
