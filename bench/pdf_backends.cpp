@@ -332,7 +332,8 @@ public:
         o.unitsPerPoint = 10;
         o.origin = QPointF(kMargin, kMargin);
         o.compressOnWorker = worker;
-        o.compressionLevel = level;
+        if (level > 0)
+            o.compressionLevel = level;
         o.title = kTitle;
         w.begin(path, QSizeF(kPageW, kPageH), o);
     }
@@ -581,8 +582,9 @@ int floorRun(int rowCount) {
     return sum > 0 ? 0 : -1;
 }
 
-const char* const kCandidates[] = {"floor", "qpainter-current", "qpainter-layout", "libharu",
-                                   "cairo", "ours-inline",      "ours-worker",     "ours-worker-fast"};
+const char* const kCandidates[] = {"floor",         "qpainter-current", "qpainter-layout", "libharu",
+                                   "cairo",         "ours-inline",      "ours-worker",     "ours-worker-l1",
+                                   "ours-worker-l6"};
 
 // In the child: one candidate, one line of figures.
 int runCandidate(const QString& name, int rows, const QString& path) {
@@ -601,8 +603,10 @@ int runCandidate(const QString& name, int rows, const QString& path) {
     } else if (name == u"qpainter-layout") {
         PainterSink sink(path);
         drawWith(sink);
-    } else if (name == u"ours-inline" || name == u"ours-worker" || name == u"ours-worker-fast") {
-        OurSink sink(path, name != u"ours-inline", name == u"ours-worker-fast" ? 1 : 6);
+    } else if (name.startsWith(u"ours-")) {
+        // ours-inline and ours-worker at the writer's default level, ours-worker-lN at level N
+        const int level = name.startsWith(u"ours-worker-l") ? name.back().digitValue() : 0;
+        OurSink sink(path, name != u"ours-inline", level);
         drawWith(sink);
 #ifdef ERP_BENCH_LIBHARU
     } else if (name == u"libharu") {

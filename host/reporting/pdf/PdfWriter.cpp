@@ -409,7 +409,8 @@ void PdfWriter::Impl::finish() {
         dict.append(' ');
         appendNumber(dict, pageHeight);
         dict.append("] /Resources 4 0 R");
-        putStream(where, f.object, dict, form.ops, options.compress);
+        // A form is one short text operation: deflating it would not make it smaller.
+        putStream(where, f.object, dict, form.ops, false);
     }
     for (int f = 0; f < TextMeasurer::kFontCount; ++f)
         writeFont(f);

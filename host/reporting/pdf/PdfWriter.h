@@ -37,8 +37,10 @@ public:
         QPointF origin;             // the caller's (0, 0), in points from the top left of the page
         bool compress = true;
         bool compressOnWorker = true; // deflate and write on a second thread
-        int compressionLevel = 6;     // zlib's 1 (fast) .. 9 (small)
-        int queuedPages = 4;          // pages waiting for the worker before newPage() waits for it
+        // zlib's 1 (fast) .. 9 (small). On report pages 4 takes 0.55 of the time of zlib's default
+        // (6) for a file 4% larger.
+        int compressionLevel = 4;
+        int queuedPages = 4; // pages waiting for the worker before newPage() waits for it
         QString title, creator;
     };
 
