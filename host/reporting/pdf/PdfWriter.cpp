@@ -114,10 +114,13 @@ struct Content {
 
 } // namespace
 
+QString PdfWriteError::describe(const QString& path, const QString& reason) {
+    return QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, reason);
+}
+
 PdfWriteError::PdfWriteError(const QString& path, const QString& reason)
-    : std::runtime_error(
-          QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, reason).toStdString()),
-      m_path(path), m_message(QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, reason)) {}
+    : std::runtime_error(describe(path, reason).toStdString()), m_path(path),
+      m_message(describe(path, reason)) {}
 
 struct PdfWriter::Impl {
     const TextMeasurer& measurer;

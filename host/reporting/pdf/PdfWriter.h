@@ -24,6 +24,7 @@ public:
     const QString& message() const noexcept { return m_message; }
 
 private:
+    static QString describe(const QString& path, const QString& reason);
     QString m_path, m_message;
 };
 

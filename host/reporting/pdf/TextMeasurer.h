@@ -36,8 +36,9 @@ public:
         std::vector<float> glyphAdvance; // thousandths of an em, rounded as the PDF writes them
     };
 
-    // Loads Liberation Sans regular and bold from the system fonts folder (or from fontDir).
-    // Throws std::runtime_error naming the file when a font cannot be read.
+    // Loads Liberation Sans regular and bold from the system fonts folder (or from fontDir), through
+    // QRawFont, so a QGuiApplication must exist. Throws std::runtime_error naming the file when a
+    // font cannot be read.
     explicit TextMeasurer(const QString& fontDir = QString());
     ~TextMeasurer();
     TextMeasurer(const TextMeasurer&) = delete;
