@@ -165,7 +165,7 @@ struct PdfWriter::Impl {
     // Owned by whoever writes pages: the worker while it runs, this thread before and after.
     std::unique_ptr<Deflater> deflater;
     qint64 written = 0;
-    std::vector<std::pair<int, qint64>> pageOffsets;
+    std::vector<std::pair<int, qint64>> objectOffsets; // object number, where it starts
     std::atomic<bool> failed{false};
     QString failure;
     QByteArray scratch;
@@ -196,8 +196,7 @@ struct PdfWriter::Impl {
     }
     bool put(const QByteArray& data) { return put(data.constData(), data.size()); }
 
-    void putStream(std::vector<std::pair<int, qint64>>& where, int object, const QByteArray& dict,
-                   const QByteArray& data, bool compress) {
+    void putStream(int object, const QByteArray& dict, const QByteArray& data, bool compress) {
         const QByteArray* body = &data;
         if (compress) {
             if (!deflater->compress(data, scratch)) {
@@ -207,7 +206,7 @@ struct PdfWriter::Impl {
             }
             body = &scratch;
         }
-        where.push_back({object, written});
+        objectOffsets.push_back({object, written});
         QByteArray head;
         appendInt(head, object);
         head.append(" 0 obj\n<<");
@@ -222,8 +221,8 @@ struct PdfWriter::Impl {
         put("\nendstream\nendobj\n", 18);
     }
 
-    void putObject(std::vector<std::pair<int, qint64>>& where, int object, const QByteArray& body) {
-        where.push_back({object, written});
+    void putObject(int object, const QByteArray& body) {
+        objectOffsets.push_back({object, written});
         QByteArray head;
         appendInt(head, object);
         head.append(" 0 obj\n");
@@ -233,8 +232,8 @@ struct PdfWriter::Impl {
     }
 
     void writeJob(const Job& job) {
-        putStream(pageOffsets, job.contentObject, QByteArray(), job.content, options.compress);
-        putObject(pageOffsets, job.pageObject, job.pageDict);
+        putStream(job.contentObject, QByteArray(), job.content, options.compress);
+        putObject(job.pageObject, job.pageDict);
     }
 
     void run() {
@@ -389,7 +388,6 @@ struct PdfWriter::Impl {
 };
 
 void PdfWriter::Impl::finish() {
-    std::vector<std::pair<int, qint64>>& where = pageOffsets;
     // Forms that needed the page count.
     const int pages = int(pageObjects.size());
     Content form;
@@ -413,14 +411,14 @@ void PdfWriter::Impl::finish() {
         appendNumber(dict, pageHeight);
         dict.append("] /Resources 4 0 R");
         // A form is one short text operation: deflating it would not make it smaller.
-        putStream(where, f.object, dict, form.ops, false);
+        putStream(f.object, dict, form.ops, false);
     }
     for (int f = 0; f < TextMeasurer::kFontCount; ++f)
         writeFont(f);
 
     QByteArray resources("<< /Font ");
     resources.append(fontResources()).append(" /ProcSet [/PDF /Text] >>");
-    putObject(where, kResources, resources);
+    putObject(kResources, resources);
 
     QByteArray tree("<< /Type /Pages /MediaBox [0 0 ");
     appendNumber(tree, pageWidth);
@@ -435,7 +433,7 @@ void PdfWriter::Impl::finish() {
         tree.append(" 0 R");
     }
     tree.append("] >>");
-    putObject(where, kPages, tree);
+    putObject(kPages, tree);
 
     QByteArray info("<< /Producer ");
     info.append(hexUtf16(QStringLiteral("ERP - relatórios")));
@@ -444,11 +442,11 @@ void PdfWriter::Impl::finish() {
     if (!options.creator.isEmpty())
         info.append(" /Creator ").append(hexUtf16(options.creator));
     info.append(" >>");
-    putObject(where, kInfo, info);
-    putObject(where, kCatalog, "<< /Type /Catalog /Pages 2 0 R >>");
+    putObject(kInfo, info);
+    putObject(kCatalog, "<< /Type /Catalog /Pages 2 0 R >>");
 
     offsets.assign(size_t(nextObject), -1);
-    for (const auto& [object, offset] : where)
+    for (const auto& [object, offset] : objectOffsets)
         offsets[size_t(object)] = offset;
     const qint64 xref = written;
     QByteArray table("xref\n0 ");
@@ -462,6 +460,10 @@ void PdfWriter::Impl::finish() {
         }
         std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", (long long)offsets[size_t(i)]);
         table.append(entry, 20);
+        if (table.size() >= 1 << 16) { // 20 bytes an object: not held whole
+            put(table);
+            table.clear();
+        }
     }
     table.append("trailer\n<< /Size ");
     appendInt(table, nextObject);
@@ -472,7 +474,6 @@ void PdfWriter::Impl::finish() {
 }
 
 void PdfWriter::Impl::writeFont(int index) {
-    std::vector<std::pair<int, qint64>>& where = pageOffsets;
     const Font font = Font(index);
     const TextMeasurer::FontInfo& info = measurer.font(font);
     const int type0 = kFirstFont + kObjectsPerFont * index;
@@ -507,7 +508,7 @@ void PdfWriter::Impl::writeFont(int index) {
     const QByteArray subset = tt.subset(usedGlyphs);
     QByteArray fileDict(" /Length1 ");
     appendInt(fileDict, subset.size());
-    putStream(where, fontFile, fileDict, subset, true);
+    putStream(fontFile, fileDict, subset, true);
 
     const double em = info.unitsPerEm;
     QByteArray desc("<< /Type /FontDescriptor /FontName /");
@@ -526,7 +527,7 @@ void PdfWriter::Impl::writeFont(int index) {
     desc.append(" /FontFile2 ");
     appendInt(desc, fontFile);
     desc.append(" 0 R >>");
-    putObject(where, descriptor, desc);
+    putObject(descriptor, desc);
 
     // Widths of the glyphs drawn, in runs of consecutive indexes; exactly the measurer's numbers.
     QByteArray widths("[");
@@ -553,7 +554,7 @@ void PdfWriter::Impl::writeFont(int index) {
     cid.append(" 0 R /CIDToGIDMap /Identity /DW ");
     appendInt(cid, std::lround(info.glyphAdvance[0]));
     cid.append(" /W ").append(widths).append(" >>");
-    putObject(where, cidFont, cid);
+    putObject(cidFont, cid);
 
     QByteArray cmap("/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
@@ -576,7 +577,7 @@ void PdfWriter::Impl::writeFont(int index) {
         cmap.append("endbfchar\n");
     }
     cmap.append("endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n");
-    putStream(where, toUnicode, QByteArray(), cmap, true);
+    putStream(toUnicode, QByteArray(), cmap, true);
 
     QByteArray top("<< /Type /Font /Subtype /Type0 /BaseFont /");
     top.append(name).append(" /Encoding /Identity-H /DescendantFonts [");
@@ -584,7 +585,7 @@ void PdfWriter::Impl::writeFont(int index) {
     top.append(" 0 R] /ToUnicode ");
     appendInt(top, toUnicode);
     top.append(" 0 R >>");
-    putObject(where, type0, top);
+    putObject(type0, top);
 }
 
 PdfWriter::PdfWriter(const TextMeasurer& measurer) : d(std::make_unique<Impl>(measurer)) {}
@@ -611,7 +612,7 @@ void PdfWriter::begin(const QString& path, QSizeF pageSize, const Options& optio
     s.deferred.clear();
     s.page.reset();
     s.pageOpen = false;
-    s.pageOffsets.clear();
+    s.objectOffsets.clear();
     s.written = 0;
     s.failed = false;
     s.failure.clear();
