@@ -18,6 +18,10 @@ struct ToolRun {
 ToolRun tool(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
+    if (!p.waitForStarted()) {
+        ADD_FAILURE() << qPrintable(program) << " is not installed";
+        return {};
+    }
     p.waitForFinished(60000);
     return {QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()), p.exitCode()};
 }
