@@ -1,4 +1,4 @@
-// Report 1's layout (header with branch and issue line, bold title, column headers, shaded group
+// Report 1's layout (header with branch and date of emission, bold title, column headers, shaded group
 // headers, alternate row shading, elided and wrapped cells, "Página X de Y" footer) on synthetic
 // rows, written to PDF by each candidate backend. Each candidate runs in a child process of its own,
 // so every peak memory figure is that candidate's alone; times are also given against a floor
@@ -284,10 +284,10 @@ private:
     }
     void header() {
         const QString branch = QStringLiteral("Filial: 001 – Matriz São Paulo");
-        const QString issued = QStringLiteral("Emissão: 08/12/2026 10:30");
+        const QString emitted = QStringLiteral("Emissão: 08/12/2026 10:30");
         const double b = baseline(0, line, Font::Regular);
         s.text(0, b, Font::Regular, kSize, branch);
-        s.text(width - m.width(issued, kSize), b, Font::Regular, kSize, issued);
+        s.text(width - m.width(emitted, kSize), b, Font::Regular, kSize, emitted);
         const double titleLine = m.lineSpacing(kTitleSize, Font::Bold);
         const QString title = m.elide(kTitle, kTitleSize, width, Font::Bold);
         s.text((width - m.width(title, kTitleSize, Font::Bold)) / 2,
