@@ -1,0 +1,748 @@
+#include "reporting/pdf/PdfWriter.h"
+
+#include "reporting/pdf/TrueType.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+// Objects every document has, numbered before the first page.
+constexpr int kCatalog = 1, kPages = 2, kInfo = 3, kResources = 4, kFirstFont = 5;
+constexpr int kObjectsPerFont = 5; // Type0, CIDFont, descriptor, font file, Unicode map
+
+// Appends a number with at most two decimals: positions are written in points, and a hundredth
+// of a point is far below anything a printer or a screen shows.
+void appendNumber(QByteArray& out, double v) {
+    char buf[32];
+    char* p = buf + sizeof buf;
+    long long n = std::llround(v * 100.0);
+    const bool negative = n < 0;
+    if (negative)
+        n = -n;
+    int fraction = int(n % 100);
+    n /= 100;
+    if (fraction) {
+        if (fraction % 10 == 0) {
+            *--p = char('0' + fraction / 10);
+        } else {
+            *--p = char('0' + fraction % 10);
+            *--p = char('0' + fraction / 10);
+        }
+        *--p = '.';
+    }
+    do {
+        *--p = char('0' + n % 10);
+        n /= 10;
+    } while (n);
+    if (negative)
+        *--p = '-';
+    out.append(p, buf + sizeof buf - p);
+}
+
+void appendInt(QByteArray& out, long long v) {
+    out.append(QByteArray::number(v));
+}
+
+QByteArray hexUtf16(const QString& s) {
+    QByteArray out("<FEFF");
+    for (QChar c : s)
+        out.append(QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper());
+    out.append('>');
+    return out;
+}
+
+// Deflate with one reusable zlib stream.
+class Deflater {
+public:
+    explicit Deflater(int level) { m_ok = deflateInit(&m_z, level) == Z_OK; }
+    ~Deflater() {
+        if (m_ok)
+            deflateEnd(&m_z);
+    }
+    bool compress(const QByteArray& in, QByteArray& out) {
+        if (!m_ok || deflateReset(&m_z) != Z_OK)
+            return false;
+        out.resize(qsizetype(deflateBound(&m_z, uLong(in.size()))));
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+        m_z.avail_in = uInt(in.size());
+        m_z.next_out = reinterpret_cast<Bytef*>(out.data());
+        m_z.avail_out = uInt(out.size());
+        if (deflate(&m_z, Z_FINISH) != Z_STREAM_END)
+            return false;
+        out.resize(qsizetype(m_z.total_out));
+        return true;
+    }
+
+private:
+    z_stream m_z{};
+    bool m_ok = false;
+};
+
+// The drawing operators of one content stream, with the little state that saves repeating them.
+struct Content {
+    QByteArray ops;
+    bool inText = false;
+    int font = -1;
+    double size = -1, lineX = 0, lineY = 0, fill = 0, stroke = -1;
+
+    void reset() {
+        ops.clear();
+        inText = false;
+        font = -1;
+        size = -1;
+        lineX = lineY = 0;
+        fill = 0;
+        stroke = -1; // the reader's default width is in points, not in the caller's unit
+    }
+    void endText() {
+        if (inText) {
+            ops.append("ET\n");
+            inText = false;
+        }
+    }
+};
+
+} // namespace
+
+QString PdfWriteError::describe(const QString& path, const QString& reason) {
+    return QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, reason);
+}
+
+PdfWriteError::PdfWriteError(const QString& path, const QString& reason)
+    : std::runtime_error(describe(path, reason).toStdString()), m_path(path),
+      m_message(describe(path, reason)) {}
+
+struct PdfWriter::Impl {
+    const TextMeasurer& measurer;
+    Options options;
+    QString path;
+    std::unique_ptr<QSaveFile> file;
+    double pageWidth = 0, pageHeight = 0, scale = 1, originX = 0, originY = 0;
+    bool open = false, pageOpen = false;
+
+    std::vector<qint64> offsets{0}; // by object number; written by this thread only
+    int nextObject = kFirstFont + kObjectsPerFont * TextMeasurer::kFontCount;
+    std::vector<int> pageObjects;
+
+    Content page;
+    struct PageForm {
+        int object;
+        QByteArray name;
+    };
+    std::vector<PageForm> pageForms; // forms drawn on the current page
+    struct Deferred {
+        int page, object;
+        double x, baseline, width;
+        Align align;
+        Font font;
+        double size;
+        QString format;
+    };
+    std::vector<Deferred> deferred;
+    // Code units drawn, per font: the glyphs to keep and the Unicode map are made from them.
+    std::array<std::vector<quint8>, TextMeasurer::kFontCount> usedChars;
+
+    // What the worker writes: a page's content stream and its page object.
+    struct Job {
+        QByteArray content, pageDict;
+        int contentObject = 0, pageObject = 0;
+    };
+    std::mutex mutex;
+    std::condition_variable notFull, notEmpty;
+    std::deque<Job> queue;
+    bool stopping = false;
+    std::thread worker;
+    // Owned by whoever writes pages: the worker while it runs, this thread before and after.
+    std::unique_ptr<Deflater> deflater;
+    qint64 written = 0;
+    std::vector<std::pair<int, qint64>> objectOffsets; // object number, where it starts
+    std::atomic<bool> failed{false};
+    QString failure;
+    QByteArray scratch;
+
+    explicit Impl(const TextMeasurer& m) : measurer(m) {}
+
+    double px(double x) const { return originX + x / scale; }
+    double py(double y) const { return pageHeight - (originY + y / scale); }
+    int allocate() { return nextObject++; }
+
+    [[noreturn]] void fail(const QString& reason) {
+        const QString p = path;
+        discard();
+        throw PdfWriteError(p, reason);
+    }
+
+    // Raw output, counted so object offsets need no seek.
+    bool put(const char* data, qsizetype size) {
+        if (failed.load(std::memory_order_relaxed))
+            return false;
+        if (file->write(data, size) != size) {
+            failure = file->errorString();
+            failed = true;
+            return false;
+        }
+        written += size;
+        return true;
+    }
+    bool put(const QByteArray& data) { return put(data.constData(), data.size()); }
+
+    void putStream(int object, const QByteArray& dict, const QByteArray& data, bool compress) {
+        const QByteArray* body = &data;
+        if (compress) {
+            if (!deflater->compress(data, scratch)) {
+                failure = QStringLiteral("falha ao comprimir");
+                failed = true;
+                return;
+            }
+            body = &scratch;
+        }
+        objectOffsets.push_back({object, written});
+        QByteArray head;
+        appendInt(head, object);
+        head.append(" 0 obj\n<<");
+        head.append(dict);
+        head.append(" /Length ");
+        appendInt(head, body->size());
+        if (compress)
+            head.append(" /Filter /FlateDecode");
+        head.append(" >>\nstream\n");
+        put(head);
+        put(*body);
+        put("\nendstream\nendobj\n", 18);
+    }
+
+    void putObject(int object, const QByteArray& body) {
+        objectOffsets.push_back({object, written});
+        QByteArray head;
+        appendInt(head, object);
+        head.append(" 0 obj\n");
+        put(head);
+        put(body);
+        put("\nendobj\n", 8);
+    }
+
+    void writeJob(const Job& job) {
+        putStream(job.contentObject, QByteArray(), job.content, options.compress);
+        putObject(job.pageObject, job.pageDict);
+    }
+
+    void run() {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(mutex);
+                notEmpty.wait(lock, [&] { return stopping || !queue.empty(); });
+                if (queue.empty())
+                    return;
+                job = std::move(queue.front());
+                queue.pop_front();
+            }
+            notFull.notify_one();
+            if (!failed.load(std::memory_order_relaxed))
+                writeJob(job);
+        }
+    }
+
+    void stopWorker(bool drop) {
+        if (!worker.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex);
+            if (drop)
+                queue.clear();
+            stopping = true;
+        }
+        notEmpty.notify_one();
+        worker.join();
+    }
+
+    void discard() {
+        if (!open)
+            return;
+        open = false;
+        failed = true; // the worker stops writing at once
+        stopWorker(true);
+        if (file) {
+            file->cancelWriting();
+            file.reset(); // removes the temporary file
+        }
+    }
+
+    void finishPage() {
+        if (!pageOpen)
+            return;
+        pageOpen = false;
+        page.endText();
+        Job job;
+        job.contentObject = allocate();
+        job.pageObject = allocate();
+        pageObjects.push_back(job.pageObject);
+        QByteArray& dict = job.pageDict;
+        dict.append("<< /Type /Page /Parent 2 0 R /Contents ");
+        appendInt(dict, job.contentObject);
+        dict.append(" 0 R /Resources ");
+        if (pageForms.empty()) {
+            dict.append("4 0 R");
+        } else {
+            dict.append("<< /Font ");
+            dict.append(fontResources());
+            dict.append(" /XObject <<");
+            for (const PageForm& f : pageForms) {
+                dict.append(" /").append(f.name).append(' ');
+                appendInt(dict, f.object);
+                dict.append(" 0 R");
+            }
+            dict.append(" >> >>");
+            pageForms.clear();
+        }
+        dict.append(" >>");
+        const qsizetype reserve = page.ops.size();
+        job.content = std::move(page.ops);
+        page.reset();
+        page.ops.reserve(reserve + reserve / 8);
+        if (worker.joinable()) {
+            std::unique_lock lock(mutex);
+            notFull.wait(lock, [&] { return queue.size() < size_t(qMax(1, options.queuedPages)); });
+            queue.push_back(std::move(job));
+            lock.unlock();
+            notEmpty.notify_one();
+        } else {
+            writeJob(job);
+        }
+    }
+
+    static QByteArray fontResources() {
+        QByteArray out("<<");
+        for (int f = 0; f < TextMeasurer::kFontCount; ++f) {
+            out.append(" /F").append(QByteArray::number(f)).append(' ');
+            appendInt(out, kFirstFont + kObjectsPerFont * f);
+            out.append(" 0 R");
+        }
+        out.append(" >>");
+        return out;
+    }
+
+    void appendText(Content& c, double x, double y, Font font, double size, QStringView text) {
+        if (!c.inText) {
+            if (c.fill != 0) {
+                c.ops.append("0 g\n");
+                c.fill = 0;
+            }
+            c.ops.append("BT\n");
+            c.inText = true;
+            c.lineX = c.lineY = 0;
+        }
+        if (font != c.font || size != c.size) {
+            c.ops.append("/F").append(char('0' + int(font))).append(' ');
+            appendNumber(c.ops, size / scale);
+            c.ops.append(" Tf\n");
+            c.font = font;
+            c.size = size;
+        }
+        const double tx = px(x), ty = py(y);
+        appendNumber(c.ops, tx - c.lineX);
+        c.ops.append(' ');
+        appendNumber(c.ops, ty - c.lineY);
+        c.ops.append(" Td(");
+        // Rounded as written, so the next move is relative to where the reader really is.
+        c.lineX += std::round((tx - c.lineX) * 100.0) / 100.0;
+        c.lineY += std::round((ty - c.lineY) * 100.0) / 100.0;
+        // Two bytes of glyph index per code unit; a literal string escapes only ( ) \ and CR.
+        const qsizetype at = c.ops.size();
+        c.ops.resize(at + 4 * text.size());
+        char* out = c.ops.data() + at;
+        quint8* used = usedChars[font].data();
+        for (QChar ch : text) {
+            const char16_t u = ch.unicode();
+            used[u] = 1;
+            const quint16 g = measurer.glyph(u, font);
+            for (const char b : {char(g >> 8), char(g & 0xff)}) {
+                if (b == '(' || b == ')' || b == '\\') {
+                    *out++ = '\\';
+                    *out++ = b;
+                } else if (b == '\r') {
+                    *out++ = '\\';
+                    *out++ = 'r';
+                } else {
+                    *out++ = b;
+                }
+            }
+        }
+        c.ops.resize(out - c.ops.data());
+        c.ops.append(")Tj\n");
+    }
+
+    // The page-count forms, the fonts, the page tree and the cross-reference table.
+    void finish();
+    void writeFont(int index);
+};
+
+void PdfWriter::Impl::finish() {
+    // Forms that needed the page count.
+    const int pages = int(pageObjects.size());
+    Content form;
+    for (const Deferred& f : deferred) {
+        const QString text = QString(f.format)
+                                 .replace(QLatin1String("%1"), QString::number(f.page))
+                                 .replace(QLatin1String("%2"), QString::number(pages));
+        const double w = measurer.width(text, f.size, f.font);
+        double x = f.x;
+        if (f.align == Align::Right)
+            x = f.x + f.width - w;
+        else if (f.align == Align::Center)
+            x = f.x + (f.width - w) / 2;
+        form.reset();
+        form.fill = -1; // a form inherits the fill of the page where it is drawn
+        appendText(form, x, f.baseline, f.font, f.size, text);
+        form.endText();
+        QByteArray dict(" /Type /XObject /Subtype /Form /BBox [0 0 ");
+        appendNumber(dict, pageWidth);
+        dict.append(' ');
+        appendNumber(dict, pageHeight);
+        dict.append("] /Resources 4 0 R");
+        // A form is one short text operation: deflating it would not make it smaller.
+        putStream(f.object, dict, form.ops, false);
+    }
+    for (int f = 0; f < TextMeasurer::kFontCount; ++f)
+        writeFont(f);
+
+    QByteArray resources("<< /Font ");
+    resources.append(fontResources()).append(" /ProcSet [/PDF /Text] >>");
+    putObject(kResources, resources);
+
+    QByteArray tree("<< /Type /Pages /MediaBox [0 0 ");
+    appendNumber(tree, pageWidth);
+    tree.append(' ');
+    appendNumber(tree, pageHeight);
+    tree.append("] /Count ");
+    appendInt(tree, pages);
+    tree.append(" /Kids [");
+    for (int i = 0; i < pages; ++i) {
+        tree.append(i % 10 ? " " : "\n");
+        appendInt(tree, pageObjects[size_t(i)]);
+        tree.append(" 0 R");
+    }
+    tree.append("] >>");
+    putObject(kPages, tree);
+
+    QByteArray info("<< /Producer ");
+    info.append(hexUtf16(QStringLiteral("ERP - relatórios")));
+    if (!options.title.isEmpty())
+        info.append(" /Title ").append(hexUtf16(options.title));
+    if (!options.creator.isEmpty())
+        info.append(" /Creator ").append(hexUtf16(options.creator));
+    info.append(" >>");
+    putObject(kInfo, info);
+    putObject(kCatalog, "<< /Type /Catalog /Pages 2 0 R >>");
+
+    offsets.assign(size_t(nextObject), -1);
+    for (const auto& [object, offset] : objectOffsets)
+        offsets[size_t(object)] = offset;
+    const qint64 xref = written;
+    QByteArray table("xref\n0 ");
+    appendInt(table, nextObject);
+    table.append("\n0000000000 65535 f \n");
+    char entry[32];
+    for (int i = 1; i < nextObject; ++i) {
+        if (offsets[size_t(i)] < 0) {
+            table.append("0000000000 65535 f \n"); // numbered but never needed
+            continue;
+        }
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", (long long)offsets[size_t(i)]);
+        table.append(entry, 20);
+        if (table.size() >= 1 << 16) { // 20 bytes an object: not held whole
+            put(table);
+            table.clear();
+        }
+    }
+    table.append("trailer\n<< /Size ");
+    appendInt(table, nextObject);
+    table.append(" /Root 1 0 R /Info 3 0 R >>\nstartxref\n");
+    appendInt(table, xref);
+    table.append("\n%%EOF\n");
+    put(table);
+}
+
+void PdfWriter::Impl::writeFont(int index) {
+    const Font font = Font(index);
+    const TextMeasurer::FontInfo& info = measurer.font(font);
+    const int type0 = kFirstFont + kObjectsPerFont * index;
+    const int cidFont = type0 + 1, descriptor = type0 + 2, fontFile = type0 + 3, toUnicode = type0 + 4;
+
+    std::vector<bool> usedGlyphs(size_t(info.glyphCount), false);
+    std::vector<char16_t> unicode(size_t(info.glyphCount), 0);
+    const std::vector<quint8>& chars = usedChars[size_t(index)];
+    for (int c = 0; c < 0x10000; ++c) {
+        if (!chars[size_t(c)])
+            continue;
+        const quint16 g = measurer.glyph(char16_t(c), font);
+        usedGlyphs[g] = true;
+        if (!unicode[g] && c >= 0x20 && (c < 0xD800 || c > 0xDFFF))
+            unicode[g] = char16_t(c);
+    }
+    usedGlyphs[0] = true;
+
+    // A subset is named with a tag made of its glyphs, as readers expect of a subset.
+    quint32 hash = 2166136261u;
+    for (size_t g = 0; g < usedGlyphs.size(); ++g)
+        if (usedGlyphs[g])
+            hash = (hash ^ quint32(g)) * 16777619u;
+    QByteArray name;
+    for (int i = 0; i < 6; ++i) {
+        name.append(char('A' + hash % 26));
+        hash /= 26;
+    }
+    name.append('+').append(info.postscriptName);
+
+    const TrueType::Font tt(info.data);
+    const QByteArray subset = tt.subset(usedGlyphs);
+    QByteArray fileDict(" /Length1 ");
+    appendInt(fileDict, subset.size());
+    putStream(fontFile, fileDict, subset, true);
+
+    const double em = info.unitsPerEm;
+    QByteArray desc("<< /Type /FontDescriptor /FontName /");
+    desc.append(name).append(" /Flags 32 /FontBBox [");
+    for (int i = 0; i < 4; ++i) {
+        desc.append(' ');
+        appendInt(desc, std::lround(info.bbox[size_t(i)] * 1000.0 / em));
+    }
+    desc.append(" ] /ItalicAngle 0 /Ascent ");
+    appendInt(desc, std::lround(info.ascent * 1000));
+    desc.append(" /Descent ");
+    appendInt(desc, -std::lround(info.descent * 1000));
+    desc.append(" /CapHeight ");
+    appendInt(desc, std::lround(info.capHeight * 1000));
+    desc.append(index == TextMeasurer::Bold ? " /StemV 120" : " /StemV 80");
+    desc.append(" /FontFile2 ");
+    appendInt(desc, fontFile);
+    desc.append(" 0 R >>");
+    putObject(descriptor, desc);
+
+    // Widths of the glyphs drawn, in runs of consecutive indexes; exactly the measurer's numbers.
+    QByteArray widths("[");
+    for (int g = 0; g < info.glyphCount;) {
+        if (!usedGlyphs[size_t(g)]) {
+            ++g;
+            continue;
+        }
+        widths.append('\n');
+        appendInt(widths, g);
+        widths.append(" [");
+        for (; g < info.glyphCount && usedGlyphs[size_t(g)]; ++g) {
+            const double w = info.glyphAdvance[size_t(g)];
+            widths.append(
+                QByteArray::number(w, 'f', 3).replace(QByteArray(".000"), QByteArray()).append(' '));
+        }
+        widths.append(']');
+    }
+    widths.append(" ]");
+    QByteArray cid("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /");
+    cid.append(name).append(" /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>");
+    cid.append(" /FontDescriptor ");
+    appendInt(cid, descriptor);
+    cid.append(" 0 R /CIDToGIDMap /Identity /DW ");
+    appendInt(cid, std::lround(info.glyphAdvance[0]));
+    cid.append(" /W ").append(widths).append(" >>");
+    putObject(cidFont, cid);
+
+    QByteArray cmap("/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                    "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                    "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n");
+    std::vector<int> mapped;
+    for (int g = 0; g < info.glyphCount; ++g)
+        if (usedGlyphs[size_t(g)] && unicode[size_t(g)])
+            mapped.push_back(g);
+    char pair[32];
+    for (size_t i = 0; i < mapped.size(); i += 100) {
+        const size_t n = std::min<size_t>(100, mapped.size() - i);
+        appendInt(cmap, qint64(n));
+        cmap.append(" beginbfchar\n");
+        for (size_t k = i; k < i + n; ++k) {
+            std::snprintf(pair, sizeof pair, "<%04X> <%04X>\n", mapped[k],
+                          unsigned(unicode[size_t(mapped[k])]));
+            cmap.append(pair);
+        }
+        cmap.append("endbfchar\n");
+    }
+    cmap.append("endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n");
+    putStream(toUnicode, QByteArray(), cmap, true);
+
+    QByteArray top("<< /Type /Font /Subtype /Type0 /BaseFont /");
+    top.append(name).append(" /Encoding /Identity-H /DescendantFonts [");
+    appendInt(top, cidFont);
+    top.append(" 0 R] /ToUnicode ");
+    appendInt(top, toUnicode);
+    top.append(" 0 R >>");
+    putObject(type0, top);
+}
+
+PdfWriter::PdfWriter(const TextMeasurer& measurer) : d(std::make_unique<Impl>(measurer)) {}
+
+PdfWriter::~PdfWriter() {
+    d->discard();
+}
+
+void PdfWriter::begin(const QString& path, QSizeF pageSize, const Options& options) {
+    if (d->open)
+        cancel();
+    Impl& s = *d;
+    s.path = path;
+    s.options = options;
+    s.pageWidth = pageSize.width();
+    s.pageHeight = pageSize.height();
+    s.scale = options.unitsPerPoint > 0 ? options.unitsPerPoint : 1.0;
+    s.originX = options.origin.x();
+    s.originY = options.origin.y();
+    s.offsets.assign(1, 0);
+    s.nextObject = kFirstFont + kObjectsPerFont * TextMeasurer::kFontCount;
+    s.pageObjects.clear();
+    s.pageForms.clear();
+    s.deferred.clear();
+    s.page.reset();
+    s.pageOpen = false;
+    s.objectOffsets.clear();
+    s.written = 0;
+    s.failed = false;
+    s.failure.clear();
+    s.stopping = false;
+    s.queue.clear();
+    for (auto& used : s.usedChars)
+        used.assign(0x10000, 0);
+    s.deflater = std::make_unique<Deflater>(qBound(1, options.compressionLevel, 9));
+
+    s.file = std::make_unique<QSaveFile>(path);
+    if (!s.file->open(QIODevice::WriteOnly)) {
+        const QString reason = s.file->errorString();
+        s.file.reset();
+        throw PdfWriteError(path, reason);
+    }
+    s.open = true;
+    s.put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", 15);
+    if (options.compressOnWorker)
+        s.worker = std::thread([&s] { s.run(); });
+}
+
+void PdfWriter::newPage() {
+    if (!d->open)
+        return;
+    d->finishPage();
+    if (d->failed)
+        d->fail(d->failure);
+    d->pageOpen = true;
+}
+
+void PdfWriter::text(double x, double baseline, Font font, double size, QStringView text) {
+    if (!d->pageOpen)
+        newPage();
+    if (!text.isEmpty())
+        d->appendText(d->page, x, baseline, font, size, text);
+}
+
+void PdfWriter::fillRect(const QRectF& rect, double grey) {
+    if (!d->pageOpen)
+        newPage();
+    Content& c = d->page;
+    c.endText();
+    if (grey != c.fill) {
+        appendNumber(c.ops, grey);
+        c.ops.append(" g\n");
+        c.fill = grey;
+    }
+    appendNumber(c.ops, d->px(rect.left()));
+    c.ops.append(' ');
+    appendNumber(c.ops, d->py(rect.bottom()));
+    c.ops.append(' ');
+    appendNumber(c.ops, rect.width() / d->scale);
+    c.ops.append(' ');
+    appendNumber(c.ops, rect.height() / d->scale);
+    c.ops.append(" re f\n");
+}
+
+void PdfWriter::line(QPointF from, QPointF to, double width) {
+    if (!d->pageOpen)
+        newPage();
+    Content& c = d->page;
+    c.endText();
+    if (width != c.stroke) {
+        appendNumber(c.ops, width / d->scale);
+        c.ops.append(" w\n");
+        c.stroke = width;
+    }
+    appendNumber(c.ops, d->px(from.x()));
+    c.ops.append(' ');
+    appendNumber(c.ops, d->py(from.y()));
+    c.ops.append(" m ");
+    appendNumber(c.ops, d->px(to.x()));
+    c.ops.append(' ');
+    appendNumber(c.ops, d->py(to.y()));
+    c.ops.append(" l S\n");
+}
+
+void PdfWriter::pageCountText(double x, double baseline, double width, Align align, Font font, double size,
+                              const QString& format) {
+    if (!d->pageOpen)
+        newPage();
+    Impl& s = *d;
+    const int object = s.allocate();
+    const QByteArray name = "N" + QByteArray::number(qsizetype(s.pageForms.size()));
+    s.pageForms.push_back({object, name});
+    s.deferred.push_back(
+        {int(s.pageObjects.size()) + 1, object, x, baseline, width, align, font, size, format});
+    s.page.endText();
+    s.page.ops.append('/').append(name).append(" Do\n");
+}
+
+void PdfWriter::close() {
+    Impl& s = *d;
+    if (!s.open)
+        throw PdfWriteError(s.path, QStringLiteral("o documento não foi iniciado"));
+    if (!s.pageOpen && s.pageObjects.empty())
+        s.pageOpen = true; // a document has at least one page
+    s.finishPage();
+    s.stopWorker(false);
+    if (s.failed)
+        s.fail(s.failure);
+    s.finish();
+    if (s.failed)
+        s.fail(s.failure);
+    if (!s.file->commit()) {
+        const QString reason = s.file->errorString();
+        s.file.reset();
+        s.open = false;
+        throw PdfWriteError(s.path, reason);
+    }
+    s.file.reset();
+    s.open = false;
+}
+
+void PdfWriter::cancel() {
+    d->discard();
+}
+
+bool PdfWriter::isOpen() const {
+    return d->open;
+}
+
+int PdfWriter::pageCount() const {
+    return int(d->pageObjects.size()) + (d->pageOpen ? 1 : 0);
+}
+
+const QString& PdfWriter::path() const {
+    return d->path;
+}
+
+const TextMeasurer& PdfWriter::measurer() const {
+    return d->measurer;
+}
