@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
+#include "data/Branches.h"
 #include "data/dtmDBGeral.h"
 #include "forms/TComboBox.h"
 #include "library/TMessages.h"
@@ -18,7 +19,6 @@
 #include <QHash>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSqlQuery>
 #include <algorithm>
 #include <memory>
 
@@ -159,17 +159,7 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
     run.designer = m_context.designer;
     run.window = m_context.window;
     run.cancelCheck = m_cancelCheck;
-    run.branch = FiliProc();
-    {
-        // The branch's name beside its code when the table has it; the code alone otherwise.
-        QSqlQuery q(run.db);
-        if (!run.branch.isEmpty() &&
-            q.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL"))) {
-            q.bindValue(QStringLiteral(":CDFILIAL"), run.branch);
-            if (q.exec() && q.next())
-                run.branch += QStringLiteral(" - ") + q.value(0).toString().trimmed();
-        }
-    }
+    run.branch = Branches::caption(run.db, FiliProc());
     std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, run);
     if (const auto printer = d->printers.value(path))
         doc->setPageLayout(printer->pageLayout());
