@@ -13,6 +13,7 @@
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
 #include "reporting/ReportEngine.h"
+#include "reporting/ReportProgressDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -153,12 +154,15 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
                                                             const QString& path) {
     dtmDBGeral& data = dtmDBGeral::instance();
     data.ensureOpen();
+    ReportProgressDialog progress(m_context.window, def.title);
     ReportRun run;
     run.db = dtmDBGeral::database();
     run.kind = data.kind();
     run.designer = m_context.designer;
-    run.window = m_context.window;
-    run.cancelCheck = m_cancelCheck;
+    if (m_cancelCheck)
+        run.progress = m_cancelCheck;
+    else
+        run.progress = [&progress](qint64 rows) { return progress(rows); };
     run.branch = Branches::caption(run.db, FiliProc());
     std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, run);
     if (const auto printer = d->printers.value(path))

@@ -26,7 +26,7 @@ struct ReportContext {
     TMessages* messages = nullptr; // the form's msgPadrao ("Arq_Rel_Err", "NovoCaption", "NovoPrompt")
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams before every run
     TComboBox* reportNames = nullptr;          // cbbReportNames
-    QWidget* window = nullptr;                 // parent for progress and dialogs
+    QWidget* window = nullptr;                 // parent for the progress window
 };
 
 class ReportController : public QObject {
@@ -51,7 +51,7 @@ public:
     void printerSetup(int index);
     void edit(int index);
 
-    // Asked between fetched rows instead of the progress dialog's Cancel (tests, batch runs).
+    // Asked between fetched rows instead of the progress window's Cancel (tests, batch runs).
     void setCancelCheck(std::function<bool(qint64 rowsFetched)> check);
 
 private:
