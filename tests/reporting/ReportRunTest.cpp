@@ -4,7 +4,6 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "forms/TComboBox.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEngine.h"
@@ -24,7 +23,6 @@ struct RunCase {
 struct Harness {
     TReportDesignerDialog designer;
     ParamFiller filler;
-    TComboBox combo;
     ReportController controller;
     Harness() {
         filler.bindTo(designer);
@@ -32,7 +30,6 @@ struct Harness {
         ReportContext ctx;
         ctx.code = "QMT318";
         ctx.designer = &designer;
-        ctx.reportNames = &combo;
         controller.setContext(ctx);
         controller.reload();
     }
