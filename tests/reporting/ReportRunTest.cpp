@@ -5,7 +5,7 @@
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "reporting/ReportController.h"
-#include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
 #include "reporting/ReportEngine.h"
 #include "support/TestEnv.h"
 
@@ -39,9 +39,9 @@ struct Harness {
         QStringList codes;
         TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
             for (int r = 0; r < doc.rowCount(); ++r)
-                codes << doc.cell(r, "CDCLIENTE");
+                codes << ReportDocumentRows::cell(doc, r, "CDCLIENTE");
             if (groups)
-                *groups = doc.groupCount();
+                *groups = ReportDocumentRows::groupCount(doc);
         };
         controller.preview(report);
         return codes;
