@@ -34,6 +34,8 @@ struct ReportPageSetup {
     QMarginsF marginsMm{10, 10, 10, 10};
     double fontSize = 8; // points, detail rows
     QPageLayout layout() const;
+    // True for the paper names above.
+    static bool knownPaper(const QString& name);
 };
 
 class ReportDefinition {
