@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class TMessages;
 class TReportDesignerDialog;
@@ -33,7 +32,6 @@ public:
     ~ReportController() override;
 
     void setContext(const ReportContext& context);
-    const std::vector<ReportEntry>& entries() const { return m_catalogue.entries(); }
     // Re-reads the definitions and announces them (listed). A definition that cannot be read is an
     // EHostError naming it, raised after the others were announced.
     void reload();
