@@ -1,5 +1,5 @@
 #pragma once
-// The rows behind a report document, as the columns show them. Not part of the host's API: the
+// The rows behind a report document, as the columns show them. Outside the host's API: the
 // product reads a document through its pages; checks that want the rows include this header.
 #include "reporting/ReportDocument.h"
 
