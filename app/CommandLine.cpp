@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
+#include "reporting/SessionPrinters.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -49,10 +50,11 @@ QString validate(HostOptions& o) {
         o.open = upper;
     }
     if (!o.printer.isEmpty()) {
-        if (!o.printer.startsWith(QLatin1String("pdf:")) || o.printer.size() == 4)
+        const std::optional<QString> pdf = SessionPrinters::pdfFile(o.printer);
+        if (!pdf || pdf->isEmpty())
             return bad(QStringLiteral("printer"),
                        QStringLiteral("impressora inválida '%1' (use pdf:ARQUIVO).").arg(o.printer));
-        const QFileInfo file(o.printer.mid(4));
+        const QFileInfo file(*pdf);
         if (file.isDir())
             return bad(QStringLiteral("printer"),
                        QStringLiteral("'%1' é uma pasta, não um arquivo.").arg(file.filePath()));
@@ -60,7 +62,7 @@ QString validate(HostOptions& o) {
         if (!folder.isDir() || !folder.isWritable())
             return bad(QStringLiteral("printer"),
                        QStringLiteral("não é possível gravar na pasta '%1'.").arg(folder.filePath()));
-        o.printer = QStringLiteral("pdf:") + file.absoluteFilePath();
+        o.printer = SessionPrinters::pdfSetting(file.absoluteFilePath());
     }
     static const QRegularExpression languageCode(QStringLiteral("^[a-z]{2}(_[A-Z]{2})?$"));
     if (!languageCode.match(o.language).hasMatch())

@@ -110,7 +110,7 @@ double engineRun(const ReportDefinition& def, DatabaseKind kind, TReportDesigner
     run.db = dtmDBGeral::database();
     run.kind = kind;
     run.designer = &designer;
-    run.cancelCheck = [](qint64) { return false; };
+    run.progress = [](qint64) { return false; };
     auto doc = ReportEngine::run(def, run);
     doc->exportPdf(pdf);
     *rows = doc->rowCount();

@@ -1,26 +1,20 @@
 #include "reporting/ReportController.h"
-#include "library/FiliProc.h"
 
 #include "core/Errors.h"
-#include "core/HostSettings.h"
 #include "core/MessageSink.h"
+#include "data/Branches.h"
 #include "data/dtmDBGeral.h"
-#include "forms/TComboBox.h"
+#include "library/FiliProc.h"
 #include "library/TMessages.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
 #include "reporting/ReportEngine.h"
+#include "reporting/ReportProgressDialog.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QHash>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QSqlQuery>
-#include <algorithm>
-#include <memory>
+#include <QPageLayout>
 
 namespace {
 
@@ -47,69 +41,18 @@ QString fillPercentS(QString text, const QStringList& values) {
     return text;
 }
 
-// A file name from a title: lower case, no accents, words joined by "_".
-QString fileStem(const QString& title) {
-    QString out;
-    for (QChar c : title.normalized(QString::NormalizationForm_D)) {
-        if (c.category() == QChar::Mark_NonSpacing)
-            continue;
-        if (c.unicode() < 128 && c.isLetterOrNumber())
-            out += c.toLower();
-        else if (!out.endsWith(u'_'))
-            out += u'_';
-    }
-    while (out.startsWith(u'_'))
-        out.remove(0, 1);
-    while (out.endsWith(u'_'))
-        out.chop(1);
-    return out.isEmpty() ? QStringLiteral("relatorio") : out.left(60);
-}
-
-bool lessEntry(const ReportEntry& a, const ReportEntry& b) {
-    if (a.order != b.order)
-        return a.order < b.order;
-    return a.title.localeAwareCompare(b.title) < 0;
-}
-
-std::vector<ReportEntry> scan(const QString& reportsDir, const QString& code, QStringList* errors) {
-    std::vector<ReportEntry> out;
-    const QDir folder(QDir(reportsDir).filePath(code));
-    if (code.isEmpty() || !folder.exists())
-        return out;
-    const QFileInfoList files =
-        folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
-    for (const QFileInfo& file : files) {
-        try {
-            const ReportDefinition def = ReportDefinition::load(file.absoluteFilePath());
-            out.push_back({def.title, file.absoluteFilePath(), def.order});
-        } catch (const EHostError& e) {
-            if (!errors)
-                throw;
-            *errors << e.message();
-        }
-    }
-    std::stable_sort(out.begin(), out.end(), lessEntry);
-    return out;
+QString titleTakenMessage(const QString& title) {
+    return QStringLiteral("Já existe um relatório com o título '%1'.").arg(title);
 }
 
 } // namespace
 
-struct ReportController::Private {
-    // Printer set-up, per definition file, for the rest of the session.
-    QHash<QString, std::shared_ptr<QPrinter>> printers;
-};
-
-ReportController::ReportController(QObject* parent) : QObject(parent), d(new Private) {}
-ReportController::~ReportController() {
-    delete d;
-}
-
-std::vector<ReportEntry> ReportController::listReports(const QString& reportsDir, const QString& code) {
-    return scan(reportsDir, code, nullptr);
-}
+ReportController::ReportController(QObject* parent) : QObject(parent) {}
+ReportController::~ReportController() = default;
 
 void ReportController::setContext(const ReportContext& context) {
     m_context = context;
+    m_catalogue.setCode(context.code);
 }
 
 QString ReportController::message(const QString& key) const {
@@ -118,31 +61,20 @@ QString ReportController::message(const QString& key) const {
     return fallbackMessage(key);
 }
 
-QString ReportController::folder() const {
-    return QDir(HostSettings::reportsDir()).filePath(m_context.code);
-}
-
 void ReportController::reload() {
-    QStringList errors;
-    m_entries = scan(HostSettings::reportsDir(), m_context.code, &errors);
-    if (m_context.reportNames) {
-        QStringList titles;
-        for (const ReportEntry& e : m_entries)
-            titles << e.title;
-        m_context.reportNames->SetItems(titles);
-        m_context.reportNames->SetItemIndex(titles.isEmpty() ? -1 : 0);
-    }
+    const QStringList errors = m_catalogue.reload();
+    emit listed(m_catalogue.titles());
     // The readable definitions are listed; the others are reported by name.
     if (!errors.isEmpty())
         throw EHostError(errors.join(u'\n'));
 }
 
 ReportDefinition ReportController::definitionAt(int index) const {
-    if (index < 0 || index >= int(m_entries.size()) || !QFileInfo::exists(m_entries[size_t(index)].path))
+    if (!m_catalogue.exists(index))
         MensErro(fillPercentS(message(QStringLiteral("Arq_Rel_Err")),
-                              {m_context.code, QDir::toNativeSeparators(folder())}),
+                              {m_context.code, QDir::toNativeSeparators(m_catalogue.folder())}),
                  true);
-    return ReportDefinition::load(m_entries[size_t(index)].path);
+    return ReportDefinition::load(m_catalogue.at(index).path);
 }
 
 void ReportController::setCancelCheck(std::function<bool(qint64)> check) {
@@ -153,93 +85,37 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
                                                             const QString& path) {
     dtmDBGeral& data = dtmDBGeral::instance();
     data.ensureOpen();
+    ReportProgressDialog progress(m_context.window, def.title);
     ReportRun run;
     run.db = dtmDBGeral::database();
     run.kind = data.kind();
     run.designer = m_context.designer;
-    run.window = m_context.window;
-    run.cancelCheck = m_cancelCheck;
-    run.branch = FiliProc();
-    {
-        // The branch's name beside its code when the table has it; the code alone otherwise.
-        QSqlQuery q(run.db);
-        if (!run.branch.isEmpty() &&
-            q.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL"))) {
-            q.bindValue(QStringLiteral(":CDFILIAL"), run.branch);
-            if (q.exec() && q.next())
-                run.branch += QStringLiteral(" - ") + q.value(0).toString().trimmed();
-        }
-    }
+    run.branch = Branches::caption(run.db, FiliProc());
+    if (m_cancelCheck)
+        run.progress = m_cancelCheck;
+    else
+        run.progress = [&progress](qint64 rows) { return progress(rows); };
     std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, run);
-    if (const auto printer = d->printers.value(path))
-        doc->setPageLayout(printer->pageLayout());
+    if (const std::optional<QPageLayout> layout = m_printers.pageLayout(path))
+        doc->setPageLayout(*layout);
     return doc;
 }
 
 void ReportController::preview(int index) {
     const ReportDefinition def = definitionAt(index);
-    std::unique_ptr<ReportDocument> doc = runReport(def, m_entries[size_t(index)].path);
+    std::unique_ptr<ReportDocument> doc = runReport(def, m_catalogue.at(index).path);
     ReportDialogs::instance().previewReport(*doc);
 }
 
 void ReportController::print(int index) {
     const ReportDefinition def = definitionAt(index);
-    const QString path = m_entries[size_t(index)].path;
-    const QString target = HostSettings::printer();
-    if (target.startsWith(QLatin1String("pdf:"))) {
-        const QString file = target.mid(4);
-        if (file.trimmed().isEmpty())
-            throw EHostError(QStringLiteral(
-                "A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
-        runReport(def, path)->exportPdf(file);
-        return;
-    }
-    std::shared_ptr<QPrinter> printer = d->printers.value(path);
-    if (!printer) {
-        const QPrinterInfo info =
-            target.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target);
-        if (info.isNull())
-            throw EHostError(
-                target.isEmpty()
-                    ? QStringLiteral(
-                          "Não há impressora disponível para imprimir o relatório '%1'. Instale uma "
-                          "impressora ou defina um arquivo PDF como impressora da sessão.")
-                          .arg(def.title)
-                    : QStringLiteral("A impressora '%1' não está disponível para imprimir o relatório '%2'.")
-                          .arg(target, def.title));
-        printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
-        printer->setPageLayout(def.page.layout());
-    }
-    std::unique_ptr<ReportDocument> doc = runReport(def, path);
-    printer->setDocName(def.title);
-    doc->print(*printer);
-    if (printer->printerState() == QPrinter::Error)
-        throw EHostError(QStringLiteral("A impressora '%1' recusou o relatório '%2'.")
-                             .arg(printer->printerName(), def.title));
+    const QString path = m_catalogue.at(index).path;
+    m_printers.print(path, def, [&] { return runReport(def, path); });
 }
 
 void ReportController::printerSetup(int index) {
     const ReportDefinition def = definitionAt(index);
-    const QString path = m_entries[size_t(index)].path;
-    // The dialog works on a new printer, so that a cancelled set-up leaves the kept one untouched.
-    const std::shared_ptr<QPrinter> kept = d->printers.value(path);
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    const QString target = HostSettings::printer();
-    if (target.startsWith(QLatin1String("pdf:"))) {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(target.mid(4));
-    } else if (kept) {
-        printer->setPrinterName(kept->printerName());
-        printer->setCopyCount(kept->copyCount());
-        printer->setDuplex(kept->duplex());
-        printer->setColorMode(kept->colorMode());
-    } else if (!target.isEmpty()) {
-        printer->setPrinterName(target);
-    }
-    printer->setPageLayout(kept ? kept->pageLayout() : def.page.layout());
-    printer->setDocName(def.title);
-    if (ReportDialogs::instance().setupPrinter(*printer))
-        d->printers.insert(path, printer);
+    m_printers.setup(m_catalogue.at(index).path, def);
 }
 
 void ReportController::saveAs(int index) {
@@ -251,43 +127,21 @@ void ReportController::saveAs(int index) {
     const QString title = answer->simplified();
     if (title.isEmpty())
         MensErro(QStringLiteral("O título do relatório deve ser informado."), true);
-    int order = 0;
-    for (const ReportEntry& e : m_entries) {
-        if (e.title.compare(title, Qt::CaseInsensitive) == 0)
-            MensErro(QStringLiteral("Já existe um relatório com o título '%1'.").arg(title), true);
-        order = qMax(order, e.order + 1);
-    }
-    const QDir dir(folder());
-    QString path = dir.filePath(fileStem(title) + QStringLiteral(".json"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(QStringLiteral("%1_%2.json").arg(fileStem(title)).arg(n));
-
-    ReportDefinition copy = def;
-    copy.title = title;
-    copy.order = order;
-    copy.save(path);
-
-    m_entries.push_back({title, path, order});
-    if (TComboBox* combo = m_context.reportNames) {
-        const int keep = combo->ItemIndex();
-        combo->AddItem(title);
-        combo->SetItemIndex(keep);
-    }
+    if (m_catalogue.titleTaken(title))
+        MensErro(titleTakenMessage(title), true);
+    emit added(m_catalogue.saveCopy(def, title).title);
 }
 
 void ReportController::edit(int index) {
     const ReportDefinition def = definitionAt(index);
-    const QString path = m_entries[size_t(index)].path;
+    const QString path = m_catalogue.at(index).path;
     ReportEditRequest request;
     request.definition = def;
     request.path = path;
     request.code = m_context.code;
     request.validate = [this, index](const ReportDefinition& changed) -> QString {
-        for (int i = 0; i < int(m_entries.size()); ++i)
-            if (i != index &&
-                m_entries[size_t(i)].title.compare(changed.title.trimmed(), Qt::CaseInsensitive) == 0)
-                return QStringLiteral("Já existe um relatório com o título '%1'.")
-                    .arg(changed.title.trimmed());
+        if (m_catalogue.titleTaken(changed.title.trimmed(), index))
+            return titleTakenMessage(changed.title.trimmed());
         dtmDBGeral& data = dtmDBGeral::instance();
         if (!data.isOpen())
             return QStringLiteral("O banco de dados não está aberto; a consulta não pôde ser verificada.");
@@ -308,13 +162,5 @@ void ReportController::edit(int index) {
     const QString problem = request.validate(request.definition);
     if (!problem.isEmpty())
         throw EHostError(problem);
-    request.definition.save(path);
-
-    ReportEntry& entry = m_entries[size_t(index)];
-    entry.title = request.definition.title;
-    entry.order = request.definition.order;
-    if (TComboBox* combo = m_context.reportNames; combo && index < combo->count()) {
-        const QSignalBlocker block(combo);
-        combo->setItemText(index, entry.title);
-    }
+    emit renamed(index, m_catalogue.update(index, request.definition).title);
 }

@@ -35,6 +35,8 @@ struct HOST_EXPORT ReportPageSetup {
     QMarginsF marginsMm{10, 10, 10, 10};
     double fontSize = 8; // points, detail rows
     QPageLayout layout() const;
+    // True for the paper names above.
+    static bool knownPaper(const QString& name);
 };
 
 class HOST_EXPORT ReportDefinition {

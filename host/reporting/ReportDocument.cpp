@@ -72,23 +72,6 @@ ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QSt
     paginate();
 }
 
-QString ReportDocument::cell(int row, const QString& field) const {
-    const int col = int(m_rows.fields.indexOf(field.toUpper()));
-    if (col < 0 || row < 0 || row >= rowCount())
-        return {};
-    return m_rows.cells[size_t(row)].value(col);
-}
-
-int ReportDocument::groupCount() const {
-    if (!m_def.group.enabled())
-        return 0;
-    int groups = 0;
-    for (size_t i = 0; i < m_rows.groupKeys.size(); ++i)
-        if (i == 0 || m_rows.groupKeys[i] != m_rows.groupKeys[i - 1])
-            ++groups;
-    return groups;
-}
-
 void ReportDocument::setPageLayout(const QPageLayout& layout) {
     m_layout = layout;
     paginate();

@@ -36,9 +36,6 @@ public:
     const QString& branch() const { return m_branch; }
     const QDateTime& issued() const { return m_issued; }
     int rowCount() const { return int(m_rows.cells.size()); }
-    // The display text of a row's column of that field (empty when the report has no such column).
-    QString cell(int row, const QString& field) const;
-    int groupCount() const;
 
     const QPageLayout& pageLayout() const { return m_layout; }
     // A new page size, orientation or margins: lays the pages out again.
@@ -58,6 +55,9 @@ public:
     void exportPdf(const QString& path) const;
 
 private:
+    // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
+    friend struct ReportDocumentRows;
+
     enum class ItemKind { Row, GroupHeader, GroupFooter, Total, Empty };
     struct Item {
         ItemKind kind;

@@ -2,6 +2,7 @@
 // Runs a report definition: builds its parameter list from the SQL's placeholders, lets the screen
 // fill it (BeforeGetQueryParams), loads the list parameters into the key table, binds every value
 // and fetches the rows in one explicit transaction held until the last row; then lays them out.
+// It shows nothing: whoever runs it turns the progress it reports into a dialog, if any.
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
@@ -14,18 +15,15 @@
 class TParams;
 class TParam;
 class TReportDesignerDialog;
-class QWidget;
 
 struct HOST_EXPORT ReportRun {
     QSqlDatabase db;
     DatabaseKind kind = DatabaseKind::SQLite;
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams; may be null
-    QWidget* window = nullptr;                 // parent of the progress dialog
     QString branch;                            // shown in the page header
-    // Asked between rows instead of showing the progress dialog (tests, batch runs): true cancels.
-    std::function<bool(qint64 rowsFetched)> cancelCheck;
-    // Called with the parameter list after BeforeGetQueryParams (tests).
-    std::function<void(const TParams&)> onParams;
+    // Told the rows fetched so far: once with 0 as the fetch begins, then after every row.
+    // Returning true cancels the run (EAbort). May be empty.
+    std::function<bool(qint64 rowsFetched)> progress;
 };
 
 namespace HOST_EXPORT ReportEngine {

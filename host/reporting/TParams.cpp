@@ -22,7 +22,7 @@ TParams::~TParams() = default;
 
 void TParams::Add(const QString& name) {
     if (!FindParam(name))
-        m_params.push_back(makeParam(name));
+        m_params.push_back(std::make_unique<TParam>(name));
 }
 
 QStringList TParams::Names() const {
@@ -43,10 +43,6 @@ TParam& TParams::ParamByName(const QString& name) const {
     if (TParam* p = FindParam(name))
         return *p;
     throw EHostError(QStringLiteral("Parâmetro '%1' não encontrado.").arg(name));
-}
-
-std::unique_ptr<TParam> TParams::makeParam(const QString& name) {
-    return std::make_unique<TParam>(name);
 }
 
 bool ExistParam(const TParams* params, const QString& name) {

@@ -14,18 +14,17 @@ public:
     enum class Kind { Unset, String, DateTime, Variant };
 
     explicit TParam(QString name) : m_name(std::move(name)) {}
-    virtual ~TParam() = default;
 
     const QString& Name() const { return m_name; }
-    virtual void SetAsString(const QString& value);
-    virtual void SetAsDateTime(TDateTime value);
-    virtual void SetAsVariant(const QVariant& value);
+    void SetAsString(const QString& value);
+    void SetAsDateTime(TDateTime value);
+    void SetAsVariant(const QVariant& value);
 
     Kind kind() const { return m_kind; }
     const QVariant& Value() const { return m_value; }
     bool IsSet() const { return m_kind != Kind::Unset; }
 
-protected:
+private:
     QString m_name;
     Kind m_kind = Kind::Unset;
     QVariant m_value;
@@ -44,12 +43,9 @@ public:
     QStringList Names() const;
 
     // Parameter names match without regard to case, as in the report's SQL.
-    virtual TParam* FindParam(const QString& name) const;
+    TParam* FindParam(const QString& name) const;
     // The parameter of that name; an unknown name is an error naming it.
-    virtual TParam& ParamByName(const QString& name) const;
-
-protected:
-    virtual std::unique_ptr<TParam> makeParam(const QString& name);
+    TParam& ParamByName(const QString& name) const;
 
 private:
     std::vector<std::unique_ptr<TParam>> m_params;

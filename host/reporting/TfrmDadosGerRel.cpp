@@ -4,8 +4,13 @@
 
 #include <QKeySequence>
 #include <QShortcut>
+#include <QSignalBlocker>
 
-TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {}
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {
+    connect(&m_reports, &ReportController::listed, this, &TfrmDadosGerRel::showReports);
+    connect(&m_reports, &ReportController::added, this, &TfrmDadosGerRel::addReport);
+    connect(&m_reports, &ReportController::renamed, this, &TfrmDadosGerRel::renameReport);
+}
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
 
 void TfrmDadosGerRel::FormCreate(QObject* Sender) {
@@ -13,7 +18,6 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
     context.code = lblCodRel->Caption().trimmed();
     context.messages = msgPadrao;
     context.designer = rpddPadrao;
-    context.reportNames = cbbReportNames;
     context.window = this;
     m_reports.setContext(context);
     // A definition that cannot be read is reported; the screen still opens with the others.
@@ -41,6 +45,29 @@ void TfrmDadosGerRel::sbtConfigImprClick(QObject* Sender) {
 }
 void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) {
     m_reports.edit(cbbReportNames->ItemIndex());
+}
+
+void TfrmDadosGerRel::showReports(const QStringList& titles) {
+    if (!cbbReportNames)
+        return;
+    cbbReportNames->SetItems(titles);
+    cbbReportNames->SetItemIndex(titles.isEmpty() ? -1 : 0);
+}
+
+void TfrmDadosGerRel::addReport(const QString& title) {
+    if (!cbbReportNames)
+        return;
+    const int keep = cbbReportNames->ItemIndex();
+    cbbReportNames->AddItem(title);
+    cbbReportNames->SetItemIndex(keep);
+}
+
+void TfrmDadosGerRel::renameReport(int index, const QString& title) {
+    if (!cbbReportNames || index >= cbbReportNames->count())
+        return;
+    // A new text for the selected item is not a new selection.
+    const QSignalBlocker block(cbbReportNames);
+    cbbReportNames->setItemText(index, title);
 }
 
 void TfrmDadosGerRel::installShortcuts() {

@@ -69,6 +69,10 @@ public slots:
     void sbtReportEditClick(QObject* Sender);
 
 private:
+    // The controller's changes to the list of definitions, shown in cbbReportNames.
+    void showReports(const QStringList& titles);
+    void addReport(const QString& title);
+    void renameReport(int index, const QString& title);
     void installShortcuts();
     ReportController m_reports;
 };

@@ -15,7 +15,7 @@
 #include "library/SelectionText.h"
 #include "library/TDateEditPlus.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -154,7 +154,7 @@ protected:
         QStringList shown;
         TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
             for (int i = 0; i < doc.rowCount(); ++i)
-                shown << doc.cell(i, QStringLiteral("CDCLIENTE"));
+                shown << ReportDocumentRows::cell(doc, i, QStringLiteral("CDCLIENTE"));
         };
         screen.click("sbtPreview");
         return shown;
@@ -266,7 +266,7 @@ TEST_P(LargeSelection, EveryClientPicked) {
     TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
         rows = doc.rowCount();
         for (int i = 0; i < rows; ++i)
-            shown.insert(doc.cell(i, QStringLiteral("CDCLIENTE")));
+            shown.insert(ReportDocumentRows::cell(doc, i, QStringLiteral("CDCLIENTE")));
     };
     screen.click("sbtPreview");
     EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())

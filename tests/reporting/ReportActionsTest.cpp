@@ -2,6 +2,7 @@
 // a PDF file (its text read back with pdftotext), save as and designer save with the file system
 // checked afterwards.
 #include "ParamFiller.h"
+#include "ReportList.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
@@ -74,8 +75,8 @@ protected:
         ctx.code = "QMT318";
         ctx.messages = &messages;
         ctx.designer = &designer;
-        ctx.reportNames = &combo;
         controller.setContext(ctx);
+        showReportsIn(controller, combo);
         controller.reload();
         combo.SetItemIndex(1);
     }
@@ -269,7 +270,7 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
         ASSERT_EQ(after.size(), before.size() + 1);
         EXPECT_EQ(combo.count(), 5);
         EXPECT_EQ(combo.Items().last(), c.answer->simplified());
-        const auto entries = ReportController::listReports(dir.path(), "QMT318");
+        const auto entries = ReportCatalogue::list(dir.path(), "QMT318");
         ASSERT_EQ(entries.size(), 5u);
         EXPECT_EQ(entries.back().title, c.answer->simplified());
         const ReportDefinition copy = ReportDefinition::load(entries.back().path);

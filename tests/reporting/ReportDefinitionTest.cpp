@@ -2,7 +2,7 @@
 // QMT318 definitions with exactly the parameters their variants feed.
 #include "reporting/ReportDefinition.h"
 #include "core/Errors.h"
-#include "reporting/ReportController.h"
+#include "reporting/ReportCatalogue.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -124,7 +124,7 @@ struct ShippedCase {
 class ShippedReports : public ::testing::TestWithParam<ShippedCase> {};
 
 TEST_P(ShippedReports, DeclareExactlyWhatTheirVariantFeeds) {
-    const auto entries = ReportController::listReports(TestEnv::sourceDir() + "/reports", "QMT318");
+    const auto entries = ReportCatalogue::list(TestEnv::sourceDir() + "/reports", "QMT318");
     ASSERT_EQ(entries.size(), 4u);
     const ShippedCase& c = GetParam();
     const ReportEntry& e = entries[size_t(c.order)];

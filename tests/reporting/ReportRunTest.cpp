@@ -4,9 +4,8 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
-#include "forms/TComboBox.h"
 #include "reporting/ReportController.h"
-#include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
 #include "reporting/ReportEngine.h"
 #include "support/TestEnv.h"
 
@@ -24,7 +23,6 @@ struct RunCase {
 struct Harness {
     TReportDesignerDialog designer;
     ParamFiller filler;
-    TComboBox combo;
     ReportController controller;
     Harness() {
         filler.bindTo(designer);
@@ -32,7 +30,6 @@ struct Harness {
         ReportContext ctx;
         ctx.code = "QMT318";
         ctx.designer = &designer;
-        ctx.reportNames = &combo;
         controller.setContext(ctx);
         controller.reload();
     }
@@ -42,9 +39,9 @@ struct Harness {
         QStringList codes;
         TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
             for (int r = 0; r < doc.rowCount(); ++r)
-                codes << doc.cell(r, "CDCLIENTE");
+                codes << ReportDocumentRows::cell(doc, r, "CDCLIENTE");
             if (groups)
-                *groups = doc.groupCount();
+                *groups = ReportDocumentRows::groupCount(doc);
         };
         controller.preview(report);
         return codes;

@@ -7,7 +7,7 @@
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
 #include "reporting/TParams.h"
 
 #include <QTest>
@@ -95,7 +95,7 @@ TEST_P(EndToEnd, PickedClientsReachTheReport) {
     std::vector<QString> shownRows;
     TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
         for (int i = 0; i < doc.rowCount(); ++i)
-            shownRows.push_back(doc.cell(i, QStringLiteral("CDCLIENTE")));
+            shownRows.push_back(ReportDocumentRows::cell(doc, i, QStringLiteral("CDCLIENTE")));
     };
     form->sbtPreview->userNotify(QStringLiteral("OnClick"));
     EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())

@@ -1,0 +1,28 @@
+#pragma once
+// The rows behind a report document, as the columns show them. Outside the host's API: the
+// product reads a document through its pages; checks that want the rows include this header.
+#include "host_export.h"
+#include "reporting/ReportDocument.h"
+
+struct HOST_EXPORT ReportDocumentRows {
+    // The display text of a row's column of that field (empty when the report has no such column).
+    static QString cell(const ReportDocument& document, int row, const QString& field) {
+        const ReportRows& rows = document.m_rows;
+        const int col = int(rows.fields.indexOf(field.toUpper()));
+        if (col < 0 || row < 0 || row >= document.rowCount())
+            return {};
+        return rows.cells[size_t(row)].value(col);
+    }
+
+    // The groups, counted as the pages show them (0 when the report does not group).
+    static int groupCount(const ReportDocument& document) {
+        if (!document.m_def.group.enabled())
+            return 0;
+        const std::vector<QString>& keys = document.m_rows.groupKeys;
+        int groups = 0;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (i == 0 || keys[i] != keys[i - 1])
+                ++groups;
+        return groups;
+    }
+};

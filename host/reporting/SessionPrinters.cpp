@@ -1,0 +1,90 @@
+#include "reporting/SessionPrinters.h"
+
+#include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "reporting/ReportDefinition.h"
+#include "reporting/ReportDialogs.h"
+#include "reporting/ReportDocument.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+const QLatin1String kPdfPrefix("pdf:");
+}
+
+SessionPrinters::SessionPrinters() = default;
+SessionPrinters::~SessionPrinters() = default;
+
+std::optional<QString> SessionPrinters::pdfFile(const QString& setting) {
+    if (!setting.startsWith(kPdfPrefix))
+        return std::nullopt;
+    return setting.mid(kPdfPrefix.size());
+}
+
+QString SessionPrinters::pdfSetting(const QString& file) {
+    return kPdfPrefix + file;
+}
+
+std::optional<QPageLayout> SessionPrinters::pageLayout(const QString& definitionPath) const {
+    if (const auto printer = m_printers.value(definitionPath))
+        return printer->pageLayout();
+    return std::nullopt;
+}
+
+void SessionPrinters::print(const QString& definitionPath, const ReportDefinition& def,
+                            const std::function<std::unique_ptr<ReportDocument>()>& run) {
+    const QString target = HostSettings::printer();
+    if (const std::optional<QString> file = pdfFile(target)) {
+        if (file->trimmed().isEmpty())
+            throw EHostError(QStringLiteral(
+                "A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
+        run()->exportPdf(*file);
+        return;
+    }
+    std::shared_ptr<QPrinter> printer = m_printers.value(definitionPath);
+    if (!printer) {
+        const QPrinterInfo info =
+            target.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target);
+        if (info.isNull())
+            throw EHostError(
+                target.isEmpty()
+                    ? QStringLiteral(
+                          "Não há impressora disponível para imprimir o relatório '%1'. Instale uma "
+                          "impressora ou defina um arquivo PDF como impressora da sessão.")
+                          .arg(def.title)
+                    : QStringLiteral("A impressora '%1' não está disponível para imprimir o relatório '%2'.")
+                          .arg(target, def.title));
+        printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
+        printer->setPageLayout(def.page.layout());
+    }
+    std::unique_ptr<ReportDocument> doc = run();
+    printer->setDocName(def.title);
+    doc->print(*printer);
+    if (printer->printerState() == QPrinter::Error)
+        throw EHostError(QStringLiteral("A impressora '%1' recusou o relatório '%2'.")
+                             .arg(printer->printerName(), def.title));
+}
+
+void SessionPrinters::setup(const QString& definitionPath, const ReportDefinition& def) {
+    // The dialog works on a new printer, so that a cancelled set-up leaves the kept one untouched.
+    const std::shared_ptr<QPrinter> kept = m_printers.value(definitionPath);
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    const QString target = HostSettings::printer();
+    if (const std::optional<QString> file = pdfFile(target)) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(*file);
+    } else if (kept) {
+        printer->setPrinterName(kept->printerName());
+        printer->setCopyCount(kept->copyCount());
+        printer->setDuplex(kept->duplex());
+        printer->setColorMode(kept->colorMode());
+    } else if (!target.isEmpty()) {
+        printer->setPrinterName(target);
+    }
+    printer->setPageLayout(kept ? kept->pageLayout() : def.page.layout());
+    printer->setDocName(def.title);
+    if (ReportDialogs::instance().setupPrinter(*printer))
+        m_printers.insert(definitionPath, printer);
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Where the session prints: the session's printer setting (HostSettings::printer: empty for the
+// system's default printer, a printer's name, or "pdf:PATH" for a PDF file), and the printer set up
+// for each report definition, kept for the rest of the session.
+#include "host_export.h"
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QPageLayout;
+class QPrinter;
+class ReportDefinition;
+class ReportDocument;
+
+class HOST_EXPORT SessionPrinters {
+public:
+    SessionPrinters();
+    ~SessionPrinters();
+
+    // The file of a "pdf:PATH" printer setting (possibly empty); nothing when it names a printer.
+    static std::optional<QString> pdfFile(const QString& setting);
+    // The setting that prints to that PDF file.
+    static QString pdfSetting(const QString& file);
+
+    // The page layout set up for a definition file, if any.
+    std::optional<QPageLayout> pageLayout(const QString& definitionPath) const;
+
+    // Prints what run() lays out on the session's printer: the PDF file, the printer set up for that
+    // definition, the named one or the system's default. The printer is checked before the report
+    // runs. Errors are EHostError with a message for the user.
+    void print(const QString& definitionPath, const ReportDefinition& definition,
+               const std::function<std::unique_ptr<ReportDocument>()>& run);
+
+    // Printer set-up for a definition file; kept when the user confirms.
+    void setup(const QString& definitionPath, const ReportDefinition& definition);
+
+private:
+    QHash<QString, std::shared_ptr<QPrinter>> m_printers;
+};
