@@ -1,10 +1,9 @@
 #pragma once
 // The rows behind a report document, as the columns show them. Outside the host's API: the
 // product reads a document through its pages; checks that want the rows include this header.
-#include "host_export.h"
 #include "reporting/ReportDocument.h"
 
-struct HOST_EXPORT ReportDocumentRows {
+struct ReportDocumentRows {
     // The display text of a row's column of that field (empty when the report has no such column).
     static QString cell(const ReportDocument& document, int row, const QString& field) {
         const ReportRows& rows = document.m_rows;
