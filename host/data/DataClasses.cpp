@@ -52,8 +52,7 @@ int nonNegative(const QJsonValue& v, FormReader& r) {
 }
 
 ComponentClass queryClass() {
-    ComponentClass c{
-        "TADOIBQuery", "TNonVisual", [](QObject* p) -> QObject* { return new TADOIBQuery(p); }, {}, {}, {}};
+    ComponentClass c{"TADOIBQuery", "TNonVisual", componentFactory<TADOIBQuery>(), {}, {}, {}};
     using Q = TADOIBQuery;
     c.properties["Active"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         // Opening while the resource is still being read would run before the fields exist.
@@ -140,8 +139,7 @@ ComponentClass queryClass() {
 }
 
 ComponentClass dataSourceClass() {
-    ComponentClass c{
-        "TDataSource", "TNonVisual", [](QObject* p) -> QObject* { return new TDataSource(p); }, {}, {}, {}};
+    ComponentClass c{"TDataSource", "TNonVisual", componentFactory<TDataSource>(), {}, {}, {}};
     c.properties["DataSet"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         as<TDataSource>(o)->SetDataSetReference(reference(v, r));
     };
@@ -150,12 +148,7 @@ ComponentClass dataSourceClass() {
 
 ComponentClass stringFieldClass() {
     // Created inside its query: the reader hands the query as the parent.
-    ComponentClass c{"TADOIBStringField",
-                     "TNonVisual",
-                     [](QObject* p) -> QObject* { return new TADOIBStringField(p); },
-                     {},
-                     {},
-                     {}};
+    ComponentClass c{"TADOIBStringField", "TNonVisual", componentFactory<TADOIBStringField>(), {}, {}, {}};
     using F = TADOIBStringField;
     c.properties["FieldName"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         const QString name = PV::string(v, r);

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QJsonValue>
+#include <QMetaType>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -24,8 +25,22 @@ struct HOST_EXPORT ComponentClass {
     QString owner; // who registered it ("host", or a module's name), so a module can take its own back
 };
 
+// Qt keeps the first meta-type record it sees for a type name; a module that made the record of a
+// host type (for a published field of that type) would leave it behind when unloaded. So the host
+// records its component types itself, when it registers their classes.
+template <class T> void registerHostMetaType() {
+    qRegisterMetaType<T>();
+}
+
+// Creates a non-visual component of class T owned by parent.
+template <class T> std::function<QObject*(QObject*)> componentFactory() {
+    registerHostMetaType<T*>();
+    return [](QObject* parent) -> QObject* { return new T(parent); };
+}
+
 // Creates a visual component of class T inside parent (a widget) and shows it.
 template <class T> std::function<QObject*(QObject*)> widgetFactory() {
+    registerHostMetaType<T*>();
     return [](QObject* parent) -> QObject* {
         auto* w = new T(qobject_cast<QWidget*>(parent));
         w->show();

@@ -152,6 +152,8 @@ void ClassRegistry::registerFormClasses() {
     ClassRegistry& reg = instance();
     if (reg.find("TControl"))
         return;
+    qRegisterMetaType<TShiftState>("TShiftState"); // the name handlers declare, not QFlags<ShiftFlag>
+    registerHostMetaType<TCloseAction>();
     reg.add(controlClass());
     reg.add(formClass());
 
@@ -225,7 +227,6 @@ void ClassRegistry::registerFormClasses() {
     };
     reg.add(nonVisual);
 
-    ComponentClass popup{"TPopupMenu", "TNonVisual", [](QObject* p) -> QObject* { return new TPopupMenu(p); },
-                         {},           {},           {}};
+    ComponentClass popup{"TPopupMenu", "TNonVisual", componentFactory<TPopupMenu>(), {}, {}, {}};
     reg.add(popup);
 }

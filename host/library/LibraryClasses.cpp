@@ -20,8 +20,7 @@ template <class T> T* as(QObject* o) {
 
 void registerLibraryClasses() {
     ClassRegistry& reg = ClassRegistry::instance();
-    ComponentClass messages{
-        "TMessages", "TNonVisual", [](QObject* p) -> QObject* { return new TMessages(p); }, {}, {}, {}};
+    ComponentClass messages{"TMessages", "TNonVisual", componentFactory<TMessages>(), {}, {}, {}};
     messages.properties["Lines"] = [](QObject* o, const QJsonValue& v, FormReader& r) {
         as<TMessages>(o)->SetLines(PV::lines(v, r));
     };

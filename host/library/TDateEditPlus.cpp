@@ -345,6 +345,7 @@ void registerDateEditClass() {
     ComponentClass c;
     c.name = QStringLiteral("TDateEditPlus");
     c.base = QStringLiteral("TControl");
+    registerHostMetaType<TDateEditPlus*>();
     c.create = [](QObject* parent) -> QObject* {
         auto* w = new TDateEditPlus(qobject_cast<QWidget*>(parent));
         w->show();

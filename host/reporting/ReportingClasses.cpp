@@ -18,15 +18,11 @@ public:
 
 void registerReportingClasses() {
     ClassRegistry& reg = ClassRegistry::instance();
-    ComponentClass designer{"TReportDesignerDialog",
-                            "TNonVisual",
-                            [](QObject* p) -> QObject* { return new TReportDesignerDialog(p); },
-                            {},
-                            {},
-                            {}};
+    registerHostMetaType<TParams*>();
+    ComponentClass designer{
+        "TReportDesignerDialog", "TNonVisual", componentFactory<TReportDesignerDialog>(), {}, {}, {}};
     designer.events["BeforeGetQueryParams"] = TReportDesignerDialog::beforeGetQueryParamsSignature();
     reg.add(designer);
-    ComponentClass design{
-        "TNetQRDesign", "TNonVisual", [](QObject* p) -> QObject* { return new TNetQRDesign(p); }, {}, {}, {}};
+    ComponentClass design{"TNetQRDesign", "TNonVisual", componentFactory<TNetQRDesign>(), {}, {}, {}};
     reg.add(design);
 }

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QMetaType>
 #include <QTemporaryDir>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -224,5 +226,33 @@ INSTANTIATE_TEST_SUITE_P(Package, LanguageModuleTest,
                                            LanguageFile{"brokenJson", "{\"forms\": {", false},
                                            LanguageFile{"noForms", "[1, 2]", false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Qt keeps the first meta-type record it sees for a type name. A record the module made for a
+// host type would outlive the module and be read from wherever the next library is mapped there.
+TEST(ModuleMetaTypes, HostTypesAreRecordedByTheHostAndOutliveTheModule) {
+    const QStringList hostTypes{"TADOIBQuery*", "TADOIBStringField*", "TDataSource*", "TRadioButton*",
+                                "TCheckBox*",   "TDateEditPlus*",     "TParams*",     "TShiftState"};
+    for (int round = 0; round < 2; ++round) {
+        Package& package = PackageLoader::instance().load(QStringLiteral(ERP_MODULE_PATH));
+        package.IniProc();
+        const QString moduleFile = package.path;
+        for (int id = QMetaType::User; id < QMetaType::User + 1000; ++id) {
+            if (!QMetaType::isRegistered(id))
+                continue;
+            const QMetaType type(id);
+            Dl_info info{};
+            if (dladdr(type.iface(), &info) && info.dli_fname)
+                EXPECT_NE(QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalFilePath(), moduleFile)
+                    << type.name() << " is recorded inside the module";
+        }
+        PackageLoader::instance().unload(package);
+        // Something else takes the module's place in memory before the next load.
+        void* other = dlopen("libQt6Network.so.6", RTLD_NOW | RTLD_LOCAL);
+        for (const QString& name : hostTypes)
+            EXPECT_TRUE(QMetaType::fromName(name.toLatin1()).isValid()) << name.toStdString();
+        if (other)
+            dlclose(other);
+    }
+}
 
 } // namespace
