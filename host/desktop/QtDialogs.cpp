@@ -9,6 +9,7 @@
 #include "reporting/ReportPreviewWindow.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -74,6 +75,14 @@ public:
     }
     bool editReport(ReportEditRequest& request) override {
         return ReportDesignerWindow::exec(request, QtDialogs::dialogParent());
+    }
+    std::optional<QString> chooseExportFile(const QString& caption, const QString& suggestedName,
+                                            const QString& filter) override {
+        const QString path =
+            QFileDialog::getSaveFileName(QtDialogs::dialogParent(), caption, suggestedName, filter);
+        if (path.isEmpty())
+            return std::nullopt;
+        return path;
     }
 };
 

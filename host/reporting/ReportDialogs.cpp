@@ -8,6 +8,9 @@ public:
     bool setupPrinter(QPrinter&) override { return false; }
     void previewReport(ReportDocument&) override {}
     bool editReport(ReportEditRequest&) override { return false; }
+    std::optional<QString> chooseExportFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
 };
 using Slot = ServiceSlot<ReportDialogs, RefusedReportDialogs>;
 } // namespace

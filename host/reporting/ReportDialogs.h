@@ -2,7 +2,9 @@
 // The report windows, shown modally: printer set-up, preview and designer. The application
 // installs the Qt ones; tests install scripted ones. Until then each is refused.
 #include "host_export.h"
+#include <QString>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class ReportDocument;
@@ -18,6 +20,9 @@ public:
     virtual void previewReport(ReportDocument& document) = 0;
     // The report designer; true when the user saved.
     virtual bool editReport(ReportEditRequest& request) = 0;
+    // Where to write an exported report: a path, or nothing when the user cancelled.
+    virtual std::optional<QString> chooseExportFile(const QString& caption, const QString& suggestedName,
+                                                    const QString& filter) = 0;
 
     static ReportDialogs& instance();
     // Installs the dialogs (the application's or a test's); returns the previous ones.

@@ -6,7 +6,6 @@
 #include "reporting/ReportDocument.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -151,13 +150,13 @@ void ReportPreviewWindow::printDocument() {
 }
 
 void ReportPreviewWindow::exportPdf() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar PDF"),
-                                                      m_doc.title() + QStringLiteral(".pdf"),
-                                                      QStringLiteral("Documentos PDF (*.pdf)"));
-    if (path.isEmpty())
+    const std::optional<QString> path = ReportDialogs::instance().chooseExportFile(
+        QStringLiteral("Exportar PDF"), m_doc.title() + QStringLiteral(".pdf"),
+        QStringLiteral("Documentos PDF (*.pdf)"));
+    if (!path)
         return;
     try {
-        m_doc.exportPdf(path);
+        m_doc.exportPdf(*path);
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
     }

@@ -6,7 +6,10 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +65,24 @@ TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePageShown) {
     EXPECT_EQ(window.currentPage(), doc->pageCount() - 1);
     window.showPage(-3);
     EXPECT_EQ(window.currentPage(), 0);
+}
+
+// The file to export to is asked through the dialogs the host installed, like every modal question.
+TEST(ReportPreviewWindow, ExportAsksForTheFileThroughTheDialogs) {
+    TestEnv::reset();
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("exportado.pdf"));
+    TestEnv::dialogs().onExportFile = [&](const QString& suggested) -> std::optional<QString> {
+        EXPECT_TRUE(suggested.endsWith(QStringLiteral(".pdf")));
+        return target;
+    };
+    auto doc = sampleDocument();
+    ReportPreviewWindow window(*doc);
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->text().contains(QStringLiteral("PDF")))
+            b->click();
+    EXPECT_EQ(TestEnv::dialogs().shown.size(), 1u);
+    EXPECT_TRUE(QFileInfo(target).size() > 0);
 }
 
 TEST(ReportDesignerWindow, ShowsAndGivesBackTheWholeDefinition) {

@@ -42,6 +42,12 @@ bool ScriptedDialogService::editReport(ReportEditRequest& request) {
     return onEdit ? onEdit(request) : false;
 }
 
+std::optional<QString> ScriptedDialogService::chooseExportFile(const QString& caption,
+                                                               const QString& suggestedName, const QString&) {
+    shown.push_back({"file", caption});
+    return onExportFile ? onExportFile(suggestedName) : std::nullopt;
+}
+
 QStringList ScriptedDialogService::errors() const {
     QStringList out;
     for (const auto& s : shown)
@@ -71,6 +77,9 @@ public:
     bool setupPrinter(QPrinter& printer) override { return m_s.setupPrinter(printer); }
     void previewReport(ReportDocument& d) override { m_s.previewReport(d); }
     bool editReport(ReportEditRequest& r) override { return m_s.editReport(r); }
+    std::optional<QString> chooseExportFile(const QString& c, const QString& n, const QString& f) override {
+        return m_s.chooseExportFile(c, n, f);
+    }
 
 private:
     ScriptedDialogService& m_s;

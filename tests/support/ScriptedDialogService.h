@@ -23,6 +23,8 @@ public:
     bool setupPrinter(QPrinter& printer) override;
     void previewReport(ReportDocument& document) override;
     bool editReport(ReportEditRequest& request) override;
+    std::optional<QString> chooseExportFile(const QString& caption, const QString& suggestedName,
+                                            const QString& filter) override;
 
     std::vector<Shown> shown;
     std::vector<LookupRequest> lookups;
@@ -31,6 +33,7 @@ public:
     std::function<bool(QPrinter&)> onPrinter;
     std::function<void(ReportDocument&)> onPreview;
     std::function<bool(ReportEditRequest&)> onEdit;
+    std::function<std::optional<QString>(const QString& suggestedName)> onExportFile;
     std::function<void(const QString&)> onError; // runs while the "message box" is up
 
     QStringList errors() const;
