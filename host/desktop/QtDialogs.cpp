@@ -19,8 +19,17 @@
 
 namespace {
 
+// A message is read with the normal cursor, also when it interrupts a busy action such as opening a
+// screen under the hourglass; the action does not set the hourglass again after it.
+void normalCursor() {
+    TApplication& app = TApplication::instance();
+    if (app.screenCursor() != HostCursor::crDefault)
+        app.setScreenCursor(HostCursor::crDefault);
+}
+
 // A message box with one OK button; Enter and Esc both close it.
 void message(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    normalCursor();
     QMessageBox box(icon, title, text, QMessageBox::Ok, QtDialogs::dialogParent());
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
@@ -37,6 +46,7 @@ public:
     }
     std::optional<QString> promptText(const QString& caption, const QString& prompt,
                                       const QString& initial) override {
+        normalCursor();
         QInputDialog dialog(QtDialogs::dialogParent());
         dialog.setWindowTitle(caption);
         dialog.setLabelText(prompt);

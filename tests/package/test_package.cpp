@@ -1,18 +1,25 @@
 // The module's life as the host sees it: loaded from its file with dlopen, its IniProc opening one
 // screen instance, closing and reopening, finalisation, the screen cursor, and refused files.
 #include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "desktop/QtDialogs.h"
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 #include "packages/ModuleRegistry.h"
 #include "packages/PackageLoader.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QMetaType>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -253,6 +260,39 @@ TEST(ModuleMetaTypes, HostTypesAreRecordedByTheHostAndOutliveTheModule) {
         if (other)
             dlclose(other);
     }
+}
+
+// A definition that cannot be read is reported while the screen opens; the user reads that message
+// with the normal cursor, not the hourglass of the opening.
+TEST(OpeningMessages, AreShownWithTheNormalCursor) {
+    QTemporaryDir reports;
+    ASSERT_TRUE(QDir(reports.path()).mkpath(QStringLiteral("QMT318")));
+    QFile broken(reports.filePath(QStringLiteral("QMT318/0_quebrado.json")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{ nada");
+    broken.close();
+    const QString previousReports = HostSettings::reportsDir();
+    HostSettings::setReportsDir(reports.path());
+    QtDialogs::install();
+    QStringList cursors; // the override cursor's shape while each message box is up
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            const QCursor* c = QApplication::overrideCursor();
+            cursors << (c && c->shape() == Qt::WaitCursor ? QStringLiteral("ampulheta")
+                                                          : QStringLiteral("normal"));
+            box->accept();
+        }
+    });
+    poll.start(20);
+    Package& package = PackageLoader::instance().load(QStringLiteral(ERP_MODULE_PATH));
+    package.IniProc();
+    poll.stop();
+    PackageLoader::instance().unload(package);
+    ScriptedDialogService::installFor(TestEnv::dialogs());
+    HostSettings::setReportsDir(previousReports);
+    ASSERT_FALSE(cursors.isEmpty()) << "no message while opening";
+    EXPECT_EQ(cursors, QStringList(cursors.size(), QStringLiteral("normal")));
 }
 
 } // namespace
