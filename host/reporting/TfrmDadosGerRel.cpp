@@ -71,16 +71,17 @@ void TfrmDadosGerRel::renameReport(int index, const QString& title) {
 }
 
 void TfrmDadosGerRel::installShortcuts() {
-    // Each action's shortcut is named in its hint; F9 is left to the screens' list radios.
+    // Each action's shortcut is named in its hint. None is one the window already binds (the MDI
+    // child's Close takes Ctrl+W, a line edit's end of line Ctrl+E) or F9, the list radios' key.
     const struct {
         TButtonFlat* button;
         QKeySequence keys;
     } actions[] = {
-        {sbtPreview, QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {sbtPreview, QKeySequence(Qt::CTRL | Qt::Key_R)},
         {sbtPrint, QKeySequence(Qt::CTRL | Qt::Key_P)},
         {sbtSalvarComo, QKeySequence(Qt::CTRL | Qt::Key_S)},
         {sbtConfigImpr, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
-        {sbtReportEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {sbtReportEdit, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
     };
     for (const auto& a : actions) {
         auto* shortcut = new QShortcut(a.keys, this);

@@ -97,6 +97,14 @@ public:
         }
     }
     // Reads until a line starting with `start` arrives; the lines before it are passed over.
+    // The focus moved into a window of that name (a dialog's class when it has no name).
+    bool waitForFocusIn(const QString& window, int ms = 10000) {
+        QDeadlineTimer deadline(ms);
+        while (waitFor(QStringLiteral("foco\t"), int(deadline.remainingTime())))
+            if (m_matched.section('\t', 2, 2) == window)
+                return true;
+        return false;
+    }
     bool waitFor(const QString& start, int ms = 10000) {
         QDeadlineTimer deadline(ms);
         for (;;) {
@@ -244,11 +252,11 @@ const std::vector<Expect> kTreeMonth = {
     {"panel", "Origem", "", "enabled"},
     {"check box", "Origem/Orçamento", "checked", "enabled"},
     {"check box", "Tipo do Cliente/Pessoa Jurídica", "checked", "enabled"},
-    {"push button", "Visualizar o relatório (Ctrl+W)", "enabled", ""},
+    {"push button", "Visualizar o relatório (Ctrl+R)", "enabled", ""},
     {"push button", "Imprimir o relatório (Ctrl+P)", "enabled", ""},
     {"push button", "Salvar o relatório com outro título (Ctrl+S)", "enabled", ""},
     {"push button", "Configurar a impressora (Ctrl+Shift+P)", "enabled", ""},
-    {"push button", "Editar a definição do relatório (Ctrl+E)", "enabled", ""},
+    {"push button", "Editar a definição do relatório (Ctrl+Shift+E)", "enabled", ""},
 };
 
 // Clients by type after Space on "Pessoa Jurídica", which keeps the focus.
@@ -422,6 +430,22 @@ TEST(Keyboard, FiltersLookupAndPrintByKeysReadByAScreenReader) {
     EXPECT_FALSE(text.out.contains(other[0])) << "a client left out of the list is in the report";
     EXPECT_FALSE(text.out.contains(QStringLiteral("Pessoa Jurídica")))
         << "an unchecked client type is in the report";
+
+    // Every other action's shortcut opens its window, as its hint says; Esc closes it again.
+    const struct {
+        const char* keys;
+        const char* window;
+    } shortcuts[] = {{"ctrl+r", "ReportPreviewWindow"},
+                     {"ctrl+s", "QInputDialog"},
+                     {"ctrl+shift+p", "QPageSetupDialog"},
+                     {"ctrl+shift+e", "ReportDesignerWindow"}};
+    for (const auto& s : shortcuts) {
+        refocus();
+        key(s.keys);
+        EXPECT_TRUE(host.waitForFocusIn(QString::fromLatin1(s.window), 30000))
+            << s.keys << " opened no " << s.window << ": " << host.errors().toStdString();
+        key("Escape");
+    }
 
     refocus();
     key("ctrl+q");
