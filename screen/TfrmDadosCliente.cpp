@@ -47,8 +47,9 @@ void TfrmDadosCliente::cbbReportNamesChange(QObject* Sender) {
 // ---- report variants ---------------------------------------------------------------------------
 
 void TfrmDadosCliente::habilitaCampos() {
-    // The index is read again before each comparison.
-    if (cbbReportNames->ItemIndex() == 0) {
+    // The variant is read again before each comparison: the selected entry's own for the screen's
+    // four reports, the source's for a copy made with save as.
+    if (ReportVariant() == 0) {
         // Birthdays of a month: the month in depDeDtAn alone, clients and neighbourhoods.
         grbDtAn->SetEnabled(true);
         lblDe->SetEnabled(true);
@@ -80,7 +81,7 @@ void TfrmDadosCliente::habilitaCampos() {
         depDeDtAn->SetEditStyle(1);
         depDeDtAn->SetShowDia(false);
         depDeDtAn->SetText(QString());
-    } else if (cbbReportNames->ItemIndex() == 1) {
+    } else if (ReportVariant() == 1) {
         // Clients by line of business: no date, clients and lines of business.
         depDeDtAn->SetShowDia(true);
         grbDtAn->SetEnabled(false);
@@ -112,7 +113,7 @@ void TfrmDadosCliente::habilitaCampos() {
         chbJuridica->SetChecked(true);
         chbOutros->SetChecked(true);
         depDeDtAn->SetEditStyle(0);
-    } else if (cbbReportNames->ItemIndex() == 2) {
+    } else if (ReportVariant() == 2) {
         // Birthdays of a period: the range, clients, lines of business, neighbourhoods and origin.
         grbDtAn->SetEnabled(true);
         lblDe->SetEnabled(true);
@@ -139,7 +140,7 @@ void TfrmDadosCliente::habilitaCampos() {
         chbOutros->SetChecked(true);
         depDeDtAn->SetEditStyle(0);
         depDeDtAn->SetShowDia(true);
-    } else if (cbbReportNames->ItemIndex() == 3) {
+    } else if (ReportVariant() == 3) {
         // Clients by type: no date, clients, lines of business, origin and client type.
         grbDtAn->SetEnabled(false);
         depDeDtAn->SetText(QString());
@@ -265,13 +266,13 @@ void TfrmDadosCliente::ValidaCampos() {
     if (grbDtAn->Enabled()) {
         if (depDeDtAn->GetDate() < 0)
             fail(depDeDtAn, QStringLiteral("Dt<0"));
-        if (depAteDtAn->GetDate() < 0 && cbbReportNames->ItemIndex() != 0)
+        if (depAteDtAn->GetDate() < 0 && ReportVariant() != 0)
             fail(depAteDtAn, QStringLiteral("Dt<0"));
         if (EmptyString(depDeDtAn->Text()))
             fail(depDeDtAn, QStringLiteral("DtEvenIni_inf"));
-        if (EmptyString(depAteDtAn->Text()) && cbbReportNames->ItemIndex() != 0)
+        if (EmptyString(depAteDtAn->Text()) && ReportVariant() != 0)
             fail(depAteDtAn, QStringLiteral("DtEvenFin_inf"));
-        if (depAteDtAn->GetDate() < depDeDtAn->GetDate() && cbbReportNames->ItemIndex() != 0)
+        if (depAteDtAn->GetDate() < depDeDtAn->GetDate() && ReportVariant() != 0)
             fail(depDeDtAn, QStringLiteral("DtIni>DtFin"));
     }
     if (rbtLCliente->Checked() && EmptyString(ListaCliente))

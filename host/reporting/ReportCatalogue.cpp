@@ -28,38 +28,75 @@ QString fileStem(const QString& title) {
     return out.isEmpty() ? QStringLiteral("relatorio") : out.left(60);
 }
 
-bool lessEntry(const ReportEntry& a, const ReportEntry& b) {
-    if (a.order != b.order)
-        return a.order < b.order;
-    return a.title.localeAwareCompare(b.title) < 0;
+// The position a file's name gives ("2_aniversariantes...json"), for a file that cannot be read;
+// -1 when the name carries none.
+int positionFromName(const QString& fileName) {
+    const qsizetype sep = fileName.indexOf(u'_');
+    bool ok = false;
+    const int n = sep > 0 ? fileName.left(sep).toInt(&ok) : -1;
+    return ok && n >= 0 ? n : -1;
 }
 
-// errors null: the first corrupt definition throws.
-std::vector<ReportEntry> scan(const QString& reportsDir, const QString& code, QStringList* errors) {
-    std::vector<ReportEntry> out;
+QString unusableTitle(const QString& fileName) {
+    return QStringLiteral("%1 (definição com erro)").arg(fileName);
+}
+
+// Every entry at its order; positions no file holds become entries without a path. Entries that
+// claim a position already taken, or none, follow the others.
+std::vector<ReportEntry> place(std::vector<ReportEntry> found) {
+    std::stable_sort(found.begin(), found.end(),
+                     [](const ReportEntry& a, const ReportEntry& b) { return a.order < b.order; });
+    std::vector<ReportEntry> out, extra;
+    for (ReportEntry& e : found) {
+        if (e.order < 0 || e.order < int(out.size())) {
+            extra.push_back(std::move(e));
+            continue;
+        }
+        while (int(out.size()) < e.order) {
+            const int at = int(out.size());
+            out.push_back({QStringLiteral("Relatório %1 (definição não encontrada)").arg(at + 1),
+                           {},
+                           at,
+                           at,
+                           QStringLiteral("definição não encontrada")});
+        }
+        out.push_back(std::move(e));
+    }
+    for (ReportEntry& e : extra) {
+        e.order = int(out.size());
+        out.push_back(std::move(e));
+    }
+    for (ReportEntry& e : out)
+        if (e.variant < 0)
+            e.variant = e.order;
+    return out;
+}
+
+std::vector<ReportEntry> scan(const QString& reportsDir, const QString& code, QStringList& errors) {
+    std::vector<ReportEntry> found;
     const QDir folder(QDir(reportsDir).filePath(code));
     if (code.isEmpty() || !folder.exists())
-        return out;
-    const QFileInfoList files =
-        folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
+        return found;
+    // Unreadable files too: they keep their place and say why they cannot be used.
+    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
     for (const QFileInfo& file : files) {
         try {
             const ReportDefinition def = ReportDefinition::load(file.absoluteFilePath());
-            out.push_back({def.title, file.absoluteFilePath(), def.order});
+            found.push_back({def.title, file.absoluteFilePath(), def.order, def.variant, {}});
         } catch (const EHostError& e) {
-            if (!errors)
-                throw;
-            *errors << e.message();
+            errors << e.message();
+            found.push_back({unusableTitle(file.fileName()), file.absoluteFilePath(),
+                             positionFromName(file.fileName()), -1, e.message()});
         }
     }
-    std::stable_sort(out.begin(), out.end(), lessEntry);
-    return out;
+    return place(std::move(found));
 }
 
 } // namespace
 
 std::vector<ReportEntry> ReportCatalogue::list(const QString& reportsDir, const QString& code) {
-    return scan(reportsDir, code, nullptr);
+    QStringList errors;
+    return scan(reportsDir, code, errors);
 }
 
 QString ReportCatalogue::folder() const {
@@ -68,7 +105,7 @@ QString ReportCatalogue::folder() const {
 
 QStringList ReportCatalogue::reload() {
     QStringList errors;
-    m_entries = scan(HostSettings::reportsDir(), m_code, &errors);
+    m_entries = scan(HostSettings::reportsDir(), m_code, errors);
     return errors;
 }
 
@@ -80,7 +117,12 @@ QStringList ReportCatalogue::titles() const {
 }
 
 bool ReportCatalogue::exists(int index) const {
-    return index >= 0 && index < int(m_entries.size()) && QFileInfo::exists(m_entries[size_t(index)].path);
+    return index >= 0 && index < int(m_entries.size()) && !m_entries[size_t(index)].path.isEmpty() &&
+           QFileInfo::exists(m_entries[size_t(index)].path);
+}
+
+int ReportCatalogue::variantAt(int index) const {
+    return index >= 0 && index < int(m_entries.size()) ? m_entries[size_t(index)].variant : -1;
 }
 
 bool ReportCatalogue::titleTaken(const QString& title, int except) const {
@@ -90,7 +132,7 @@ bool ReportCatalogue::titleTaken(const QString& title, int except) const {
     return false;
 }
 
-const ReportEntry& ReportCatalogue::saveCopy(const ReportDefinition& def, const QString& title) {
+const ReportEntry& ReportCatalogue::saveCopy(const ReportDefinition& def, const QString& title, int source) {
     int order = 0;
     for (const ReportEntry& e : m_entries)
         order = qMax(order, e.order + 1);
@@ -102,9 +144,10 @@ const ReportEntry& ReportCatalogue::saveCopy(const ReportDefinition& def, const 
     ReportDefinition copy = def;
     copy.title = title;
     copy.order = order;
+    copy.variant = variantAt(source);
     copy.save(path);
 
-    m_entries.push_back({title, path, order});
+    m_entries.push_back({title, path, order, copy.variant, {}});
     return m_entries.back();
 }
 
@@ -112,6 +155,5 @@ const ReportEntry& ReportCatalogue::update(int index, const ReportDefinition& de
     ReportEntry& entry = m_entries[size_t(index)];
     def.save(entry.path);
     entry.title = def.title;
-    entry.order = def.order;
     return entry;
 }

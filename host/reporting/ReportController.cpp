@@ -14,6 +14,7 @@
 #include "reporting/ReportProgressDialog.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 
 namespace {
@@ -62,18 +63,29 @@ QString ReportController::message(const QString& key) const {
 }
 
 void ReportController::reload() {
-    const QStringList errors = m_catalogue.reload();
+    QStringList errors = m_catalogue.reload();
     emit listed(m_catalogue.titles());
+    // Without the folder no report can run: said when the screen opens, not at the first action.
+    if (!QFileInfo(m_catalogue.folder()).isDir())
+        errors.prepend(missingDefinitionMessage());
     // The readable definitions are listed; the others are reported by name.
     if (!errors.isEmpty())
         throw EHostError(errors.join(u'\n'));
 }
 
+QString ReportController::missingDefinitionMessage() const {
+    return fillPercentS(message(QStringLiteral("Arq_Rel_Err")),
+                        {m_context.code, QDir::toNativeSeparators(m_catalogue.folder())});
+}
+
+int ReportController::variantAt(int index) const {
+    return m_catalogue.variantAt(index);
+}
+
 ReportDefinition ReportController::definitionAt(int index) const {
     if (!m_catalogue.exists(index))
-        MensErro(fillPercentS(message(QStringLiteral("Arq_Rel_Err")),
-                              {m_context.code, QDir::toNativeSeparators(m_catalogue.folder())}),
-                 true);
+        MensErro(missingDefinitionMessage(), true);
+    // A definition that cannot be read says so, naming its file, for every action.
     return ReportDefinition::load(m_catalogue.at(index).path);
 }
 
@@ -129,7 +141,7 @@ void ReportController::saveAs(int index) {
         MensErro(QStringLiteral("O título do relatório deve ser informado."), true);
     if (m_catalogue.titleTaken(title))
         MensErro(titleTakenMessage(title), true);
-    emit added(m_catalogue.saveCopy(def, title).title);
+    emit added(m_catalogue.saveCopy(def, title, index).title);
 }
 
 void ReportController::edit(int index) {
@@ -139,7 +151,11 @@ void ReportController::edit(int index) {
     request.definition = def;
     request.path = path;
     request.code = m_context.code;
-    request.validate = [this, index](const ReportDefinition& changed) -> QString {
+    request.validate = [this, index, def](const ReportDefinition& changed) -> QString {
+        // The screen's filter rules follow the position: a report cannot be moved by editing it.
+        if (changed.order != def.order || changed.variant != def.variant)
+            return QStringLiteral("A posição do relatório na lista (order %1) não pode ser mudada no editor.")
+                .arg(def.order);
         if (m_catalogue.titleTaken(changed.title.trimmed(), index))
             return titleTakenMessage(changed.title.trimmed());
         dtmDBGeral& data = dtmDBGeral::instance();

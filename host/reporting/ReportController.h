@@ -44,6 +44,10 @@ public:
     void printerSetup(int index);
     void edit(int index);
 
+    // The position whose filter rules the entry at index follows (a copy follows its source's);
+    // -1 when index names no entry.
+    int variantAt(int index) const;
+
     // Asked between fetched rows instead of the progress window's Cancel (tests, batch runs).
     void setCancelCheck(std::function<bool(qint64 rowsFetched)> check);
 
@@ -57,6 +61,7 @@ signals:
 
 private:
     QString message(const QString& key) const;
+    QString missingDefinitionMessage() const;
     // The definition at index; a missing one shows "Arq_Rel_Err" and aborts.
     ReportDefinition definitionAt(int index) const;
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);

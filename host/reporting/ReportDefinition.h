@@ -42,9 +42,10 @@ struct HOST_EXPORT ReportPageSetup {
 class HOST_EXPORT ReportDefinition {
 public:
     QString title;
-    int order = 0;
-    QString sql;   // the text for any database without a text of its own
-    QString sqlIb; // InterBase / Firebird
+    int order = 0;    // the position in the screen's list, which the screen's filter rules follow
+    int variant = -1; // a copy made with save as: the position whose filter rules it follows
+    QString sql;      // the text for any database without a text of its own
+    QString sqlIb;    // InterBase / Firebird
     QString sqlOracle;
     QString sqlMssql;
     QStringList listParameters; // placeholders that receive a selection text (or "T")

@@ -127,6 +127,12 @@ static ReportDefinition readDefinition(const QJsonObject& o) {
             invalid(QStringLiteral("'order' deve ser um número inteiro"));
         d.order = order.toInt();
     }
+    const QJsonValue variant = o.value(QLatin1String("variant"));
+    if (!variant.isUndefined()) {
+        if (!variant.isDouble() || variant.toDouble() != double(variant.toInt()) || variant.toInt() < 0)
+            invalid(QStringLiteral("'variant' deve ser um número inteiro não negativo"));
+        d.variant = variant.toInt();
+    }
     d.sql = sqlText(o, "sql");
     d.sqlIb = sqlText(o, "sql_ib");
     d.sqlOracle = sqlText(o, "sql_oracle");
@@ -239,6 +245,8 @@ QJsonObject ReportDefinition::toJson() const {
     QJsonObject o;
     o["title"] = title;
     o["order"] = order;
+    if (variant >= 0)
+        o["variant"] = variant;
     o["sql"] = sqlJson(sql);
     if (!sqlIb.trimmed().isEmpty())
         o["sql_ib"] = sqlJson(sqlIb);

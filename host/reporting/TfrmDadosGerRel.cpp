@@ -27,6 +27,10 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
 
 void TfrmDadosGerRel::FormActivate(QObject* Sender) {}
 
+int TfrmDadosGerRel::ReportVariant() const {
+    return cbbReportNames ? m_reports.variantAt(cbbReportNames->ItemIndex()) : -1;
+}
+
 void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) {
     Action = caFree;
 }

@@ -57,6 +57,9 @@ public:
     TPopupMenu* ppmEditReport = nullptr;
 
     ReportController& reports() { return m_reports; }
+    // The report variant of the selected entry: the filter rules it follows (a copy made with save
+    // as follows those of the report it was copied from); -1 when nothing is selected.
+    int ReportVariant() const;
 
 public slots:
     void FormCreate(QObject* Sender);

@@ -90,7 +90,8 @@ TEST_F(ReportActions, ListsTheFourVariantsInOrder) {
 
 TEST_F(ReportActions, MissingFolderShowsArqRelErrWithCodeAndDirectory) {
     QDir(folder()).removeRecursively();
-    controller.reload();
+    // Said as the list is read (the screen opening), not only at the first action.
+    EXPECT_THROW(controller.reload(), EHostError);
     EXPECT_EQ(combo.ItemIndex(), -1);
     for (auto action : {&ReportController::preview, &ReportController::print, &ReportController::saveAs,
                         &ReportController::printerSetup, &ReportController::edit}) {
@@ -111,7 +112,9 @@ TEST_F(ReportActions, DefinitionRemovedAfterListingShowsArqRelErr) {
     EXPECT_TRUE(TestEnv::dialogs().errors()[0].contains("'QMT318'"));
 }
 
-TEST_F(ReportActions, CorruptDefinitionIsNamedAndTheOthersStayListed) {
+// A definition that cannot be read keeps its place and refuses every action naming its file; the
+// reports after it stay where they were, so the screen's rules for each position still apply.
+TEST_F(ReportActions, CorruptDefinitionKeepsItsPlaceAndTheOthersTheirs) {
     QFile f(folder() + "/2_aniversariantes_do_periodo.json");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write("{ \"title\": \"quebrado\", ");
@@ -122,8 +125,23 @@ TEST_F(ReportActions, CorruptDefinitionIsNamedAndTheOthersStayListed) {
     } catch (const EHostError& e) {
         EXPECT_TRUE(e.message().contains("2_aniversariantes_do_periodo.json")) << e.message().toStdString();
     }
-    EXPECT_EQ(combo.count(), 3);
+    ASSERT_EQ(combo.count(), 4);
     EXPECT_EQ(combo.ItemIndex(), 0);
+    EXPECT_TRUE(combo.Items()[2].contains("2_aniversariantes_do_periodo.json"));
+    EXPECT_EQ(combo.Items()[3], "Clientes por Tipo");
+    EXPECT_EQ(controller.variantAt(3), 3);
+    TestEnv::reset();
+    EXPECT_THROW(controller.preview(2), EHostError);
+    // A position no file holds: the code and the folder, as for a missing folder.
+    QFile::remove(f.fileName());
+    QFile::remove(folder() + "/1_clientes_por_ramo_de_atividade.json");
+    controller.reload();
+    ASSERT_EQ(combo.count(), 4);
+    EXPECT_EQ(combo.Items()[3], "Clientes por Tipo");
+    EXPECT_THROW(controller.preview(1), EAbort);
+    ASSERT_EQ(TestEnv::dialogs().errors().size(), 1);
+    EXPECT_TRUE(TestEnv::dialogs().errors()[0].contains("'QMT318'"));
+    EXPECT_THROW(controller.preview(2), EAbort);
 }
 
 TEST_F(ReportActions, PrintToSessionPdfHasTitleHeaderFooterGroupsAndNames) {

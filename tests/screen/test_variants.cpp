@@ -302,4 +302,28 @@ TEST_F(FirstActivation, NoEntryLeavesTheFormDefinition) {
     EXPECT_EQ(form->ActiveControl(), form->cbbReportNames);
 }
 
+// A copy made with "Salvar como" follows the filter rules of the report it was copied from.
+class CopyFollowsItsSource : public ScreenTestBase, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CopyFollowsItsSource, PickingTheCopyGivesTheSourcesState) {
+    const int source = GetParam();
+    const int other = (source + 1) % 4;
+    createScreen(4);
+    pickVariant(source);
+    TestEnv::dialogs().onPrompt = [](const QString&, const QString&) -> std::optional<QString> {
+        return QStringLiteral("Cópia do relatório");
+    };
+    form->reports().saveAs(source);
+    ASSERT_EQ(form->cbbReportNames->count(), 5);
+    pickVariant(other);
+    pickVariant(source);
+    const FilterState original = read(form);
+    pickVariant(other);
+    pickVariant(4);
+    EXPECT_EQ(form->ReportVariant(), source);
+    expectState(original, read(form), "the copy of " + std::to_string(source));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachReport, CopyFollowsItsSource, ::testing::Values(0, 1, 2, 3));
+
 } // namespace
