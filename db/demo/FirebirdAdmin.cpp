@@ -75,12 +75,6 @@ bool holds(const ISC_STATUS* status, ISC_STATUS kind, ISC_STATUS value) {
     return false;
 }
 
-// The file is there already: Firebird reports an I/O error whose creation step failed with the
-// system's EEXIST, and a server passes the codes on as they are.
-bool alreadyExists(const ISC_STATUS* status) {
-    return holds(status, isc_arg_gds, isc_io_create_err) && holds(status, isc_arg_unix, EEXIST);
-}
-
 // A Firebird SQL string literal; the path is the caller's configuration, not user input.
 QByteArray quoted(const QString& s) {
     QString q = s;
@@ -95,6 +89,25 @@ QByteArray dpb(const QString& user, const QString& password) {
     d.append(char(isc_dpb_user_name)).append(char(u.size())).append(u);
     d.append(char(isc_dpb_password)).append(char(p.size())).append(p);
     return d;
+}
+
+// The creation failed because the file is there already. The embedded engine says so with the
+// system's EEXIST; a server sends its system's error as text only, so there a database that can be
+// attached is what tells.
+bool alreadyExists(const Client& c, const ISC_STATUS* status, const DatabaseUrl& url) {
+    if (!holds(status, isc_arg_gds, isc_io_create_err))
+        return false;
+    if (holds(status, isc_arg_unix, EEXIST))
+        return true;
+    const QByteArray name = url.firebirdName().toUtf8();
+    const QByteArray params = dpb(DatabaseConnection::firebirdUser(), DatabaseConnection::firebirdPassword());
+    ISC_STATUS attachStatus[20] = {};
+    isc_db_handle db = 0;
+    if (c.attach(attachStatus, short(name.size()), name.constData(), &db, short(params.size()),
+                 params.constData()))
+        return false;
+    c.detach(attachStatus, &db);
+    return true;
 }
 
 } // namespace
@@ -118,7 +131,7 @@ void createDatabase(const DatabaseUrl& url) {
     if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
         const QString message = QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
                                     .arg(url.text, statusText(c, status));
-        if (alreadyExists(status))
+        if (alreadyExists(c, status, url))
             throw EAlreadyExists(message);
         throw EHostError(message);
     }
