@@ -73,12 +73,14 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
 
 void create(const QString& url, int clients, const std::function<void(int)>& progress) {
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
+    std::optional<Credentials> credentials;
     if (parsed.kind == DatabaseKind::InterBase) {
         DatabaseConnection::prepareFirebirdEnvironment();
+        credentials = DatabaseConnection::firebirdCredentials(parsed); // asked once for both steps
         bool exists = parsed.isServer() ? false : QFileInfo::exists(parsed.path);
         if (!exists) {
             try {
-                FirebirdAdmin::createDatabase(parsed);
+                FirebirdAdmin::createDatabase(parsed, credentials);
             } catch (const EAlreadyExists&) {
                 // On a server we cannot look at the file: an existing database is fine, it is
                 // checked for tables below.
@@ -91,7 +93,7 @@ void create(const QString& url, int clients, const std::function<void(int)>& pro
     }
     const QString name = QStringLiteral("demo-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
-        QSqlDatabase db = DatabaseConnection::open(parsed, name);
+        QSqlDatabase db = DatabaseConnection::open(parsed, name, credentials);
         try {
             createSchema(db);
             fill(db, clients, progress);

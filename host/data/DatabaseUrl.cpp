@@ -39,6 +39,12 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
         u.kind = DatabaseKind::InterBase;
         u.driver = QStringLiteral("QIBASE");
         if (rest.startsWith(QLatin1String("//"))) {
+            // "user:password@server": echoing the URL in a message would show the password.
+            if (const int at = rest.lastIndexOf('@'); at >= 0)
+                throw EHostError(
+                    QStringLiteral("Endereço de banco de dados inválido 'firebird://…@%1': o usuário e a "
+                                   "senha não vão no endereço; eles são pedidos ao conectar.")
+                        .arg(rest.mid(at + 1)));
             const QString authorityAndPath = rest.mid(2);
             const int slash = authorityAndPath.indexOf('/');
             if (slash <= 0)
@@ -77,14 +83,21 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
 
 namespace DatabaseConnection {
 
-QString firebirdUser() {
+Credentials firebirdCredentials(const DatabaseUrl& url) {
     const QString user = qEnvironmentVariable("ISC_USER");
-    return user.isEmpty() ? QStringLiteral("SYSDBA") : user;
-}
-
-QString firebirdPassword() {
-    return qEnvironmentVariableIsSet("ISC_PASSWORD") ? qEnvironmentVariable("ISC_PASSWORD")
-                                                     : QStringLiteral("masterkey");
+    if (!user.isEmpty() && qEnvironmentVariableIsSet("ISC_PASSWORD"))
+        return {user, qEnvironmentVariable("ISC_PASSWORD")};
+    if (!url.isServer())
+        return {user.isEmpty() ? QStringLiteral("SYSDBA") : user, qEnvironmentVariable("ISC_PASSWORD")};
+    const std::optional<Credentials> given = MessageSink::instance().promptLogin(
+        QStringLiteral("Conectar ao banco de dados"),
+        QStringLiteral("Usuário e senha do servidor Firebird para o banco de dados '%1':").arg(url.text),
+        user);
+    if (!given || given->user.trimmed().isEmpty())
+        throw EHostError(QStringLiteral("A conexão com o banco de dados '%1' não foi feita: o usuário e a "
+                                        "senha do servidor não foram informados.")
+                             .arg(url.text));
+    return {given->user.trimmed(), given->password};
 }
 
 void prepareFirebirdEnvironment() {
@@ -97,14 +110,18 @@ void prepareFirebirdEnvironment() {
     qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
 }
 
-QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
+                  const std::optional<Credentials>& credentials) {
     if (!QSqlDatabase::isDriverAvailable(url.driver))
         throw EHostError(
             QStringLiteral(
                 "Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
                 .arg(url.text, url.driver));
-    if (url.kind == DatabaseKind::InterBase)
+    Credentials login;
+    if (url.kind == DatabaseKind::InterBase) {
         prepareFirebirdEnvironment();
+        login = credentials ? *credentials : firebirdCredentials(url);
+    }
     remove(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
     if (url.kind == DatabaseKind::InterBase) {
@@ -112,8 +129,8 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
         if (url.port > 0)
             db.setPort(url.port);
         db.setDatabaseName(url.path);
-        db.setUserName(firebirdUser());
-        db.setPassword(firebirdPassword());
+        db.setUserName(login.user);
+        db.setPassword(login.password);
         db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
     } else {
         db.setDatabaseName(url.path);
@@ -122,6 +139,8 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
         QString text = db.lastError().text().trimmed();
         if (text.isEmpty())
             text = QStringLiteral("erro desconhecido do driver");
+        if (!login.password.isEmpty())
+            text.replace(login.password, QStringLiteral("****"));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
         throw EHostError(

@@ -1,0 +1,105 @@
+// Opening the shared connection: the login a server asks for, the embedded engine's lock folder, a
+// mistyped SQLite path.
+#include "DataBackends.h"
+
+#include "core/Errors.h"
+#include "data/DatabaseUrl.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Sets or unsets environment variables for one test and puts them back afterwards.
+class EnvGuard {
+public:
+    void set(const char* name, const QByteArray& value) {
+        remember(name);
+        qputenv(name, value);
+    }
+    void unset(const char* name) {
+        remember(name);
+        qunsetenv(name);
+    }
+    ~EnvGuard() {
+        for (const auto& [name, value] : m_saved)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+
+private:
+    void remember(const char* name) {
+        for (const auto& saved : m_saved)
+            if (saved.first == name)
+                return;
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
+    }
+    std::vector<std::pair<const char*, QByteArray>> m_saved;
+};
+
+// Nothing listens on port 1: the login comes before any attempt to reach the server.
+const QString Unreachable = QStringLiteral("firebird://127.0.0.1:1/srv/erp/nada.fdb");
+
+enum class Answer { Cancel, WrongPassword, EnvironmentCredentials };
+struct LoginCase {
+    const char* name;
+    Answer answer;
+    bool onServer; // ERP_FIREBIRD_URL, else the unreachable server
+    bool opens;
+    const char* messagePart;
+};
+
+class ServerLogin : public ::testing::TestWithParam<LoginCase> {};
+
+TEST_P(ServerLogin, AsksForUserAndPasswordWhenTheEnvironmentGivesNone) {
+    const LoginCase& c = GetParam();
+    if (c.onServer)
+        SKIP_IF_UNAVAILABLE(Backend::FirebirdServer);
+    const Credentials automation{qEnvironmentVariable("ISC_USER"), qEnvironmentVariable("ISC_PASSWORD")};
+    EnvGuard env;
+    env.unset("ISC_USER");
+    env.unset("ISC_PASSWORD");
+    TestEnv::reset();
+    ScriptedDialogService& dialogs = TestEnv::dialogs();
+    const QString secret = QStringLiteral("senha-digitada-987");
+    dialogs.onLogin = [&](const QString&) -> std::optional<Credentials> {
+        switch (c.answer) {
+        case Answer::Cancel:
+            return std::nullopt;
+        case Answer::WrongPassword:
+            return Credentials{QStringLiteral("SYSDBA"), secret};
+        case Answer::EnvironmentCredentials:
+            return automation;
+        }
+        return std::nullopt;
+    };
+    const QString url = c.onServer ? qEnvironmentVariable("ERP_FIREBIRD_URL") : Unreachable;
+    QString message;
+    try {
+        dtmDBGeral::instance().open(url);
+    } catch (const EHostError& e) {
+        message = e.message();
+    }
+    ASSERT_EQ(dialogs.shown.size(), 1u) << "no login was asked: " << message.toStdString();
+    EXPECT_EQ(dialogs.shown.front().kind, "login");
+    EXPECT_TRUE(dialogs.shown.front().text.contains(url)) << dialogs.shown.front().text.toStdString();
+    EXPECT_EQ(dtmDBGeral::instance().isOpen(), c.opens) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.messagePart))) << message.toStdString();
+    EXPECT_FALSE(message.contains(secret)) << message.toStdString();
+    dtmDBGeral::instance().close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ServerLogin,
+    ::testing::Values(LoginCase{"cancelled_is_not_connected", Answer::Cancel, false, false,
+                                "não foi feita: o usuário e a senha do servidor não foram informados"},
+                      LoginCase{"failure_never_shows_the_password", Answer::WrongPassword, false, false,
+                                "Não foi possível abrir o banco de dados"},
+                      LoginCase{"given_credentials_connect", Answer::EnvironmentCredentials, true, true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
