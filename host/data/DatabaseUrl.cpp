@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -100,14 +103,38 @@ Credentials firebirdCredentials(const DatabaseUrl& url) {
     return {given->user.trimmed(), given->password};
 }
 
+namespace {
+// Empty when path is a folder of this user that nobody else may write, else why not.
+QString unsafeLockFolder(const QByteArray& path) {
+    struct stat st = {};
+    if (lstat(path.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("não é uma pasta");
+    if (st.st_uid != getuid())
+        return QStringLiteral("pertence a outro usuário");
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("outros usuários podem gravar nela");
+    return {};
+}
+} // namespace
+
 void prepareFirebirdEnvironment() {
-    if (qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
-        return;
+    const bool given = !qEnvironmentVariableIsEmpty("FIREBIRD_LOCK");
     // The packaged default (/tmp/firebird) belongs to the server's user; an embedded engine run by
     // anyone else could not take its locks there.
-    const QString dir = QDir::tempPath() + QStringLiteral("/erp-firebird-lock-%1").arg(getuid());
-    QDir().mkpath(dir);
-    qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
+    const QByteArray dir =
+        given ? qgetenv("FIREBIRD_LOCK")
+              : QFile::encodeName(QDir::tempPath() + QStringLiteral("/erp-firebird-lock-%1").arg(getuid()));
+    // mkdir, not mkpath: a folder that someone else made first under this name is checked, not trusted.
+    mkdir(dir.constData(), 0700);
+    if (const QString why = unsafeLockFolder(dir); !why.isEmpty())
+        throw EHostError(QStringLiteral("A pasta de travas do Firebird '%1' não pode ser usada: %2. Ela "
+                                        "precisa ser uma pasta do usuário atual que só ele possa gravar; "
+                                        "corrija-a ou indique outra em FIREBIRD_LOCK.")
+                             .arg(QFile::decodeName(dir), why));
+    if (!given)
+        qputenv("FIREBIRD_LOCK", dir);
 }
 
 QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,

@@ -30,8 +30,10 @@ namespace HOST_EXPORT DatabaseConnection {
 // EHostError when nobody gave them), and the embedded engine, which checks no password, gets
 // ISC_USER or SYSDBA. There is no default password.
 Credentials firebirdCredentials(const DatabaseUrl& url);
-// Firebird's embedded engine needs a lock folder it may write; sets FIREBIRD_LOCK to one of ours
-// unless the environment names one. Called before the Firebird client library is first used.
+// Firebird's embedded engine needs a lock folder it may write: FIREBIRD_LOCK, else one of ours in the
+// temporary folder, created if missing. Either is used only when it is a folder of the current user
+// that nobody else may write (anyone who could would reach the engine's lock files); otherwise
+// throws EHostError saying why. Called before the Firebird client library is first used.
 void prepareFirebirdEnvironment();
 // Adds and opens a connection under name (UTF8 for Firebird). Throws EHostError with the URL and
 // the driver's text (never the password); the failed connection is removed again. Firebird

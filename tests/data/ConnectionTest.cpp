@@ -102,4 +102,63 @@ INSTANTIATE_TEST_SUITE_P(
                       LoginCase{"given_credentials_connect", Answer::EnvironmentCredentials, true, true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The embedded engine's lock folder: only one of this user that nobody else may write.
+struct LockCase {
+    const char* name;
+    // Makes the folder under base; returns what FIREBIRD_LOCK names, or empty for our default.
+    QString (*make)(const QString& base);
+    bool refused;
+};
+
+QString folder(const QString& path, mode_t mode) {
+    QDir().mkpath(path);
+    chmod(QFile::encodeName(path).constData(), mode);
+    return path;
+}
+
+class LockFolder : public ::testing::TestWithParam<LockCase> {};
+
+TEST_P(LockFolder, IsUsedOnlyWhenPrivateToTheUser) {
+    QTemporaryDir base;
+    EnvGuard env;
+    env.set("TMPDIR", QFile::encodeName(base.path()));
+    const QString lock = GetParam().make(base.path());
+    if (lock.isEmpty())
+        env.unset("FIREBIRD_LOCK");
+    else
+        env.set("FIREBIRD_LOCK", QFile::encodeName(lock));
+    const QString expected =
+        lock.isEmpty() ? base.filePath(QStringLiteral("erp-firebird-lock-%1").arg(getuid())) : lock;
+    try {
+        DatabaseConnection::prepareFirebirdEnvironment();
+        EXPECT_FALSE(GetParam().refused) << "used " << expected.toStdString();
+        EXPECT_EQ(qEnvironmentVariable("FIREBIRD_LOCK"), expected);
+    } catch (const EHostError& e) {
+        EXPECT_TRUE(GetParam().refused) << e.what();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("A pasta de travas do Firebird '%1'").arg(expected)))
+            << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, LockFolder,
+    ::testing::Values(
+        LockCase{"private", [](const QString& b) { return folder(b + "/travas", 0700); }, false},
+        LockCase{"default_made_private", [](const QString&) { return QString(); }, false},
+        LockCase{"world_writable", [](const QString& b) { return folder(b + "/travas", 0777); }, true},
+        LockCase{"group_writable", [](const QString& b) { return folder(b + "/travas", 0770); }, true},
+        LockCase{"symlink_to_a_private_folder",
+                 [](const QString& b) {
+                     QFile::link(folder(b + "/alvo", 0700), b + "/travas");
+                     return b + "/travas";
+                 },
+                 true},
+        LockCase{"default_made_by_someone_else",
+                 [](const QString& b) {
+                     folder(b + QStringLiteral("/erp-firebird-lock-%1").arg(getuid()), 0777);
+                     return QString();
+                 },
+                 true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
