@@ -93,7 +93,8 @@ void create(const QString& url, int clients, const std::function<void(int)>& pro
     }
     const QString name = QStringLiteral("demo-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
-        QSqlDatabase db = DatabaseConnection::open(parsed, name, credentials);
+        QSqlDatabase db =
+            DatabaseConnection::open(parsed, name, DatabaseConnection::IfMissing::Create, credentials);
         try {
             createSchema(db);
             fill(db, clients, progress);

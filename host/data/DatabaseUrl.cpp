@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QUrl>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -137,7 +139,7 @@ void prepareFirebirdEnvironment() {
         qputenv("FIREBIRD_LOCK", dir);
 }
 
-QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissing ifMissing,
                   const std::optional<Credentials>& credentials) {
     if (!QSqlDatabase::isDriverAvailable(url.driver))
         throw EHostError(
@@ -151,6 +153,7 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
     }
     remove(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
+    const bool memory = url.path == QLatin1String(":memory:");
     if (url.kind == DatabaseKind::InterBase) {
         db.setHostName(url.host);
         if (url.port > 0)
@@ -159,6 +162,13 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
         db.setUserName(login.user);
         db.setPassword(login.password);
         db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
+    } else if (ifMissing == IfMissing::Refuse && !memory) {
+        // SQLite's mode=rw opens without creating, in the same call: no window in which a file
+        // checked for could vanish or appear.
+        QUrl file = QUrl::fromLocalFile(QFileInfo(url.path).absoluteFilePath());
+        file.setQuery(QStringLiteral("mode=rw"));
+        db.setDatabaseName(QString::fromLatin1(file.toEncoded()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     } else {
         db.setDatabaseName(url.path);
     }
@@ -170,6 +180,11 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
             text.replace(login.password, QStringLiteral("****"));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
+        if (url.kind == DatabaseKind::SQLite && !memory && !QFileInfo::exists(url.path))
+            throw EHostError(
+                QStringLiteral("Não foi possível abrir o banco de dados '%1': o arquivo '%2' não "
+                               "existe. Confira o caminho; nenhum arquivo foi criado.")
+                    .arg(url.text, QFileInfo(url.path).absoluteFilePath()));
         throw EHostError(
             QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
     }

@@ -35,10 +35,14 @@ Credentials firebirdCredentials(const DatabaseUrl& url);
 // that nobody else may write (anyone who could would reach the engine's lock files); otherwise
 // throws EHostError saying why. Called before the Firebird client library is first used.
 void prepareFirebirdEnvironment();
+// An SQLite file that is not there: refused (a mistyped path must not become an empty database), or
+// created, for the code that makes databases.
+enum class IfMissing { Refuse, Create };
 // Adds and opens a connection under name (UTF8 for Firebird). Throws EHostError with the URL and
 // the driver's text (never the password); the failed connection is removed again. Firebird
 // connects with the credentials given, else with firebirdCredentials(url).
 QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
+                  IfMissing ifMissing = IfMissing::Refuse,
                   const std::optional<Credentials>& credentials = std::nullopt);
 // Closes and removes the connection of that name (nothing when there is none).
 void remove(const QString& connectionName);

@@ -34,7 +34,7 @@ void dtmDBGeral::open(const QString& url) {
     std::optional<Credentials> credentials;
     if (parsed.kind == DatabaseKind::InterBase)
         credentials = DatabaseConnection::firebirdCredentials(parsed);
-    DatabaseConnection::open(parsed, connectionName(), credentials);
+    DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse, credentials);
     m_kind = parsed.kind;
     m_url = url;
     m_credentials = credentials;
@@ -66,7 +66,8 @@ void dtmDBGeral::ensureOpen() const {
     }
     DatabaseConnection::remove(connectionName());
     try {
-        DatabaseConnection::open(parsed, connectionName(), m_credentials);
+        DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse,
+                                 m_credentials);
     } catch (const EHostError& e) {
         throw EHostError(
             QStringLiteral("A conexão com o banco de dados '%1' foi perdida e não pôde ser refeita. %2")

@@ -161,4 +161,17 @@ INSTANTIATE_TEST_SUITE_P(
                  true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(SqliteFile, MistypedPathIsRefusedByNameAndNothingIsCreated) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("digitado-errado.db"));
+    try {
+        dtmDBGeral::instance().open(QStringLiteral("sqlite:") + path);
+        ADD_FAILURE() << "opened";
+    } catch (const EHostError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("o arquivo '%1' não existe").arg(path))) << e.what();
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(dtmDBGeral::instance().isOpen());
+}
+
 } // namespace
