@@ -60,6 +60,9 @@ TEST_P(ServerLogin, AsksForUserAndPasswordWhenTheEnvironmentGivesNone) {
     if (c.onServer)
         SKIP_IF_UNAVAILABLE(Backend::FirebirdServer);
     const Credentials automation{qEnvironmentVariable("ISC_USER"), qEnvironmentVariable("ISC_PASSWORD")};
+    const QString url = c.onServer
+                            ? DataBackends::freshUrl(Backend::FirebirdServer, QStringLiteral("login"), false)
+                            : Unreachable;
     EnvGuard env;
     env.unset("ISC_USER");
     env.unset("ISC_PASSWORD");
@@ -77,7 +80,6 @@ TEST_P(ServerLogin, AsksForUserAndPasswordWhenTheEnvironmentGivesNone) {
         }
         return std::nullopt;
     };
-    const QString url = c.onServer ? qEnvironmentVariable("ERP_FIREBIRD_URL") : Unreachable;
     QString message;
     try {
         dtmDBGeral::instance().open(url);
