@@ -18,3 +18,10 @@ std::optional<QString> LoggingMessageSink::promptText(const QString& caption, co
                                                       const QString& initial) {
     return m_inner->promptText(caption, prompt, initial);
 }
+
+std::optional<Credentials> LoggingMessageSink::promptLogin(const QString& caption, const QString& prompt,
+                                                           const QString& initialUser) {
+    // What was asked, never what was answered.
+    SessionOutput::trace(QStringLiteral("login: ") + prompt);
+    return m_inner->promptLogin(caption, prompt, initialUser);
+}

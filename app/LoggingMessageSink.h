@@ -13,6 +13,8 @@ public:
     void showInformation(const QString& text) override;
     std::optional<QString> promptText(const QString& caption, const QString& prompt,
                                       const QString& initial) override;
+    std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
+                                           const QString& initialUser) override;
 
 private:
     std::unique_ptr<MessageSink> m_inner;

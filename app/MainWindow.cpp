@@ -109,9 +109,10 @@ void MainWindow::fillWindowMenu() {
 
 void MainWindow::start() {
     QString url = m_options.database;
+    QString notice;
     if (url.isEmpty()) {
         try {
-            url = DemoDatabase::ensureDefault();
+            url = DemoDatabase::ensureDefault(&notice);
         } catch (const EHostError& e) {
             MessageSink::instance().showError(e.message());
             updateSession();
@@ -119,6 +120,9 @@ void MainWindow::start() {
         }
     }
     connectDatabase(url);
+    // Told over the window that already shows the new database.
+    if (!notice.isEmpty())
+        MessageSink::instance().showInformation(notice);
     if (m_options.open == QLatin1String("QMT31800"))
         openClientScreen();
 }

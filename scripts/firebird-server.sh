@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs Debian's Firebird 3 server without systemd, for development and CI:
-#   scripts/firebird-server.sh start|stop|status|url [NAME]
+#   scripts/firebird-server.sh start|stop|status|password|url [NAME]
 # The server runs as the firebird user (through fbguard, which restarts it if it dies), listens on
 # 127.0.0.1 only and keeps our databases in $ERP_FB_DATA_DIR (default
-# /var/lib/firebird/3.0/data/erp), a folder the firebird user can write. SYSDBA's password is
-# ISC_PASSWORD (default "masterkey", what the install script answers to debconf); start checks it
-# with isql-fb and sets it through the embedded engine when it does not match.
+# /var/lib/firebird/3.0/data/erp), a folder the firebird user can write.
+# SYSDBA has no well-known password: each start sets a new random one through the embedded engine
+# and keeps it in $PASSWORD_FILE, a file only root can read (mode 600). A server already running
+# keeps the one kept there if it works, and so does a start with ERP_FB_KEEP_PASSWORD=1 (a test that
+# restarts the server in the middle of a run). "password" prints it (as root), for ISC_PASSWORD.
 # "url NAME" prints the URL a test or the host opens (firebird://127.0.0.1:PORT/<data dir>/NAME.fdb).
 set -euo pipefail
 # A caller that opened an embedded database has its own lock folder set; the server keeps Debian's.
@@ -18,8 +20,11 @@ RUN_DIR=/run/firebird3.0
 PIDFILE=$RUN_DIR/fbguard-erp.pid
 CONF=/etc/firebird/3.0/firebird.conf
 SECDB=/var/lib/firebird/3.0/system/security3.fdb
-export ISC_USER=${ISC_USER:-SYSDBA}
-export ISC_PASSWORD=${ISC_PASSWORD:-masterkey}
+SECRET_DIR=/run/erp-firebird
+PASSWORD_FILE=$SECRET_DIR/sysdba.password
+# The password travels on isql's standard input, never on a command line or in the environment.
+export ISC_USER=SYSDBA
+unset ISC_PASSWORD
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -57,25 +62,53 @@ ensure_bind_address() {
     fi
 }
 
+random_password() {
+    # 24 letters and digits: nothing to quote in SQL or the shell.
+    local chars
+    chars=$(head -c 64 /dev/urandom | base64 -w0 | tr -dc 'A-Za-z0-9')
+    echo "${chars:0:24}"
+}
+
+kept_password() {
+    $SUDO cat "$PASSWORD_FILE" 2>/dev/null
+}
+
 password_works() {
     # A throw-away probe database checks the credentials end to end through the server.
     local probe=$DATA_DIR/.probe.fdb
+    [ -n "$1" ] || return 1
     $SUDO rm -f "$probe"
-    echo "CREATE DATABASE '127.0.0.1/$FB_PORT:$probe' USER '$ISC_USER' PASSWORD '$ISC_PASSWORD';" |
+    echo "CREATE DATABASE '127.0.0.1/$FB_PORT:$probe' USER '$ISC_USER' PASSWORD '$1';" |
         isql-fb -q >/dev/null 2>&1 || return 1
     $SUDO rm -f "$probe"
 }
 
-set_password() {
+new_password() {
     # The embedded engine opens the security database as root without a password.
-    echo "firebird-server: setting the password of $ISC_USER"
-    printf "CREATE OR ALTER USER %s PASSWORD '%s' USING PLUGIN Srp;\nCOMMIT;\n" "$ISC_USER" "$ISC_PASSWORD" |
+    local password
+    password=$(random_password)
+    [ ${#password} -eq 24 ] || die "could not make a random password"
+    echo "firebird-server: setting a new random password for $ISC_USER (kept in $PASSWORD_FILE)"
+    printf "CREATE OR ALTER USER %s PASSWORD '%s' USING PLUGIN Srp;\nCOMMIT;\n" "$ISC_USER" "$password" |
         $SUDO env -u ISC_PASSWORD ISC_USER=SYSDBA isql-fb -q "$SECDB" >/dev/null
+    password_works "$password" || die "cannot connect as $ISC_USER with the new password"
+    $SUDO install -d -o root -g root -m 0700 "$SECRET_DIR"
+    # Created under umask 077, so that the file is never readable by others, not even for a moment.
+    printf '%s\n' "$password" | $SUDO sh -c 'umask 077; cat > "$1"; chown root:root "$1"; chmod 600 "$1"' sh "$PASSWORD_FILE"
+}
+
+ensure_password() {
+    # keep: 1 to keep a kept password that works.
+    if [ "$1" = 1 ] && password_works "$(kept_password)"; then
+        return 0
+    fi
+    new_password
 }
 
 start() {
     command -v fbguard >/dev/null || [ -x /usr/sbin/fbguard ] || die "firebird3.0-server is not installed (scripts/install-deps.sh)"
     if server_pid >/dev/null && port_answers; then
+        ensure_password 1
         echo "firebird-server: already running on 127.0.0.1:$FB_PORT"
         return 0
     fi
@@ -96,10 +129,7 @@ start() {
         sleep 0.1
     done
     port_answers || die "the server did not answer on 127.0.0.1:$FB_PORT within 10 s"
-    if ! password_works; then
-        set_password
-        password_works || die "cannot connect as $ISC_USER with the given password"
-    fi
+    ensure_password "${ERP_FB_KEEP_PASSWORD:-0}"
     echo "firebird-server: running on 127.0.0.1:$FB_PORT, databases in $DATA_DIR"
 }
 
@@ -144,6 +174,7 @@ case "${1:-}" in
 start) start ;;
 stop) stop ;;
 status) status ;;
+password) kept_password || die "no password kept in $PASSWORD_FILE (start the server first, as root)" ;;
 url) echo "firebird://127.0.0.1:$FB_PORT$DATA_DIR/${2:-erp}.fdb" ;;
-*) echo "usage: $0 start|stop|status|url [NAME]" >&2; exit 2 ;;
+*) echo "usage: $0 start|stop|status|password|url [NAME]" >&2; exit 2 ;;
 esac

@@ -27,8 +27,11 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-# The Firebird server asks for a SYSDBA password through debconf; answer it up front.
+# The Firebird server asks for a SYSDBA password through debconf; answer it up front with a random
+# one that nobody keeps: scripts/firebird-server.sh sets its own at each start.
+sysdba_password=$(head -c 64 /dev/urandom | base64 -w0 | tr -dc 'A-Za-z0-9')
 echo "firebird3.0-server shared/firebird/enabled boolean true" | $SUDO debconf-set-selections 2>/dev/null || true
-echo "firebird3.0-server shared/firebird/sysdba_password/first_install password masterkey" | $SUDO debconf-set-selections 2>/dev/null || true
+echo "firebird3.0-server shared/firebird/sysdba_password/first_install password $sysdba_password" | $SUDO debconf-set-selections 2>/dev/null || true
+unset sysdba_password
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

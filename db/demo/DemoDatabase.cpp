@@ -6,6 +6,7 @@
 #include "demo/FirebirdAdmin.h"
 #include "demo/SchemaScript.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,25 +28,77 @@ QString defaultSqliteUrl() {
     return QStringLiteral("sqlite:") + defaultSqlitePath();
 }
 
-QString ensureDefault() {
-    const QString path = defaultSqlitePath();
-    if (!QFileInfo::exists(path)) {
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-            throw EHostError(
-                QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QFileInfo(path).absolutePath()));
-        // Written under another name first, so that a failed run leaves no half-filled database.
-        const QString partial = path + QStringLiteral(".part");
-        QFile::remove(partial);
-        try {
-            create(QStringLiteral("sqlite:") + partial);
-        } catch (...) {
-            QFile::remove(partial);
-            throw;
+namespace {
+
+// Empty when the file at path is an SQLite database with the tables the host reads, else why not.
+// Any other failure (no permission, locked by another session) throws: that file is not damaged
+// and stays where it is.
+QString damage(const QString& path) {
+    const QString name = QStringLiteral("demo-check-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QString why;
+    QString failure;
+    {
+        QSqlDatabase db =
+            DatabaseConnection::open(DatabaseUrl::parse(QStringLiteral("sqlite:") + path), name);
+        // SQLite reads the file's header at the first statement: a file that is not SQLite fails here.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+            const int code = q.lastError().nativeErrorCode().toInt() & 0xff;
+            constexpr int Corrupt = 11, NotADatabase = 26; // SQLITE_CORRUPT, SQLITE_NOTADB
+            (code == Corrupt || code == NotADatabase ? why : failure) =
+                q.lastError().databaseText().trimmed();
+        } else {
+            QStringList tables;
+            while (q.next())
+                tables << q.value(0).toString().toUpper();
+            for (const char* needed : {"FILIAL", "CLIENTE"})
+                if (!tables.contains(QLatin1String(needed)))
+                    why = QStringLiteral("falta a tabela %1").arg(QLatin1String(needed));
         }
-        if (!QFile::rename(partial, path))
-            throw EHostError(
-                QStringLiteral("Não foi possível gravar o banco de demonstração '%1'.").arg(path));
     }
+    DatabaseConnection::remove(name);
+    if (!failure.isEmpty())
+        throw EHostError(
+            QStringLiteral("Não foi possível ler o banco de demonstração '%1': %2").arg(path, failure));
+    return why;
+}
+
+} // namespace
+
+QString ensureDefault(QString* notice) {
+    const QString path = defaultSqlitePath();
+    QString kept;
+    if (QFileInfo::exists(path)) {
+        const QString why = damage(path);
+        if (why.isEmpty())
+            return defaultSqliteUrl();
+        // Kept, not deleted: it may hold something the user wants back.
+        kept = path + QStringLiteral(".danificado-") +
+               QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (!QFile::rename(path, kept))
+            throw EHostError(
+                QStringLiteral("O banco de demonstração '%1' está danificado (%2) e não pôde ser "
+                               "renomeado para '%3'.")
+                    .arg(path, why, kept));
+        if (notice)
+            *notice = QStringLiteral("O banco de demonstração '%1' estava danificado (%2). Ele foi guardado "
+                                     "como '%3' e um novo banco de demonstração foi criado em '%1'.")
+                          .arg(path, why, kept);
+    }
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        throw EHostError(
+            QStringLiteral("Não foi possível criar a pasta '%1'.").arg(QFileInfo(path).absolutePath()));
+    // Written under another name first, so that a failed run leaves no half-filled database.
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    try {
+        create(QStringLiteral("sqlite:") + partial);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+    if (!QFile::rename(partial, path))
+        throw EHostError(QStringLiteral("Não foi possível gravar o banco de demonstração '%1'.").arg(path));
     return defaultSqliteUrl();
 }
 
@@ -73,12 +126,14 @@ void fill(QSqlDatabase& db, int clients, const std::function<void(int)>& progres
 
 void create(const QString& url, int clients, const std::function<void(int)>& progress) {
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
+    std::optional<Credentials> credentials;
     if (parsed.kind == DatabaseKind::InterBase) {
         DatabaseConnection::prepareFirebirdEnvironment();
+        credentials = DatabaseConnection::firebirdCredentials(parsed); // asked once for both steps
         bool exists = parsed.isServer() ? false : QFileInfo::exists(parsed.path);
         if (!exists) {
             try {
-                FirebirdAdmin::createDatabase(parsed);
+                FirebirdAdmin::createDatabase(parsed, credentials);
             } catch (const EAlreadyExists&) {
                 // On a server we cannot look at the file: an existing database is fine, it is
                 // checked for tables below.
@@ -91,7 +146,8 @@ void create(const QString& url, int clients, const std::function<void(int)>& pro
     }
     const QString name = QStringLiteral("demo-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
-        QSqlDatabase db = DatabaseConnection::open(parsed, name);
+        QSqlDatabase db =
+            DatabaseConnection::open(parsed, name, DatabaseConnection::IfMissing::Create, credentials);
         try {
             createSchema(db);
             fill(db, clients, progress);

@@ -16,8 +16,10 @@ constexpr int DefaultClients = 320;
 // <user data dir>/demo.db (QStandardPaths::AppDataLocation).
 QString defaultSqlitePath();
 QString defaultSqliteUrl();
-// Creates the default SQLite demo database when its file is missing; returns its URL.
-QString ensureDefault();
+// Creates the default SQLite demo database when its file is missing; returns its URL. A file there
+// that is not SQLite or lacks the tables is renamed with a timestamp suffix (kept) and the database
+// made anew; notice, when given, then receives a message saying so and naming both files.
+QString ensureDefault(QString* notice = nullptr);
 
 // Creates the schema and the demo data in an empty database; a Firebird database that does not
 // exist yet is created first, an SQLite file likewise. Throws EHostError (a database that already

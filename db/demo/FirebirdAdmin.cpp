@@ -55,13 +55,17 @@ const Client& requireClient() {
     return c;
 }
 
-QString statusText(const Client& c, const ISC_STATUS* status) {
+// Firebird's text for a failure, never holding the password it was given.
+QString statusText(const Client& c, const ISC_STATUS* status, const Credentials& login) {
     QStringList parts;
     char buffer[1024];
     const ISC_STATUS* p = status;
     while (c.interpret(buffer, sizeof buffer, &p))
         parts << QString::fromUtf8(buffer);
-    return parts.join(QStringLiteral(" - "));
+    QString text = parts.join(QStringLiteral(" - "));
+    if (!login.password.isEmpty())
+        text.replace(login.password, QStringLiteral("****"));
+    return text;
 }
 
 // True when the status vector holds the argument kind (isc_arg_gds, isc_arg_unix, ...) with value.
@@ -94,13 +98,14 @@ QByteArray dpb(const QString& user, const QString& password) {
 // The creation failed because the file is there already. The embedded engine says so with the
 // system's EEXIST; a server sends its system's error as text only, so there a database that can be
 // attached is what tells.
-bool alreadyExists(const Client& c, const ISC_STATUS* status, const DatabaseUrl& url) {
+bool alreadyExists(const Client& c, const ISC_STATUS* status, const DatabaseUrl& url,
+                   const Credentials& login) {
     if (!holds(status, isc_arg_gds, isc_io_create_err))
         return false;
     if (holds(status, isc_arg_unix, EEXIST))
         return true;
     const QByteArray name = url.firebirdName().toUtf8();
-    const QByteArray params = dpb(DatabaseConnection::firebirdUser(), DatabaseConnection::firebirdPassword());
+    const QByteArray params = dpb(login.user, login.password);
     ISC_STATUS attachStatus[20] = {};
     isc_db_handle db = 0;
     if (c.attach(attachStatus, short(name.size()), name.constData(), &db, short(params.size()),
@@ -118,31 +123,34 @@ bool available() {
     return client().executeImmediate != nullptr;
 }
 
-void createDatabase(const DatabaseUrl& url) {
+void createDatabase(const DatabaseUrl& url, const std::optional<Credentials>& credentials) {
     DatabaseConnection::prepareFirebirdEnvironment();
     const Client& c = requireClient();
-    const QByteArray sql = "CREATE DATABASE " + quoted(url.firebirdName()) + " USER " +
-                           quoted(DatabaseConnection::firebirdUser()) + " PASSWORD " +
-                           quoted(DatabaseConnection::firebirdPassword()) +
-                           " PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+    const Credentials login = credentials ? *credentials : DatabaseConnection::firebirdCredentials(url);
+    QByteArray sql = "CREATE DATABASE " + quoted(url.firebirdName()) + " USER " + quoted(login.user);
+    // The embedded engine checks no password and may be given none.
+    if (!login.password.isEmpty())
+        sql += " PASSWORD " + quoted(login.password);
+    sql += " PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
     ISC_STATUS status[20] = {};
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
     if (c.executeImmediate(status, &db, &tr, 0, sql.constData(), SQL_DIALECT_V6, nullptr)) {
         const QString message = QStringLiteral("Não foi possível criar o banco de dados '%1': %2")
-                                    .arg(url.text, statusText(c, status));
-        if (alreadyExists(c, status, url))
+                                    .arg(url.text, statusText(c, status, login));
+        if (alreadyExists(c, status, url, login))
             throw EAlreadyExists(message);
         throw EHostError(message);
     }
     c.detach(status, &db);
 }
 
-void dropDatabase(const DatabaseUrl& url) {
+void dropDatabase(const DatabaseUrl& url, const std::optional<Credentials>& credentials) {
     DatabaseConnection::prepareFirebirdEnvironment();
     const Client& c = requireClient();
+    const Credentials login = credentials ? *credentials : DatabaseConnection::firebirdCredentials(url);
     const QByteArray name = url.firebirdName().toUtf8();
-    const QByteArray params = dpb(DatabaseConnection::firebirdUser(), DatabaseConnection::firebirdPassword());
+    const QByteArray params = dpb(login.user, login.password);
     ISC_STATUS status[20] = {};
     isc_db_handle db = 0;
     if (c.attach(status, short(name.size()), name.constData(), &db, short(params.size()),
@@ -150,12 +158,12 @@ void dropDatabase(const DatabaseUrl& url) {
         // An I/O error, or the system's ENOENT under another code: nothing to drop.
         if (status[1] == isc_io_error || holds(status, isc_arg_unix, ENOENT))
             return;
-        const QString text = statusText(c, status);
+        const QString text = statusText(c, status, login);
         throw EHostError(QStringLiteral("Não foi possível abrir o banco de dados '%1' para removê-lo: %2")
                              .arg(url.text, text));
     }
     if (c.drop(status, &db)) {
-        const QString text = statusText(c, status);
+        const QString text = statusText(c, status, login);
         c.detach(status, &db);
         throw EHostError(
             QStringLiteral("Não foi possível remover o banco de dados '%1': %2").arg(url.text, text));

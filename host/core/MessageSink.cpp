@@ -19,6 +19,10 @@ using Slot = ServiceSlot<MessageSink, LogSink>;
 
 MessageSink::~MessageSink() = default;
 
+std::optional<Credentials> MessageSink::promptLogin(const QString&, const QString&, const QString&) {
+    return std::nullopt;
+}
+
 MessageSink& MessageSink::instance() {
     return Slot::get();
 }

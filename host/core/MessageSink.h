@@ -7,6 +7,12 @@
 #include <memory>
 #include <optional>
 
+// What a login asks: a user and a password, for one connection.
+struct Credentials {
+    QString user;
+    QString password;
+};
+
 class HOST_EXPORT MessageSink {
 public:
     virtual ~MessageSink();
@@ -16,6 +22,10 @@ public:
     // A line of text, or nothing when the user cancelled.
     virtual std::optional<QString> promptText(const QString& caption, const QString& prompt,
                                               const QString& initial) = 0;
+    // A user and a password (the password entry masked), or nothing when the user cancelled. A
+    // sink that cannot ask a person refuses, so that nothing connects with credentials nobody gave.
+    virtual std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
+                                                   const QString& initialUser);
 
     static MessageSink& instance();
     // Installs a sink (the application's or a test's); returns the previous one.

@@ -4,9 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +44,12 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
         u.kind = DatabaseKind::InterBase;
         u.driver = QStringLiteral("QIBASE");
         if (rest.startsWith(QLatin1String("//"))) {
+            // "user:password@server": echoing the URL in a message would show the password.
+            if (const int at = rest.lastIndexOf('@'); at >= 0)
+                throw EHostError(
+                    QStringLiteral("Endereço de banco de dados inválido 'firebird://…@%1': o usuário e a "
+                                   "senha não vão no endereço; eles são pedidos ao conectar.")
+                        .arg(rest.mid(at + 1)));
             const QString authorityAndPath = rest.mid(2);
             const int slash = authorityAndPath.indexOf('/');
             if (slash <= 0)
@@ -77,44 +88,87 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
 
 namespace DatabaseConnection {
 
-QString firebirdUser() {
+Credentials firebirdCredentials(const DatabaseUrl& url) {
     const QString user = qEnvironmentVariable("ISC_USER");
-    return user.isEmpty() ? QStringLiteral("SYSDBA") : user;
+    if (!user.isEmpty() && qEnvironmentVariableIsSet("ISC_PASSWORD"))
+        return {user, qEnvironmentVariable("ISC_PASSWORD")};
+    if (!url.isServer())
+        return {user.isEmpty() ? QStringLiteral("SYSDBA") : user, qEnvironmentVariable("ISC_PASSWORD")};
+    const std::optional<Credentials> given = MessageSink::instance().promptLogin(
+        QStringLiteral("Conectar ao banco de dados"),
+        QStringLiteral("Usuário e senha do servidor Firebird para o banco de dados '%1':").arg(url.text),
+        user);
+    if (!given || given->user.trimmed().isEmpty())
+        throw EHostError(QStringLiteral("A conexão com o banco de dados '%1' não foi feita: o usuário e a "
+                                        "senha do servidor não foram informados.")
+                             .arg(url.text));
+    return {given->user.trimmed(), given->password};
 }
 
-QString firebirdPassword() {
-    return qEnvironmentVariableIsSet("ISC_PASSWORD") ? qEnvironmentVariable("ISC_PASSWORD")
-                                                     : QStringLiteral("masterkey");
+namespace {
+// Empty when path is a folder of this user that nobody else may write, else why not.
+QString unsafeLockFolder(const QByteArray& path) {
+    struct stat st = {};
+    if (lstat(path.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("não é uma pasta");
+    if (st.st_uid != getuid())
+        return QStringLiteral("pertence a outro usuário");
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("outros usuários podem gravar nela");
+    return {};
 }
+} // namespace
 
 void prepareFirebirdEnvironment() {
-    if (qEnvironmentVariableIsSet("FIREBIRD_LOCK"))
-        return;
+    const bool given = !qEnvironmentVariableIsEmpty("FIREBIRD_LOCK");
     // The packaged default (/tmp/firebird) belongs to the server's user; an embedded engine run by
     // anyone else could not take its locks there.
-    const QString dir = QDir::tempPath() + QStringLiteral("/erp-firebird-lock-%1").arg(getuid());
-    QDir().mkpath(dir);
-    qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
+    const QByteArray dir =
+        given ? qgetenv("FIREBIRD_LOCK")
+              : QFile::encodeName(QDir::tempPath() + QStringLiteral("/erp-firebird-lock-%1").arg(getuid()));
+    // mkdir, not mkpath: a folder that someone else made first under this name is checked, not trusted.
+    mkdir(dir.constData(), 0700);
+    if (const QString why = unsafeLockFolder(dir); !why.isEmpty())
+        throw EHostError(QStringLiteral("A pasta de travas do Firebird '%1' não pode ser usada: %2. Ela "
+                                        "precisa ser uma pasta do usuário atual que só ele possa gravar; "
+                                        "corrija-a ou indique outra em FIREBIRD_LOCK.")
+                             .arg(QFile::decodeName(dir), why));
+    if (!given)
+        qputenv("FIREBIRD_LOCK", dir);
 }
 
-QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissing ifMissing,
+                  const std::optional<Credentials>& credentials) {
     if (!QSqlDatabase::isDriverAvailable(url.driver))
         throw EHostError(
             QStringLiteral(
                 "Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
                 .arg(url.text, url.driver));
-    if (url.kind == DatabaseKind::InterBase)
+    Credentials login;
+    if (url.kind == DatabaseKind::InterBase) {
         prepareFirebirdEnvironment();
+        login = credentials ? *credentials : firebirdCredentials(url);
+    }
     remove(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
+    const bool memory = url.path == QLatin1String(":memory:");
     if (url.kind == DatabaseKind::InterBase) {
         db.setHostName(url.host);
         if (url.port > 0)
             db.setPort(url.port);
         db.setDatabaseName(url.path);
-        db.setUserName(firebirdUser());
-        db.setPassword(firebirdPassword());
+        db.setUserName(login.user);
+        db.setPassword(login.password);
         db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
+    } else if (ifMissing == IfMissing::Refuse && !memory) {
+        // SQLite's mode=rw opens without creating, in the same call: no window in which a file
+        // checked for could vanish or appear.
+        QUrl file = QUrl::fromLocalFile(QFileInfo(url.path).absoluteFilePath());
+        file.setQuery(QStringLiteral("mode=rw"));
+        db.setDatabaseName(QString::fromLatin1(file.toEncoded()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     } else {
         db.setDatabaseName(url.path);
     }
@@ -122,8 +176,15 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName) {
         QString text = db.lastError().text().trimmed();
         if (text.isEmpty())
             text = QStringLiteral("erro desconhecido do driver");
+        if (!login.password.isEmpty())
+            text.replace(login.password, QStringLiteral("****"));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
+        if (url.kind == DatabaseKind::SQLite && !memory && !QFileInfo::exists(url.path))
+            throw EHostError(
+                QStringLiteral("Não foi possível abrir o banco de dados '%1': o arquivo '%2' não "
+                               "existe. Confira o caminho; nenhum arquivo foi criado.")
+                    .arg(url.text, QFileInfo(url.path).absoluteFilePath()));
         throw EHostError(
             QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
     }

@@ -1,5 +1,6 @@
 #pragma once
 // Database URLs as the host takes them (see dtmDBGeral.h) and the Qt SQL connections they open.
+#include "core/MessageSink.h"
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
 
@@ -18,20 +19,31 @@ struct HOST_EXPORT DatabaseUrl {
     // The database name as Firebird's own tools write it: "host/port:path" or the local path.
     QString firebirdName() const;
 
-    // Throws EHostError for anything that is not one of the accepted shapes.
+    // Throws EHostError for anything that is not one of the accepted shapes, a user or password
+    // written into a server URL among them (the message does not repeat them).
     static DatabaseUrl parse(const QString& url);
 };
 
 namespace HOST_EXPORT DatabaseConnection {
-// The Firebird user and password: ISC_USER / ISC_PASSWORD, else SYSDBA / masterkey.
-QString firebirdUser();
-QString firebirdPassword();
-// Firebird's embedded engine needs a lock folder it may write; sets FIREBIRD_LOCK to one of ours
-// unless the environment names one. Called before the Firebird client library is first used.
+// The user and password for a Firebird database. ISC_USER and ISC_PASSWORD, when both are set, serve
+// automation; otherwise a server's are asked of the user through the message sink's login (throws
+// EHostError when nobody gave them), and the embedded engine, which checks no password, gets
+// ISC_USER or SYSDBA. There is no default password.
+Credentials firebirdCredentials(const DatabaseUrl& url);
+// Firebird's embedded engine needs a lock folder it may write: FIREBIRD_LOCK, else one of ours in the
+// temporary folder, created if missing. Either is used only when it is a folder of the current user
+// that nobody else may write (anyone who could would reach the engine's lock files); otherwise
+// throws EHostError saying why. Called before the Firebird client library is first used.
 void prepareFirebirdEnvironment();
+// An SQLite file that is not there: refused (a mistyped path must not become an empty database), or
+// created, for the code that makes databases.
+enum class IfMissing { Refuse, Create };
 // Adds and opens a connection under name (UTF8 for Firebird). Throws EHostError with the URL and
-// the driver's text; the failed connection is removed again.
-QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName);
+// the driver's text (never the password); the failed connection is removed again. Firebird
+// connects with the credentials given, else with firebirdCredentials(url).
+QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
+                  IfMissing ifMissing = IfMissing::Refuse,
+                  const std::optional<Credentials>& credentials = std::nullopt);
 // Closes and removes the connection of that name (nothing when there is none).
 void remove(const QString& connectionName);
 // "SQLite" / "Firebird": the kind of a Qt connection, from its driver.

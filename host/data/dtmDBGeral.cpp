@@ -31,15 +31,20 @@ QSqlDatabase dtmDBGeral::database() {
 void dtmDBGeral::open(const QString& url) {
     close();
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
-    DatabaseConnection::open(parsed, connectionName());
+    std::optional<Credentials> credentials;
+    if (parsed.kind == DatabaseKind::InterBase)
+        credentials = DatabaseConnection::firebirdCredentials(parsed);
+    DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse, credentials);
     m_kind = parsed.kind;
     m_url = url;
+    m_credentials = credentials;
 }
 
 void dtmDBGeral::close() {
     DatabaseConnection::remove(connectionName());
     m_kind = DatabaseKind::None;
     m_url.clear();
+    m_credentials.reset();
 }
 
 bool dtmDBGeral::isOpen() const {
@@ -61,7 +66,8 @@ void dtmDBGeral::ensureOpen() const {
     }
     DatabaseConnection::remove(connectionName());
     try {
-        DatabaseConnection::open(parsed, connectionName());
+        DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse,
+                                 m_credentials);
     } catch (const EHostError& e) {
         throw EHostError(
             QStringLiteral("A conexão com o banco de dados '%1' foi perdida e não pôde ser refeita. %2")

@@ -2,14 +2,16 @@
 // The host's shared data module: one Qt SQL connection for the whole host, opened from a URL:
 //   sqlite:PATH                    embedded SQLite (the default)
 //   firebird:PATH                  Firebird's embedded engine
-//   firebird://HOST[:PORT]/PATH    a Firebird server (user and password from the settings or the
+//   firebird://HOST[:PORT]/PATH    a Firebird server (user and password asked at login, or from the
 //                                  environment ISC_USER / ISC_PASSWORD, never from the URL)
 // adcGeral, dtbGeral and ibtGeral are child objects of those names, so that query components in
 // form resources can name "dtmDBGeral.adcGeral" and so on.
+#include "core/MessageSink.h"
 #include "host_export.h"
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <optional>
 
 enum class DatabaseKind { None, SQLite, InterBase, Oracle, MSSQL };
 
@@ -19,6 +21,7 @@ public:
     static dtmDBGeral& instance();
 
     // Opens the shared connection; throws EHostError with the URL (no password) and the driver's text.
+    // A server's credentials are asked once and kept for this connection's reconnections.
     void open(const QString& url);
     void close();
     bool isOpen() const;
@@ -38,6 +41,7 @@ private:
     dtmDBGeral();
     DatabaseKind m_kind = DatabaseKind::None;
     QString m_url;
+    std::optional<Credentials> m_credentials;
     QObject* m_adc;
     QObject* m_dtb;
     QObject* m_ibt;

@@ -9,13 +9,19 @@
 #include "reporting/ReportPreviewWindow.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -56,6 +62,35 @@ public:
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();
+    }
+    std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
+                                           const QString& initialUser) override {
+        QDialog dialog(QtDialogs::dialogParent());
+        dialog.setObjectName(QStringLiteral("dlgLogin"));
+        dialog.setWindowTitle(caption);
+        dialog.setMinimumWidth(420);
+        auto* layout = new QFormLayout(&dialog);
+        auto* text = new QLabel(prompt, &dialog);
+        text->setWordWrap(true);
+        layout->addRow(text);
+        auto* user = new QLineEdit(initialUser, &dialog);
+        user->setObjectName(QStringLiteral("edtUsuario"));
+        auto* password = new QLineEdit(&dialog);
+        password->setObjectName(QStringLiteral("edtSenha"));
+        password->setEchoMode(QLineEdit::Password);
+        layout->addRow(QStringLiteral("&Usuário:"), user);
+        layout->addRow(QStringLiteral("&Senha:"), password);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Conectar"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+        layout->addRow(buttons);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        // The user is usually known; the cursor waits where the typing starts.
+        (initialUser.isEmpty() ? user : password)->setFocus();
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return Credentials{user->text().trimmed(), password->text()};
     }
 };
 

@@ -1,5 +1,6 @@
 // erp-host sessions on the offscreen platform: the window on a demo database, the screen opened from
-// the command line, a print to a PDF printer, an unreachable database, the language resource module.
+// the command line, a print to a PDF printer, a damaged demo database, an unreachable database, the
+// language resource module.
 #include "app/HostProcess.h"
 
 #include "data/dtmDBGeral.h"
@@ -93,6 +94,49 @@ TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_EQ(again.facts("janela"), r.facts("janela"));
 }
+
+// A damaged demo database is kept under another name and made anew; the user is told both names.
+struct DamagedDemo {
+    const char* name;
+    QByteArray content;
+};
+
+class DamagedDemoDatabase : public Session, public ::testing::WithParamInterface<DamagedDemo> {};
+
+TEST_P(DamagedDemoDatabase, IsKeptAsideAndCreatedAnew) {
+    const QString demo = m_home.filePath(QStringLiteral("erp-host/demo.db"));
+    QDir().mkpath(QFileInfo(demo).absolutePath());
+    QFile file(demo);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(GetParam().content);
+    file.close();
+
+    const HostRun r = runHost({}, scripted(QStringLiteral("describe;quit")));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("erro:"))) << r.err.toStdString();
+    const QStringList kept =
+        QDir(QFileInfo(demo).absolutePath()).entryList({QStringLiteral("demo.db.danificado-*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << r.err.toStdString();
+    const QString keptPath = QFileInfo(demo).absoluteDir().filePath(kept.first());
+    QFile keptFile(keptPath);
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keptFile.readAll(), GetParam().content);
+    bool told = false;
+    for (const QString& line : r.errLines())
+        told |= line.contains(QStringLiteral("informação:")) && line.contains('\'' + demo + '\'') &&
+                line.contains('\'' + keptPath + '\'');
+    EXPECT_TRUE(told) << r.err.toStdString();
+    // The new one is the session's database, with its branches.
+    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("ERP — Dados do Cliente — sqlite:") + demo});
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Filial: —"))) << r.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedDemoDatabase,
+                         ::testing::Values(DamagedDemo{"not_sqlite",
+                                                       QByteArray("isto não é um banco\n").repeated(300)},
+                                           DamagedDemo{"without_tables", QByteArray()}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Session, UnreachableDatabaseShowsTheMessageAndTheWindowStillOpens) {
     const HostRun r =

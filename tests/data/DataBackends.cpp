@@ -112,6 +112,8 @@ QString freshUrl(Backend b, const QString& tag, bool withSchema) {
     }
     if (b != Backend::SQLite)
         FirebirdAdmin::createDatabase(parsed);
+    else
+        QFile(parsed.path).open(QIODevice::WriteOnly); // an empty file is an empty SQLite database
     if (withSchema) {
         const QString name = QStringLiteral("fresh-schema");
         {

@@ -165,12 +165,15 @@ TEST_P(BadDatabaseUrls, AreRefusedInPortuguese) {
     } catch (const EHostError& e) {
         EXPECT_TRUE(e.message().startsWith(QString::fromUtf8("Endereço de banco de dados inválido")))
             << e.what();
+        EXPECT_FALSE(e.message().contains(QStringLiteral("segredo"))) << "the password shown: " << e.what();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, BadDatabaseUrls,
                          ::testing::Values("", "/tmp/a.db", "mysql://h/db", "sqlite:", "firebird://",
-                                           "firebird://h:0/x/y", "firebird://h:port/x/y", "firebird:///x/y"));
+                                           "firebird://h:0/x/y", "firebird://h:port/x/y", "firebird:///x/y",
+                                           "firebird://sysdba:segredo@h/x/y",
+                                           "firebird://sysdba:seg/redo:segredo@h:3050/x/y"));
 
 TEST(SharedConnection, OpenFailureNamesTheUrlAndTheDriverText) {
     const QString url = "sqlite:/nao/existe/pasta/x.db";

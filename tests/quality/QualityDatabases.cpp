@@ -65,6 +65,8 @@ QProcessEnvironment serverEnvironment() {
     // to this user, and a server started with it cannot take its locks.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("FIREBIRD_LOCK"));
+    // A restart in the middle of the run keeps the password the run was given.
+    env.insert(QStringLiteral("ERP_FB_KEEP_PASSWORD"), QStringLiteral("1"));
     return env;
 }
 

@@ -10,6 +10,7 @@
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -123,6 +124,7 @@ void openTestDatabase(TestBackend b) {
         if (!s.dir)
             s.dir = std::make_unique<QTemporaryDir>();
         url = QStringLiteral("sqlite:%1/%2.db").arg(s.dir->path(), stem);
+        QFile(url.mid(7)).open(QIODevice::WriteOnly); // an empty file is an empty SQLite database
     } else {
         url = TestEnv::serverDatabaseUrl(stem);
         FirebirdAdmin::createDatabase(DatabaseUrl::parse(url));

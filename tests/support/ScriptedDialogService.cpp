@@ -26,6 +26,14 @@ std::optional<QString> ScriptedDialogService::promptText(const QString& caption,
     return std::nullopt;
 }
 
+std::optional<Credentials> ScriptedDialogService::promptLogin(const QString&, const QString& prompt,
+                                                              const QString&) {
+    shown.push_back({"login", prompt});
+    if (onLogin)
+        return onLogin(prompt);
+    return std::nullopt;
+}
+
 bool ScriptedDialogService::setupPrinter(QPrinter& printer) {
     shown.push_back({"printer", {}});
     return onPrinter ? onPrinter(printer) : false;
@@ -73,6 +81,9 @@ public:
     }
     std::optional<QString> promptText(const QString& c, const QString& p, const QString& i) override {
         return m_s.promptText(c, p, i);
+    }
+    std::optional<Credentials> promptLogin(const QString& c, const QString& p, const QString& u) override {
+        return m_s.promptLogin(c, p, u);
     }
     bool setupPrinter(QPrinter& printer) override { return m_s.setupPrinter(printer); }
     void previewReport(ReportDocument& d) override { m_s.previewReport(d); }

@@ -1,6 +1,6 @@
 #pragma once
 // The host's modal services for tests: records every request and answers from scripted callbacks.
-// Without a script, a lookup is cancelled, a prompt cancelled, printer set-up refused.
+// Without a script, a lookup is cancelled, a prompt and a login cancelled, printer set-up refused.
 #include "core/MessageSink.h"
 #include "dialogs/LookupService.h"
 #include "reporting/ReportDialogs.h"
@@ -11,7 +11,7 @@
 class ScriptedDialogService : public MessageSink, public LookupService, public ReportDialogs {
 public:
     struct Shown {
-        QString kind; // "error", "information", "lookup", "prompt", "printer", "preview", "edit"
+        QString kind; // "error", "information", "lookup", "prompt", "login", "printer", "preview", "edit"
         QString text;
     };
 
@@ -20,6 +20,8 @@ public:
     std::optional<QStringList> chooseFromList(const LookupRequest& request) override;
     std::optional<QString> promptText(const QString& caption, const QString& prompt,
                                       const QString& initial) override;
+    std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
+                                           const QString& initialUser) override;
     bool setupPrinter(QPrinter& printer) override;
     void previewReport(ReportDocument& document) override;
     bool editReport(ReportEditRequest& request) override;
@@ -30,6 +32,7 @@ public:
     std::vector<LookupRequest> lookups;
     std::function<std::optional<QStringList>(const LookupRequest&)> onLookup;
     std::function<std::optional<QString>(const QString& caption, const QString& prompt)> onPrompt;
+    std::function<std::optional<Credentials>(const QString& prompt)> onLogin;
     std::function<bool(QPrinter&)> onPrinter;
     std::function<void(ReportDocument&)> onPreview;
     std::function<bool(ReportEditRequest&)> onEdit;
