@@ -94,11 +94,6 @@ std::vector<ReportEntry> scan(const QString& reportsDir, const QString& code, QS
 
 } // namespace
 
-std::vector<ReportEntry> ReportCatalogue::list(const QString& reportsDir, const QString& code) {
-    QStringList errors;
-    return scan(reportsDir, code, errors);
-}
-
 QString ReportCatalogue::folder() const {
     return QDir(HostSettings::reportsDir()).filePath(m_code);
 }

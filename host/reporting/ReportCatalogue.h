@@ -19,18 +19,14 @@ struct HOST_EXPORT ReportEntry {
 
 class HOST_EXPORT ReportCatalogue {
 public:
-    // The definitions of a code in a reports directory, each at its position (its order). A
-    // position no readable file holds stays in the list as an entry with a problem, so nothing
-    // after it moves: a corrupt file names itself and its fault, a missing one has no path.
-    static std::vector<ReportEntry> list(const QString& reportsDir, const QString& code);
-
     void setCode(const QString& code) { m_code = code; }
     const QString& code() const { return m_code; }
     // The code's folder in the reports directory.
     QString folder() const;
 
-    // Re-reads the definitions, each at its position. The problems come back as one message each,
-    // naming the file; a missing folder is one message naming it.
+    // Re-reads the definitions, each at its position (its order). A position no readable file holds
+    // stays in the list as an entry with a problem, so nothing after it moves: a corrupt file names
+    // itself and its fault, a missing one has no path. The problems come back as one message each.
     QStringList reload();
     const std::vector<ReportEntry>& entries() const { return m_entries; }
     QStringList titles() const;

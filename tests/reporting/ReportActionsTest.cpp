@@ -288,7 +288,10 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
         ASSERT_EQ(after.size(), before.size() + 1);
         EXPECT_EQ(combo.count(), 5);
         EXPECT_EQ(combo.Items().last(), c.answer->simplified());
-        const auto entries = ReportCatalogue::list(dir.path(), "QMT318");
+        ReportCatalogue catalogue; // read afresh from the folder the fixture set
+        catalogue.setCode("QMT318");
+        catalogue.reload();
+        const auto& entries = catalogue.entries();
         ASSERT_EQ(entries.size(), 5u);
         EXPECT_EQ(entries.back().title, c.answer->simplified());
         const ReportDefinition copy = ReportDefinition::load(entries.back().path);

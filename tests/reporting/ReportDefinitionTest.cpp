@@ -2,6 +2,7 @@
 // QMT318 definitions with exactly the parameters their variants feed.
 #include "reporting/ReportDefinition.h"
 #include "core/Errors.h"
+#include "core/HostSettings.h"
 #include "reporting/ReportCatalogue.h"
 #include "support/TestEnv.h"
 
@@ -124,7 +125,11 @@ struct ShippedCase {
 class ShippedReports : public ::testing::TestWithParam<ShippedCase> {};
 
 TEST_P(ShippedReports, DeclareExactlyWhatTheirVariantFeeds) {
-    const auto entries = ReportCatalogue::list(TestEnv::sourceDir() + "/reports", "QMT318");
+    HostSettings::setReportsDir(TestEnv::sourceDir() + "/reports");
+    ReportCatalogue catalogue;
+    catalogue.setCode("QMT318");
+    ASSERT_TRUE(catalogue.reload().isEmpty());
+    const auto& entries = catalogue.entries();
     ASSERT_EQ(entries.size(), 4u);
     const ShippedCase& c = GetParam();
     const ReportEntry& e = entries[size_t(c.order)];
