@@ -14,12 +14,14 @@ inline TDateTime fromDate(const QDate& date) {
 inline QDate toDate(TDateTime value) {
     return origin().addDays(qint64(value));
 }
+// A wall-clock value, in UTC so that it never passes through local time: a local midnight does not
+// exist on the days a zone's clocks skip it, and the calendar day must survive whatever the zone.
 inline QDateTime toDateTime(TDateTime value) {
     qint64 days = qint64(value);
     double frac = value - double(days);
     if (frac < 0)
         frac = -frac; // negative values keep the time of day as a positive fraction
-    return QDateTime(origin().addDays(days), QTime(0, 0).addMSecs(qint64(frac * 86400000.0 + 0.5)));
+    return QDateTime(origin().addDays(days), QTime(0, 0).addMSecs(qint64(frac * 86400000.0 + 0.5)), Qt::UTC);
 }
 inline TDateTime fromDateTime(const QDateTime& dt) {
     double days = double(origin().daysTo(dt.date()));

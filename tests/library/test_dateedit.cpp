@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
+#include <ctime>
 #include <gtest/gtest.h>
 
 // A form with two date edits whose exit runs the date check, as the client screen's do.
@@ -512,6 +513,51 @@ TEST_F(DateEditResource, LeavingWithAnInvalidDateReportsItAndKeepsTheFocus) {
     EXPECT_EQ(f->exits, 2); // the popup taking the focus and giving it back is no exit
     EXPECT_EQ(TestEnv::dialogs().errors().size(), 1);
 }
+
+// A date is a calendar day whatever the process's zone, also on a day whose local midnight does not
+// exist (São Paulo skipped 00:00 on 04/11/2018) and in zones far from UTC.
+class DateInZone : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        m_previous = qEnvironmentVariable("TZ");
+        qputenv("TZ", GetParam());
+        tzset();
+    }
+    void TearDown() override {
+        if (m_previous.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", m_previous.toUtf8());
+        tzset();
+    }
+    QString m_previous;
+};
+
+TEST_P(DateInZone, SetDateAndGetDateKeepTheCalendarDay) {
+    TDateEditPlus edit;
+    for (const QDate day :
+         {QDate(2018, 11, 4), QDate(2018, 2, 17), QDate(2024, 2, 29), QDate(2026, 12, 31)}) {
+        const TDateTime value = HostDate::fromDate(day);
+        const QDateTime bound = HostDate::toDateTime(value);
+        EXPECT_TRUE(bound.isValid()) << day.toString().toStdString();
+        EXPECT_EQ(bound.date(), day);
+        EXPECT_EQ(bound.time(), QTime(0, 0));
+        edit.SetDate(value);
+        EXPECT_EQ(edit.Text(), day.toString(QStringLiteral("dd/MM/yyyy")));
+        EXPECT_EQ(edit.GetDate(), value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, DateInZone,
+                         ::testing::Values("UTC", "America/Sao_Paulo", "Pacific/Kiritimati",
+                                           "America/Noronha", "Asia/Kathmandu"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (c == '/')
+                                     c = '_';
+                             return name;
+                         });
 
 } // namespace
 
