@@ -9,7 +9,10 @@
 #include "reporting/ReportEngine.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,14 +27,18 @@ struct Harness {
     TReportDesignerDialog designer;
     ParamFiller filler;
     ReportController controller;
-    Harness() {
+    explicit Harness(const QString& reportsDir = TestEnv::sourceDir() + "/reports") {
         filler.bindTo(designer);
-        HostSettings::setReportsDir(TestEnv::sourceDir() + "/reports");
+        HostSettings::setReportsDir(reportsDir);
         ReportContext ctx;
         ctx.code = "QMT318";
         ctx.designer = &designer;
         controller.setContext(ctx);
-        controller.reload();
+        try {
+            controller.reload();
+        } catch (const EHostError&) {
+            // a broken definition is listed in its place and named; the tests look at the others
+        }
     }
     // Runs a report through the preview action; the client codes in the order listed.
     QStringList run(int report, const TestFilters& f, int* groups = nullptr) {
@@ -183,6 +190,58 @@ INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets,
                          ::testing::Combine(::testing::Values(TestBackend::Firebird),
                                             ::testing::ValuesIn(kCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+
+// With one of the four definitions broken, the other three print exactly their clients, at their
+// own positions: nothing after the broken one moves up.
+class BrokenNeighbour : public ::testing::TestWithParam<std::tuple<TestBackend, int>> {
+protected:
+    void SetUp() override {
+        TestEnv::reset();
+        if (auto why = backendUnavailable(std::get<0>(GetParam())))
+            GTEST_SKIP() << why->toStdString();
+        useBackend(std::get<0>(GetParam()));
+    }
+};
+
+TEST_P(BrokenNeighbour, OthersPrintTheirClientsAtTheirPositions) {
+    const int broken = std::get<1>(GetParam());
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("QMT318"));
+    const QDir shipped(TestEnv::sourceDir() + "/reports/QMT318");
+    for (const QString& file : shipped.entryList({"*.json"}, QDir::Files, QDir::Name)) {
+        const QString target = dir.filePath("QMT318/" + file);
+        if (file.startsWith(QString::number(broken) + "_")) {
+            QFile f(target);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("{ \"title\": ");
+        } else {
+            ASSERT_TRUE(QFile::copy(shipped.filePath(file), target));
+        }
+    }
+    Harness h(dir.path());
+    for (int report = 0; report < 4; ++report) {
+        if (report == broken)
+            continue;
+        TestFilters f;
+        f.from = QDate(2026, 3, 1);
+        f.to = QDate(2026, 3, 31);
+        QStringList got = h.run(report, f);
+        QStringList expected = expectedClients(report, f);
+        got.sort();
+        expected.sort();
+        EXPECT_EQ(got, expected) << "report " << report;
+    }
+    EXPECT_THROW(h.controller.preview(broken), EHostError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, BrokenNeighbour,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                                            ::testing::Values(0, 1, 2, 3)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
+                                                                                               : "firebird") +
+                                    "_broken" + std::to_string(std::get<1>(info.param));
+                         });
 
 class ReportOrder : public ::testing::TestWithParam<TestBackend> {
 protected:
