@@ -1,11 +1,10 @@
 #include "reporting/ReportDocument.h"
 
 #include "core/Errors.h"
+#include "reporting/pdf/PdfWriter.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -132,19 +131,26 @@ void ReportDocument::print(QPagedPaintDevice& device, int from, int to) const {
             QStringLiteral("A impressão do relatório '%1' não pôde ser concluída.").arg(m_def.title));
 }
 
+PdfWriter::Options ReportDocument::pdfOptions(const ReportDefinition& definition, const QPageLayout& layout) {
+    PdfWriter::Options o;
+    o.unitsPerPoint = kPointsToUnits;
+    o.origin = layout.paintRect(QPageLayout::Point).topLeft();
+    o.title = definition.title;
+    o.creator = QStringLiteral("ERP - relatórios");
+    return o;
+}
+
 void ReportDocument::exportPdf(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EHostError(
-            QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(600);
-        writer.setTitle(m_def.title);
-        writer.setCreator(QStringLiteral("ERP - relatórios"));
-        print(writer);
+    try {
+        PdfWriter writer(TextMeasurer::shared());
+        writer.begin(path, m_layout.fullRect(QPageLayout::Point).size(), pdfOptions(m_def, m_layout));
+        ReportLayout::PdfCanvas canvas(writer);
+        for (int page = 0; page < pageCount(); ++page) {
+            writer.newPage();
+            drawPage(canvas, page);
+        }
+        writer.close();
+    } catch (const PdfWriteError& e) {
+        throw EHostError(e.message());
     }
-    if (!file.commit())
-        throw EHostError(
-            QStringLiteral("Não foi possível gravar o PDF '%1': %2.").arg(path, file.errorString()));
 }

@@ -6,6 +6,7 @@
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportLayout.h"
+#include "reporting/pdf/PdfWriter.h"
 
 #include <QDateTime>
 #include <QPageLayout>
@@ -53,8 +54,10 @@ public:
     // Prints pages from..to (1-based, inclusive; to = 0 for the last) on a printer or PDF writer,
     // giving it the document's page layout. Throws EHostError when the device cannot be painted.
     void print(QPagedPaintDevice& device, int from = 1, int to = 0) const;
-    // Writes a PDF file atomically. Throws EHostError naming the file.
+    // Writes a PDF file atomically, through the PDF writer. Throws EHostError naming the file.
     void exportPdf(const QString& path) const;
+    // How the PDF writer places a report's pages on paper.
+    static PdfWriter::Options pdfOptions(const ReportDefinition& definition, const QPageLayout& layout);
 
 private:
     // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
