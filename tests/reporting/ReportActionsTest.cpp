@@ -205,6 +205,21 @@ TEST_F(ReportActions, PrinterSetUpIsKeptForTheSessionOfThatReport) {
     EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << "report 2 is landscape by definition";
 }
 
+TEST_F(ReportActions, CancelledPrintToPdfLeavesTheFormerFileAndNoOther) {
+    // The rows go to the file as they are read: a cancel between them must not leave half a report.
+    const QString pdf = dir.filePath("cancel.pdf");
+    QFile former(pdf);
+    ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+    former.write("former");
+    former.close();
+    HostSettings::setPrinter("pdf:" + pdf);
+    controller.setCancelCheck([](qint64 rows) { return rows >= 1; });
+    EXPECT_THROW(controller.print(0), EAbort);
+    ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+    EXPECT_EQ(former.readAll(), "former");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cancel.pdf"});
+}
+
 struct PrinterCase {
     const char* name;
     const char* printer;  // the session's printer setting
