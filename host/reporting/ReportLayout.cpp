@@ -42,15 +42,18 @@ double alignedX(Qt::Alignment alignment, double room, double width) {
 } // namespace
 
 PainterCanvas::PainterCanvas(QPainter& painter, int page, int pages)
-    : m_painter(painter), m_page(page), m_pages(pages) {}
+    : m_painter(painter), m_page(page), m_pages(pages) {
+    m_painter.setPen(Qt::black);
+}
 
 void PainterCanvas::text(double x, double baseline, Font font, double size, QStringView text) {
     if (text.isEmpty())
         return;
-    const QFont f = painterFont(font, size);
-    if (m_painter.font() != f)
-        m_painter.setFont(f);
-    m_painter.setPen(Qt::black);
+    if (font != m_font || size != m_size) {
+        m_font = font;
+        m_size = size;
+        m_painter.setFont(painterFont(font, size));
+    }
     m_painter.drawText(QPointF(x, baseline), text.toString());
 }
 
@@ -61,6 +64,7 @@ void PainterCanvas::fillRect(const QRectF& rect, double grey) {
 void PainterCanvas::line(QPointF from, QPointF to, double width) {
     m_painter.setPen(QPen(Qt::black, width));
     m_painter.drawLine(from, to);
+    m_painter.setPen(Qt::black); // text keeps a plain black pen
 }
 
 void PainterCanvas::pageNumber(double x, double baseline, double width, Font font, double size) {

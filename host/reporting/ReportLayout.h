@@ -44,6 +44,8 @@ public:
 private:
     QPainter& m_painter;
     int m_page, m_pages;
+    Font m_font = Font::Regular;
+    double m_size = -1; // no font set yet
 };
 
 // The page count is the writer's, written when it closes.
