@@ -203,10 +203,15 @@ double Paginator::layoutRow(const QStringList& cells) {
                 const QString shown = m_m.elide(text, m_g.size, room);
                 if (shown.isEmpty())
                     continue;
-                p.length = int(shown.size()) - 1; // the prefix, then "…"
+                // The prefix, then "…"; a space before it would read as a word cut short.
+                p.length = int(shown.size()) - 1;
+                while (p.length > 0 && text.at(p.length - 1).isSpace())
+                    --p.length;
                 p.elided = true;
                 if (!left)
-                    p.x = float(alignedX(col.alignment, room, m_m.width(shown, m_g.size)));
+                    p.x = float(alignedX(col.alignment, room,
+                                         m_m.width(QStringView(text).left(p.length), m_g.size) +
+                                             m_m.width(u"\u2026", m_g.size)));
             }
             m_pieces.push_back(p);
         }
