@@ -4,7 +4,7 @@
 // so every peak memory figure is that candidate's alone; times are also given against a floor
 // measured in the same run: generating the rows' texts and measuring them, nothing drawn.
 //   pdf_backends [rows] [candidate...]      (default 100000 rows, every candidate)
-#include "library/Errors.h"
+#include "core/Errors.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/pdf/PdfWriter.h"

@@ -7,6 +7,7 @@ QString Branches::caption(QSqlDatabase db, const QString& code) {
     if (code.isEmpty())
         return code;
     QSqlQuery q(db);
+    q.setForwardOnly(true); // Firebird's driver would otherwise cache what it reads
     // A database without the table only loses the name, so a failed prepare is not an error.
     if (!q.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL")))
         return code;

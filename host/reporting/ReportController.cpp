@@ -93,11 +93,9 @@ void ReportController::setCancelCheck(std::function<bool(qint64)> check) {
     m_cancelCheck = std::move(check);
 }
 
-std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefinition& def,
-                                                            const QString& path) {
+ReportRun ReportController::makeRun(ReportProgressDialog& progress) const {
     dtmDBGeral& data = dtmDBGeral::instance();
     data.ensureOpen();
-    ReportProgressDialog progress(m_context.window, def.title);
     ReportRun run;
     run.db = dtmDBGeral::database();
     run.kind = data.kind();
@@ -107,10 +105,21 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
         run.progress = m_cancelCheck;
     else
         run.progress = [&progress](qint64 rows) { return progress(rows); };
-    std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, run);
+    return run;
+}
+
+std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefinition& def,
+                                                            const QString& path) {
+    ReportProgressDialog progress(m_context.window, def.title);
+    std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, makeRun(progress));
     if (const std::optional<QPageLayout> layout = m_printers.pageLayout(path))
         doc->setPageLayout(*layout);
     return doc;
+}
+
+void ReportController::writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout) {
+    ReportProgressDialog progress(m_context.window, def.title);
+    ReportEngine::writePdf(def, makeRun(progress), file, layout);
 }
 
 void ReportController::preview(int index) {
@@ -122,7 +131,9 @@ void ReportController::preview(int index) {
 void ReportController::print(int index) {
     const ReportDefinition def = definitionAt(index);
     const QString path = m_catalogue.at(index).path;
-    m_printers.print(path, def, [&] { return runReport(def, path); });
+    m_printers.print(
+        path, def, [&] { return runReport(def, path); },
+        [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); });
 }
 
 void ReportController::printerSetup(int index) {

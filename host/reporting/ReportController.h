@@ -18,6 +18,9 @@ class TReportDesignerDialog;
 class QWidget;
 class ReportDefinition;
 class ReportDocument;
+class ReportProgressDialog;
+class QPageLayout;
+struct ReportRun;
 
 struct HOST_EXPORT ReportContext {
     QString code;                  // report code, e.g. "QMT318"
@@ -65,6 +68,9 @@ private:
     // The definition at index; a missing one shows "Arq_Rel_Err" and aborts.
     ReportDefinition definitionAt(int index) const;
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
+    // Runs the report straight into a PDF file.
+    void writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout);
+    ReportRun makeRun(ReportProgressDialog& progress) const;
 
     ReportContext m_context;
     ReportCatalogue m_catalogue;

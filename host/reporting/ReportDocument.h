@@ -1,9 +1,12 @@
 #pragma once
 // A report that has run: its rows (as the columns show them) and their layout in pages. The layout
-// is one measuring pass that draws nothing; pages are drawn on demand, one at a time, so the first
-// page of a long report is there at once and "Página X de Y" is known before it is drawn.
+// is one measuring pass that draws nothing and keeps the lines it decided; pages are drawn on demand,
+// one at a time, so the first page of a long report is there at once and "Página X de Y" is known
+// before it is drawn.
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
+#include "reporting/ReportLayout.h"
+#include "reporting/pdf/PdfWriter.h"
 
 #include <QDateTime>
 #include <QPageLayout>
@@ -51,38 +54,22 @@ public:
     // Prints pages from..to (1-based, inclusive; to = 0 for the last) on a printer or PDF writer,
     // giving it the document's page layout. Throws EHostError when the device cannot be painted.
     void print(QPagedPaintDevice& device, int from = 1, int to = 0) const;
-    // Writes a PDF file atomically. Throws EHostError naming the file.
+    // Writes a PDF file atomically, through the PDF writer. Throws EHostError naming the file.
     void exportPdf(const QString& path) const;
+    // How the PDF writer places a report's pages on paper.
+    static PdfWriter::Options pdfOptions(const ReportDefinition& definition, const QPageLayout& layout);
 
 private:
     // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
     friend struct ReportDocumentRows;
-
-    enum class ItemKind { Row, GroupHeader, GroupFooter, Total, Empty };
-    struct Item {
-        ItemKind kind;
-        int row; // the row (Row), or the group's first row (GroupHeader, GroupFooter)
-        double y;
-        double height;
-        bool continued = false; // a group header repeated at the top of a page
-        int count = 0;          // rows counted by a footer or the total
-    };
     struct Page {
-        std::vector<Item> items;
+        std::vector<ReportLayout::Item> items;
+        std::vector<ReportLayout::Piece> pieces; // the rows' lines, in the order of their items
     };
-    struct Geometry {
-        double width = 0, height = 0; // printable area
-        double headerHeight = 0, footerHeight = 0;
-        std::vector<double> columnX, columnW;
-        double lineHeight = 0, groupHeight = 0, padding = 0;
-    };
+    class Collector;
 
     void paginate();
-    Geometry geometry() const;
-    double rowHeight(int row, const Geometry& g) const;
-    void drawHeader(QPainter& p, const Geometry& g, int pageIndex) const;
-    void drawFooter(QPainter& p, const Geometry& g, int pageIndex) const;
-    void drawItem(QPainter& p, const Geometry& g, const Item& item, bool shaded) const;
+    void drawPage(ReportLayout::Canvas& canvas, int index) const;
 
     ReportDefinition m_def;
     ReportRows m_rows;
@@ -90,7 +77,7 @@ private:
     QDateTime m_issued;
     QPageLayout m_layout;
     std::vector<Page> m_pages;
-    Geometry m_geometry;
+    ReportLayout::Geometry m_geometry;
 };
 
 // Fonts of the report, sized in layout units.

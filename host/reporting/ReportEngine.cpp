@@ -2,10 +2,12 @@
 
 #include "core/Errors.h"
 #include "data/KeyTable.h"
+#include "reporting/ReportLayout.h"
 #include "reporting/ReportQuery.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
+#include "reporting/pdf/PdfWriter.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -31,7 +33,11 @@ QVariant ReportEngine::bindValue(const TParam& param) {
     }
 }
 
-std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
+namespace {
+
+// Refuses what may not run, lets the screen fill the parameters and binds them: the query is ready
+// to fetch.
+std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const ReportRun& run) {
     const QString sql = def.sqlFor(run.kind);
     // Nothing but one reading statement ever reaches the database.
     const QString refused = ReportSql::readOnlyProblem(sql);
@@ -43,7 +49,7 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
             QStringLiteral("O banco de dados não está aberto; o relatório '%1' não pode ser executado.")
                 .arg(def.title));
 
-    std::unique_ptr<TParams> params = makeParams(def, run.kind);
+    std::unique_ptr<TParams> params = ReportEngine::makeParams(def, run.kind);
     if (run.designer) {
         bool cancel = false;
         run.designer->BeforeGetQueryParams(params.get(), cancel);
@@ -53,10 +59,65 @@ std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, c
 
     if (run.progress && run.progress(0))
         throw EAbort();
-    ReportQuery query(run.db, run.kind, def);
-    query.bind(*params);
-    ReportRows rows = query.fetch(run.progress);
+    auto query = std::make_unique<ReportQuery>(run.db, run.kind, def);
+    query->bind(*params);
+    return query;
+}
+
+// Draws each page as its rows arrive; the writer sends it to the file when the next one starts.
+class PdfStream : public ReportLayout::Sink {
+public:
+    PdfStream(PdfWriter& writer, const ReportLayout::Painter& painter)
+        : m_writer(writer), m_canvas(writer), m_painter(painter) {}
+    void pageStarted(int) override {
+        m_writer.newPage();
+        m_painter.header(m_canvas);
+    }
+    void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
+                const QStringList& cells) override {
+        m_painter.item(m_canvas, item, pieces, cells);
+    }
+    void pageFinished(int) override { m_painter.footer(m_canvas); }
+
+private:
+    PdfWriter& m_writer;
+    ReportLayout::PdfCanvas m_canvas;
+    const ReportLayout::Painter& m_painter;
+};
+
+} // namespace
+
+std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    ReportRows rows = query->fetch(run.progress);
     return std::make_unique<ReportDocument>(def, std::move(rows), run.branch, QDateTime::currentDateTime());
+}
+
+ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const ReportRun& run, const QString& path,
+                                       const QPageLayout& layout) {
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    const TextMeasurer& measurer = TextMeasurer::shared();
+    const ReportLayout::Geometry geometry = ReportLayout::geometry(def, layout, measurer);
+    const ReportLayout::Painter painter(def, geometry, measurer, run.branch, QDateTime::currentDateTime());
+    ReportPdfResult result;
+    try {
+        // A run that fails or is cancelled drops the writer unclosed, which leaves no file.
+        PdfWriter writer(measurer);
+        writer.begin(path, layout.fullRect(QPageLayout::Point).size(),
+                     ReportDocument::pdfOptions(def, layout));
+        PdfStream stream(writer, painter);
+        ReportLayout::Paginator paginator(def, geometry, measurer, stream);
+        query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+            paginator.addRow(cells, key, title);
+        });
+        paginator.finish();
+        writer.close();
+        result.rows = paginator.rowCount();
+        result.pages = paginator.pageCount();
+    } catch (const PdfWriteError& e) {
+        throw EHostError(e.message());
+    }
+    return result;
 }
 
 QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db, DatabaseKind kind) {

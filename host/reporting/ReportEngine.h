@@ -1,7 +1,8 @@
 #pragma once
 // Runs a report definition: builds its parameter list from the SQL's placeholders, lets the screen
 // fill it (BeforeGetQueryParams), loads the list parameters into the key table, binds every value
-// and fetches the rows in one explicit transaction held until the last row; then lays them out.
+// and fetches the rows in one explicit transaction held until the last row; then lays them out, or
+// writes them to a PDF file as they arrive.
 // It shows nothing: whoever runs it turns the progress it reports into a dialog, if any.
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
@@ -26,9 +27,19 @@ struct HOST_EXPORT ReportRun {
     std::function<bool(qint64 rowsFetched)> progress;
 };
 
+struct HOST_EXPORT ReportPdfResult {
+    int rows = 0;
+    int pages = 0;
+};
+
 namespace HOST_EXPORT ReportEngine {
 // Throws EHostError (with a message for the user) or EAbort (cancelled).
 std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const ReportRun& run);
+// Runs the report straight into a PDF file: each row goes to the page being filled and each page to
+// the file as it is finished, so nothing grows with the rows. The file appears only when the whole
+// report is written. Throws as run() does.
+ReportPdfResult writePdf(const ReportDefinition& definition, const ReportRun& run, const QString& path,
+                         const QPageLayout& layout);
 // The parameter list of a definition's query on that database, every parameter unset.
 std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);
 // What a parameter binds as: dates as QDateTime, an unset parameter as NULL.

@@ -184,13 +184,27 @@ void ReportQuery::bind(const TParams& params) {
 }
 
 ReportRows ReportQuery::fetch(const std::function<bool(qint64)>& progress) {
+    ReportRows rows;
+    for (const ReportColumn& c : m_def.columns)
+        rows.fields << c.field;
+    const bool grouping = m_def.group.enabled();
+    fetch(progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+        rows.cells.push_back(cells);
+        if (grouping) {
+            rows.groupKeys.push_back(key);
+            rows.groupTitles.push_back(title);
+        }
+    });
+    return rows;
+}
+
+void ReportQuery::fetch(const std::function<bool(qint64)>& progress, const RowSink& sink) {
     QSqlQuery& q = *m_query;
     if (!q.exec())
         throw EHostError(QStringLiteral("A consulta do relatório '%1' falhou: %2.")
                              .arg(m_def.title, databaseError(q.lastError())));
 
     const QSqlRecord record = q.record();
-    ReportRows rows;
     std::vector<int> columnIndex;
     for (const ReportColumn& c : m_def.columns) {
         const int index = record.indexOf(c.field);
@@ -200,7 +214,6 @@ ReportRows ReportQuery::fetch(const std::function<bool(qint64)>& progress) {
                     "A coluna '%1' do relatório '%2' usa o campo '%3', que a consulta não retorna.")
                     .arg(c.header, m_def.title, c.field));
         columnIndex.push_back(index);
-        rows.fields << c.field;
     }
     int groupField = -1;
     std::vector<CaptionPart> caption;
@@ -214,24 +227,23 @@ ReportRows ReportQuery::fetch(const std::function<bool(qint64)>& progress) {
     }
 
     qint64 fetched = 0;
+    QString key, title;
+    QStringList cells;
     while (q.next()) {
-        QStringList cells;
+        cells.clear();
         cells.reserve(qsizetype(columnIndex.size()));
         for (size_t c = 0; c < columnIndex.size(); ++c)
             cells << display(q.value(columnIndex[c]), m_def.columns[int(c)].format);
-        rows.cells.push_back(std::move(cells));
         if (groupField >= 0) {
-            const QString key = rightTrimmed(q.value(groupField).toString());
-            if (!rows.groupKeys.empty() && rows.groupKeys.back() == key) {
-                rows.groupTitles.push_back(rows.groupTitles.back());
-            } else {
-                QString title;
+            QString rowKey = rightTrimmed(q.value(groupField).toString());
+            if (fetched == 0 || rowKey != key) {
+                key = std::move(rowKey);
+                title.clear();
                 for (const CaptionPart& part : caption)
                     title += part.field < 0 ? part.text : display(q.value(part.field), {});
-                rows.groupTitles.push_back(title);
             }
-            rows.groupKeys.push_back(key);
         }
+        sink(cells, key, title);
         ++fetched;
         if (progress && progress(fetched))
             throw EAbort();
@@ -241,5 +253,4 @@ ReportRows ReportQuery::fetch(const std::function<bool(qint64)>& progress) {
                              .arg(m_def.title, databaseError(q.lastError())));
     q.finish();
     m_transaction->finish(m_keysLoaded);
-    return rows;
 }

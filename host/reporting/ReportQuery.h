@@ -26,8 +26,14 @@ public:
 
     // Starts the transaction, loads the list parameters' keys, prepares the SQL and binds the values.
     void bind(const TParams& params);
-    // Runs the statement and reads every row; progress is told the rows read so far, between rows,
-    // and ends the run (EAbort) by returning true. Commits the run's transaction at the end.
+    // A row as the columns show it, with its group's key and caption (empty when not grouping).
+    using RowSink =
+        std::function<void(const QStringList& cells, const QString& groupKey, const QString& groupTitle)>;
+    // Runs the statement and hands each row to sink as it is read, holding none; progress is told
+    // the rows read so far, between rows, and ends the run (EAbort) by returning true. Commits the
+    // run's transaction at the end.
+    void fetch(const std::function<bool(qint64 rowsFetched)>& progress, const RowSink& sink);
+    // The same, every row kept.
     ReportRows fetch(const std::function<bool(qint64 rowsFetched)>& progress);
 
     // The database's words, or a general text when it gives none.

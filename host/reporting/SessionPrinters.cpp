@@ -34,13 +34,14 @@ std::optional<QPageLayout> SessionPrinters::pageLayout(const QString& definition
 }
 
 void SessionPrinters::print(const QString& definitionPath, const ReportDefinition& def,
-                            const std::function<std::unique_ptr<ReportDocument>()>& run) {
+                            const std::function<std::unique_ptr<ReportDocument>()>& run,
+                            const std::function<void(const QString&, const QPageLayout&)>& writePdf) {
     const QString target = HostSettings::printer();
     if (const std::optional<QString> file = pdfFile(target)) {
         if (file->trimmed().isEmpty())
             throw EHostError(QStringLiteral(
                 "A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
-        run()->exportPdf(*file);
+        writePdf(*file, pageLayout(definitionPath).value_or(def.page.layout()));
         return;
     }
     std::shared_ptr<QPrinter> printer = m_printers.value(definitionPath);

@@ -10,6 +10,7 @@
 #include "library/FiliProc.h"
 #include "library/TMessages.h"
 #include "reporting/ReportController.h"
+#include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
 #include "support/TestEnv.h"
 
@@ -19,6 +20,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -221,6 +223,40 @@ TEST_F(ReportActions, PrinterSetUpIsKeptForTheSessionOfThatReport) {
     EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << pdfPageSize(pdf).toStdString();
     controller.print(2);
     EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << "report 2 is landscape by definition";
+}
+
+TEST_F(ReportActions, PrintedPdfReadsAsThePreviewsPdf) {
+    // Printing streams the rows into the file; the preview's PDF is drawn from the kept document.
+    // Both go through one layout, so they must say the same on the same pages.
+    auto withoutIssueTime = [](QString text) {
+        static const QRegularExpression issued(QStringLiteral("Emissão: \\S+ \\S+"));
+        return text.replace(issued, QString());
+    };
+    for (int report = 0; report < 4; ++report) {
+        const QString printed = dir.filePath("printed.pdf"), previewed = dir.filePath("previewed.pdf");
+        HostSettings::setPrinter("pdf:" + printed);
+        controller.print(report);
+        TestEnv::dialogs().onPreview = [&](ReportDocument& doc) { doc.exportPdf(previewed); };
+        controller.preview(report);
+        const QString text = withoutIssueTime(pdfText(printed));
+        EXPECT_FALSE(text.trimmed().isEmpty()) << report;
+        EXPECT_EQ(text, withoutIssueTime(pdfText(previewed))) << report;
+    }
+}
+
+TEST_F(ReportActions, CancelledPrintToPdfLeavesTheFormerFileAndNoOther) {
+    // The rows go to the file as they are read: a cancel between them must not leave half a report.
+    const QString pdf = dir.filePath("cancel.pdf");
+    QFile former(pdf);
+    ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+    former.write("former");
+    former.close();
+    HostSettings::setPrinter("pdf:" + pdf);
+    controller.setCancelCheck([](qint64 rows) { return rows >= 1; });
+    EXPECT_THROW(controller.print(0), EAbort);
+    ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+    EXPECT_EQ(former.readAll(), "former");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cancel.pdf"});
 }
 
 struct PrinterCase {

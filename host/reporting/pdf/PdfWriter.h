@@ -8,6 +8,7 @@
 // Coordinates are the caller's: Options::unitsPerPoint and Options::origin place them on the page,
 // y growing downwards as with QPainter. Text is measured with the same TextMeasurer the writer
 // draws with, so what was laid out is what is drawn.
+#include "host_export.h"
 #include "reporting/pdf/TextMeasurer.h"
 
 #include <QPointF>
@@ -17,7 +18,7 @@
 #include <memory>
 #include <stdexcept>
 
-class PdfWriteError : public std::runtime_error {
+class HOST_EXPORT PdfWriteError : public std::runtime_error {
 public:
     PdfWriteError(const QString& path, const QString& reason);
     const QString& path() const noexcept { return m_path; }
@@ -28,7 +29,7 @@ private:
     QString m_path, m_message;
 };
 
-class PdfWriter {
+class HOST_EXPORT PdfWriter {
 public:
     using Font = TextMeasurer::Font;
     enum class Align { Left, Center, Right };

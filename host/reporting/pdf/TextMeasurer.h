@@ -6,6 +6,8 @@
 //
 // Sizes and widths share one unit, whatever it is: width("abc", 80) is in the unit of 80 (the report
 // uses tenths of a point for both).
+#include "host_export.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -13,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-class TextMeasurer {
+class HOST_EXPORT TextMeasurer {
 public:
     enum Font : int { Regular = 0, Bold = 1 };
     static constexpr int kFontCount = 2;

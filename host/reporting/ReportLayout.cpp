@@ -1,0 +1,373 @@
+#include "reporting/ReportLayout.h"
+
+#include "reporting/pdf/PdfWriter.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace ReportLayout {
+
+namespace {
+
+constexpr double kPointsToUnits = 10.0; // layout units per point
+constexpr double kCellPadding = 20.0;   // 2 pt on each side of a cell's text
+constexpr double kRowPadding = 12.0;
+constexpr double kShadeRow = 0xf0 / 255.0;
+constexpr double kShadeGroup = 0xdd / 255.0;
+
+const QString& pageFormat() {
+    static const QString format = QStringLiteral("Página %1 de %2");
+    return format;
+}
+
+// The screen and the printer draw the same glyph advances the tables measure: no kerning, no hinting.
+QFont painterFont(Font font, double size) {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(qMax(1, int(std::lround(size))));
+    f.setBold(font == Font::Bold);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+double alignedX(Qt::Alignment alignment, double room, double width) {
+    if (alignment & Qt::AlignRight)
+        return room - width;
+    if (alignment & Qt::AlignHCenter)
+        return (room - width) / 2;
+    return 0;
+}
+
+} // namespace
+
+PainterCanvas::PainterCanvas(QPainter& painter, int page, int pages)
+    : m_painter(painter), m_page(page), m_pages(pages) {
+    m_painter.setPen(Qt::black);
+}
+
+void PainterCanvas::text(double x, double baseline, Font font, double size, QStringView text) {
+    if (text.isEmpty())
+        return;
+    if (font != m_font || size != m_size) {
+        m_font = font;
+        m_size = size;
+        m_painter.setFont(painterFont(font, size));
+    }
+    m_painter.drawText(QPointF(x, baseline), text.toString());
+}
+
+void PainterCanvas::fillRect(const QRectF& rect, double grey) {
+    m_painter.fillRect(rect, QColor::fromRgbF(float(grey), float(grey), float(grey)));
+}
+
+void PainterCanvas::line(QPointF from, QPointF to, double width) {
+    m_painter.setPen(QPen(Qt::black, width));
+    m_painter.drawLine(from, to);
+    m_painter.setPen(Qt::black); // text keeps a plain black pen
+}
+
+void PainterCanvas::pageNumber(double x, double baseline, double width, Font font, double size) {
+    const QString t = pageFormat().arg(m_page).arg(m_pages);
+    text(x + width - TextMeasurer::shared().width(t, size, font), baseline, font, size, t);
+}
+
+void PdfCanvas::text(double x, double baseline, Font font, double size, QStringView text) {
+    if (!text.isEmpty())
+        m_writer.text(x, baseline, font, size, text);
+}
+
+void PdfCanvas::fillRect(const QRectF& rect, double grey) {
+    m_writer.fillRect(rect, grey);
+}
+
+void PdfCanvas::line(QPointF from, QPointF to, double width) {
+    m_writer.line(from, to, width);
+}
+
+void PdfCanvas::pageNumber(double x, double baseline, double width, Font font, double size) {
+    m_writer.pageCountText(x, baseline, width, PdfWriter::Align::Right, font, size, pageFormat());
+}
+
+Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const TextMeasurer& m) {
+    Geometry g;
+    const QRectF paint = layout.paintRect(QPageLayout::Point);
+    g.width = paint.width() * kPointsToUnits;
+    g.height = paint.height() * kPointsToUnits;
+    g.size = def.page.fontSize * kPointsToUnits;
+    g.line = m.lineSpacing(g.size);
+    g.lineHeight = g.line + 2 * kRowPadding;
+    g.groupHeight = m.lineSpacing(g.size, Font::Bold) + 3 * kRowPadding;
+    const double titleLine = m.lineSpacing(g.size + 5 * kPointsToUnits, Font::Bold);
+    // branch and issue line, title, rule, column headers, rule
+    g.headerHeight = g.line + titleLine + 4 * kRowPadding + g.lineHeight + 2 * kRowPadding;
+    g.footerHeight = g.line + 4 * kRowPadding;
+
+    double total = 0;
+    for (const ReportColumn& c : def.columns)
+        total += c.width;
+    double x = 0;
+    for (const ReportColumn& c : def.columns) {
+        const double w = total > 0 ? g.width * c.width / total : 0;
+        g.columnX.push_back(x);
+        g.columnW.push_back(w);
+        x += w;
+    }
+    return g;
+}
+
+Paginator::Paginator(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, Sink& sink)
+    : m_def(def), m_g(g), m_m(m), m_sink(sink), m_grouping(def.group.enabled()) {}
+
+void Paginator::startPage() {
+    if (m_page >= 0)
+        m_sink.pageFinished(m_page);
+    ++m_page;
+    m_y = m_g.top();
+    m_shade = 0;
+    m_sink.pageStarted(m_page);
+}
+
+void Paginator::place(ItemKind kind, int row, double height, const QString& text, int count) {
+    if (m_page < 0)
+        startPage();
+    Item item;
+    item.kind = kind;
+    item.row = row;
+    item.y = m_y;
+    item.height = height;
+    item.count = count;
+    item.text = text;
+    static const QStringList none;
+    m_sink.placed(item, nullptr, none);
+    m_y += height;
+}
+
+void Paginator::placeGroupHeader(bool continued) {
+    const QString text = continued ? m_groupTitle + QStringLiteral(" (continuação)") : m_groupTitle;
+    place(ItemKind::GroupHeader, m_groupStart, m_g.groupHeight,
+          m_m.elide(text, m_g.size, m_g.width - 2 * kCellPadding, Font::Bold));
+}
+
+void Paginator::placeGroupFooter() {
+    if (!fits(m_g.groupHeight))
+        startPage();
+    const int count = m_rows - m_groupStart;
+    place(ItemKind::GroupFooter, m_groupStart, m_g.groupHeight,
+          m_m.elide(QStringLiteral("%1: %2").arg(m_def.group.countLabel).arg(count), m_g.size,
+                    m_g.width - 2 * kCellPadding),
+          count);
+}
+
+// Decides the row's lines (m_pieces) and returns its height.
+double Paginator::layoutRow(const QStringList& cells) {
+    m_pieces.clear();
+    int lines = 1;
+    for (int c = 0; c < m_def.columns.size(); ++c) {
+        const ReportColumn& col = m_def.columns[c];
+        const QString text = cells.value(c);
+        if (text.isEmpty())
+            continue;
+        const double room = qMax(1.0, m_g.columnW[size_t(c)] - 2 * kCellPadding);
+        const bool left = !(col.alignment & (Qt::AlignRight | Qt::AlignHCenter));
+        if (col.overflow == ReportColumn::Overflow::Wrap) {
+            m_lines = m_m.wrap(text, m_g.size, room);
+            short n = 0;
+            for (const TextMeasurer::Line& l : m_lines) {
+                int start = l.start, end = l.start + l.length;
+                while (start < end && text.at(start).isSpace())
+                    ++start;
+                while (end > start && text.at(end - 1).isSpace())
+                    --end;
+                Piece p;
+                p.column = short(c);
+                p.line = n++;
+                p.start = start;
+                p.length = end - start;
+                if (!left)
+                    p.x = float(alignedX(col.alignment, room,
+                                         m_m.width(QStringView(text).mid(start, end - start), m_g.size)));
+                if (p.length > 0)
+                    m_pieces.push_back(p);
+            }
+            lines = std::max(lines, int(m_lines.size()));
+        } else {
+            const double w = m_m.width(text, m_g.size);
+            Piece p;
+            p.column = short(c);
+            if (w <= room) {
+                p.length = int(text.size());
+                if (!left)
+                    p.x = float(alignedX(col.alignment, room, w));
+            } else {
+                const QString shown = m_m.elide(text, m_g.size, room);
+                if (shown.isEmpty())
+                    continue;
+                // The prefix, then "…"; a space before it would read as a word cut short.
+                p.length = int(shown.size()) - 1;
+                while (p.length > 0 && text.at(p.length - 1).isSpace())
+                    --p.length;
+                p.elided = true;
+                if (!left)
+                    p.x = float(alignedX(col.alignment, room,
+                                         m_m.width(QStringView(text).left(p.length), m_g.size) +
+                                             m_m.width(u"\u2026", m_g.size)));
+            }
+            m_pieces.push_back(p);
+        }
+    }
+    return std::max(m_g.lineHeight, lines * m_g.line + 2 * kRowPadding);
+}
+
+void Paginator::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
+    const bool startsGroup = m_grouping && (m_rows == 0 || groupKey != m_groupKey);
+    if (startsGroup && m_rows > 0)
+        placeGroupFooter();
+    // A row taller than the page is cut to it rather than looping over empty pages.
+    const double room = m_g.bottom() - m_g.top() - (m_grouping ? m_g.groupHeight : 0);
+    double h = layoutRow(cells);
+    if (h > room) {
+        h = room;
+        const int fit = int((h - 2 * kRowPadding) / m_g.line);
+        std::erase_if(m_pieces, [fit](const Piece& p) { return p.line >= fit; });
+    }
+    if (m_page < 0)
+        startPage();
+    if (startsGroup) {
+        m_groupStart = m_rows;
+        m_groupKey = groupKey;
+        m_groupTitle = groupTitle;
+        if (!fits(m_g.groupHeight + h) && m_y > m_g.top())
+            startPage();
+        placeGroupHeader(false);
+    } else if (!fits(h)) {
+        startPage();
+        if (m_grouping)
+            placeGroupHeader(true);
+    }
+    Item item;
+    item.kind = ItemKind::Row;
+    item.row = m_rows;
+    item.y = m_y;
+    item.height = h;
+    item.shaded = (m_shade++ % 2) == 1;
+    item.pieces = int(m_pieces.size());
+    m_sink.placed(item, m_pieces.data(), cells);
+    m_y += h;
+    ++m_rows;
+}
+
+void Paginator::finish() {
+    if (m_rows == 0)
+        place(ItemKind::Empty, -1, m_g.lineHeight,
+              QStringLiteral("Nenhum registro atende aos filtros informados."));
+    else if (m_grouping)
+        placeGroupFooter();
+    if (!fits(m_g.groupHeight))
+        startPage();
+    place(ItemKind::Total, -1, m_g.groupHeight,
+          m_m.elide(QStringLiteral("%1: %2").arg(m_def.totalLabel).arg(m_rows), m_g.size,
+                    m_g.width - 2 * kCellPadding, Font::Bold),
+          m_rows);
+    m_sink.pageFinished(m_page);
+}
+
+Painter::Painter(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, const QString& branch,
+                 const QDateTime& issued)
+    : m_g(g), m_m(m) {
+    m_branch = QStringLiteral("Filial: %1").arg(branch);
+    m_issued = QStringLiteral("Emissão: %1").arg(issued.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    const double titleSize = g.size + 5 * kPointsToUnits;
+    m_title = m.elide(def.title, titleSize, g.width, Font::Bold);
+    m_titleX = (g.width - m.width(m_title, titleSize, Font::Bold)) / 2;
+    for (int c = 0; c < def.columns.size(); ++c) {
+        const double room = g.columnW[size_t(c)] - 2 * kCellPadding;
+        const QString text = m.elide(def.columns[c].header, g.size, room, Font::Bold);
+        m_headers.push_back(text);
+        m_headerX.push_back(g.columnX[size_t(c)] + kCellPadding +
+                            alignedX(def.columns[c].alignment, room, m.width(text, g.size, Font::Bold)));
+    }
+    // Room for the widest page count a report can have: the count is written after the page.
+    m_footerTitle =
+        m.elide(def.title, g.size,
+                qMax(0.0, g.width - m.width(QStringLiteral("Página 00000 de 00000"), g.size) - 200));
+}
+
+double Painter::baseline(double top, double height, Font font, double size) const {
+    return top + (height - m_m.ascent(size, font) - m_m.descent(size, font)) / 2 + m_m.ascent(size, font);
+}
+
+void Painter::header(Canvas& canvas) const {
+    const double size = m_g.size;
+    const double b = baseline(0, m_g.line, Font::Regular, size);
+    canvas.text(0, b, Font::Regular, size, m_branch);
+    canvas.text(m_g.width - m_m.width(m_issued, size), b, Font::Regular, size, m_issued);
+    const double titleSize = size + 5 * kPointsToUnits;
+    const double titleLine = m_m.lineSpacing(titleSize, Font::Bold);
+    canvas.text(m_titleX, baseline(m_g.line + kRowPadding, titleLine, Font::Bold, titleSize), Font::Bold,
+                titleSize, m_title);
+    double y = m_g.line + kRowPadding + titleLine + 2 * kRowPadding;
+    canvas.line(QPointF(0, y), QPointF(m_g.width, y), 8);
+    y += kRowPadding;
+    const double hb = baseline(y, m_g.lineHeight, Font::Bold, size);
+    for (size_t c = 0; c < m_headers.size(); ++c)
+        canvas.text(m_headerX[c], hb, Font::Bold, size, m_headers[c]);
+    y += m_g.lineHeight + kRowPadding / 2;
+    canvas.line(QPointF(0, y), QPointF(m_g.width, y), 4);
+}
+
+void Painter::footer(Canvas& canvas) const {
+    const double y = m_g.height - m_g.footerHeight + kRowPadding;
+    canvas.line(QPointF(0, y), QPointF(m_g.width, y), 4);
+    const double b = baseline(y + kRowPadding, m_g.line, Font::Regular, m_g.size);
+    canvas.pageNumber(0, b, m_g.width, Font::Regular, m_g.size);
+    canvas.text(0, b, Font::Regular, m_g.size, m_footerTitle);
+}
+
+void Painter::item(Canvas& canvas, const Item& item, const Piece* pieces, const QStringList& cells) const {
+    const double size = m_g.size;
+    switch (item.kind) {
+    case ItemKind::Row: {
+        if (item.shaded)
+            canvas.fillRect(QRectF(0, item.y, m_g.width, item.height), kShadeRow);
+        const double b0 = baseline(item.y + kRowPadding, m_g.line, Font::Regular, size);
+        QString shown;
+        for (int i = 0; i < item.pieces; ++i) {
+            const Piece& p = pieces[i];
+            const double x = m_g.columnX[size_t(p.column)] + kCellPadding + p.x;
+            const double b = b0 + p.line * m_g.line;
+            const QStringView cell = QStringView(cells[p.column]).mid(p.start, p.length);
+            if (p.elided) {
+                shown = cell.toString();
+                shown += QChar(0x2026);
+                canvas.text(x, b, Font::Regular, size, shown);
+            } else {
+                canvas.text(x, b, Font::Regular, size, cell);
+            }
+        }
+        break;
+    }
+    case ItemKind::GroupHeader:
+        canvas.fillRect(QRectF(0, item.y + kRowPadding, m_g.width, item.height - kRowPadding), kShadeGroup);
+        canvas.text(kCellPadding, baseline(item.y + kRowPadding, item.height - kRowPadding, Font::Bold, size),
+                    Font::Bold, size, item.text);
+        break;
+    case ItemKind::GroupFooter:
+    case ItemKind::Total: {
+        const bool total = item.kind == ItemKind::Total;
+        const Font font = total ? Font::Bold : Font::Regular;
+        canvas.line(QPointF(0, item.y + kRowPadding / 2), QPointF(m_g.width, item.y + kRowPadding / 2),
+                    total ? 6 : 3);
+        canvas.text(m_g.width - kCellPadding - m_m.width(item.text, size, font),
+                    baseline(item.y + kRowPadding, item.height - kRowPadding, font, size), font, size,
+                    item.text);
+        break;
+    }
+    case ItemKind::Empty:
+        canvas.text((m_g.width - m_m.width(item.text, size)) / 2,
+                    baseline(item.y, item.height, Font::Regular, size), Font::Regular, size, item.text);
+        break;
+    }
+}
+
+} // namespace ReportLayout

@@ -1,0 +1,163 @@
+#pragma once
+// The report's page layout, shared by the preview, the printer and the PDF. Text is measured once,
+// with the fonts' width tables (TextMeasurer): eliding and wrapping are decided while paginating and
+// kept, so every device draws the same lines. Rows arrive one at a time and pages are handed over
+// as they fill, so a caller that draws them at once holds no more than the row in hand.
+#include "reporting/ReportDefinition.h"
+#include "reporting/pdf/TextMeasurer.h"
+
+#include <QDateTime>
+#include <QPageLayout>
+#include <QPointF>
+#include <QRectF>
+#include <QStringList>
+#include <vector>
+
+class QPainter;
+class PdfWriter;
+
+namespace ReportLayout {
+
+using Font = TextMeasurer::Font;
+
+// Where a page draws: QPainter for the screen and the printer, PdfWriter for PDF. Coordinates are
+// layout units (tenths of a point) from the top left of the printable area, y downwards.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual void text(double x, double baseline, Font font, double size, QStringView text) = 0;
+    virtual void fillRect(const QRectF& rect, double grey) = 0;
+    virtual void line(QPointF from, QPointF to, double width) = 0;
+    // "Página X de Y", right aligned in [x, x + width].
+    virtual void pageNumber(double x, double baseline, double width, Font font, double size) = 0;
+};
+
+// QPainter already set up by ReportDocument::prepare; the page count is known.
+class PainterCanvas : public Canvas {
+public:
+    PainterCanvas(QPainter& painter, int page, int pages);
+    void text(double x, double baseline, Font font, double size, QStringView text) override;
+    void fillRect(const QRectF& rect, double grey) override;
+    void line(QPointF from, QPointF to, double width) override;
+    void pageNumber(double x, double baseline, double width, Font font, double size) override;
+
+private:
+    QPainter& m_painter;
+    int m_page, m_pages;
+    Font m_font = Font::Regular;
+    double m_size = -1; // no font set yet
+};
+
+// The page count is the writer's, written when it closes.
+class PdfCanvas : public Canvas {
+public:
+    explicit PdfCanvas(PdfWriter& writer) : m_writer(writer) {}
+    void text(double x, double baseline, Font font, double size, QStringView text) override;
+    void fillRect(const QRectF& rect, double grey) override;
+    void line(QPointF from, QPointF to, double width) override;
+    void pageNumber(double x, double baseline, double width, Font font, double size) override;
+
+private:
+    PdfWriter& m_writer;
+};
+
+enum class ItemKind { Row, GroupHeader, GroupFooter, Total, Empty };
+
+// One line of a row's cell as drawn: cells[column].mid(start, length), then "…" when elided.
+struct Piece {
+    float x = 0; // from the cell's left edge, alignment applied
+    short column = 0;
+    short line = 0;
+    int start = 0;
+    int length = 0;
+    bool elided = false;
+};
+
+struct Item {
+    ItemKind kind = ItemKind::Row;
+    int row = -1; // the row (Row), or the group's first row (GroupHeader, GroupFooter)
+    double y = 0, height = 0;
+    bool shaded = false;
+    int count = 0;  // rows counted by a footer or the total
+    QString text;   // what a group header, footer, total or the empty line says, as drawn
+    int pieces = 0; // a row's pieces, that many from where the item's pieces begin
+};
+
+struct Geometry {
+    double width = 0, height = 0; // printable area
+    double size = 0;              // detail font size
+    double line = 0;              // detail line spacing
+    double headerHeight = 0, footerHeight = 0, lineHeight = 0, groupHeight = 0;
+    std::vector<double> columnX, columnW;
+    double top() const { return headerHeight; }
+    double bottom() const { return std::max(top() + lineHeight * 2, height - footerHeight); }
+};
+
+Geometry geometry(const ReportDefinition& definition, const QPageLayout& layout, const TextMeasurer& m);
+
+// Told what the pagination places, in order.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual void pageStarted(int index) = 0;
+    // pieces: item.pieces of them; cells: the row's texts (empty for other items).
+    virtual void placed(const Item& item, const Piece* pieces, const QStringList& cells) = 0;
+    virtual void pageFinished(int index) = 0;
+};
+
+class Paginator {
+public:
+    Paginator(const ReportDefinition& definition, const Geometry& geometry, const TextMeasurer& m,
+              Sink& sink);
+    // The rows in report order; groupKey and groupTitle are ignored when the report does not group.
+    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
+    // Places the last group's count, the total (and the empty line when no row came) and finishes
+    // the last page.
+    void finish();
+    int pageCount() const { return m_page + 1; }
+    int rowCount() const { return m_rows; }
+
+private:
+    void startPage();
+    bool fits(double h) const { return m_y + h <= m_g.bottom() + 0.01; }
+    void place(ItemKind kind, int row, double height, const QString& text = {}, int count = 0);
+    void placeGroupHeader(bool continued);
+    void placeGroupFooter();
+    double layoutRow(const QStringList& cells);
+
+    const ReportDefinition& m_def;
+    const Geometry& m_g;
+    const TextMeasurer& m_m;
+    Sink& m_sink;
+    bool m_grouping;
+    int m_page = -1;
+    double m_y = 0;
+    int m_shade = 0;
+    int m_rows = 0;
+    int m_groupStart = 0;
+    QString m_groupKey, m_groupTitle;
+    std::vector<Piece> m_pieces; // the row in hand
+    std::vector<TextMeasurer::Line> m_lines;
+};
+
+// Draws what the pagination placed: header and footer of a page, and its items.
+class Painter {
+public:
+    Painter(const ReportDefinition& definition, const Geometry& geometry, const TextMeasurer& m,
+            const QString& branch, const QDateTime& issued);
+    void header(Canvas& canvas) const;
+    void footer(Canvas& canvas) const;
+    void item(Canvas& canvas, const Item& item, const Piece* pieces, const QStringList& cells) const;
+
+private:
+    double baseline(double top, double height, Font font, double size) const;
+
+    const Geometry& m_g;
+    const TextMeasurer& m_m;
+    QString m_branch, m_issued, m_title, m_footerTitle;
+    double m_titleX = 0;
+    std::vector<QString> m_headers;
+    std::vector<double> m_headerX;
+};
+
+} // namespace ReportLayout
