@@ -113,6 +113,14 @@ public:
         if (keysLoaded)
             KeyTable::clear(m_db);
         m_open = false;
+        // Firebird: Qt's driver cannot ask for a read-only transaction, so a run never commits;
+        // whatever a selectable procedure wrote while it ran is undone with the run's keys.
+        if (m_kind == DatabaseKind::InterBase) {
+            if (!m_db.rollback())
+                throw EHostError(QStringLiteral("Não foi possível encerrar a transação do relatório: %1.")
+                                     .arg(databaseError(m_db.lastError())));
+            return;
+        }
         if (!m_db.commit()) {
             m_db.rollback();
             throw EHostError(QStringLiteral("Não foi possível encerrar a transação do relatório: %1.")

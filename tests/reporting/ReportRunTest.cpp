@@ -4,6 +4,7 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
+#include "data/dtmDBGeral.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument_p.h"
 #include "reporting/ReportEngine.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -322,6 +324,36 @@ TEST_P(ReportOrder, ABadSelectionTextIsRefusedWithAMessage) {
     } catch (const EHostError& e) {
         EXPECT_TRUE(e.message().contains("L_CLIENTE")) << e.message().toStdString();
     }
+}
+
+// A definition may read from a selectable procedure; what that procedure writes does not outlive
+// the run (SQLite has no procedures, and its runs are query-only).
+TEST_P(ReportOrder, WhatARunWritesThroughAProcedureDoesNotPersist) {
+    if (GetParam() != TestBackend::Firebird)
+        GTEST_SKIP() << "Firebird only";
+    QSqlDatabase db = dtmDBGeral::database();
+    QSqlQuery ddl(db);
+    ddl.exec("DROP PROCEDURE ERP_MARCA");
+    ddl.exec("DROP TABLE ERP_MARCAS");
+    ASSERT_TRUE(ddl.exec("CREATE TABLE ERP_MARCAS (N INTEGER)")) << ddl.lastError().text().toStdString();
+    ASSERT_TRUE(ddl.exec("CREATE PROCEDURE ERP_MARCA RETURNS (CDCLIENTE VARCHAR(10)) AS BEGIN "
+                         "INSERT INTO ERP_MARCAS VALUES (1); CDCLIENTE = 'X'; SUSPEND; END"))
+        << ddl.lastError().text().toStdString();
+    ReportDefinition d;
+    d.title = "Marca";
+    d.sql = "SELECT CDCLIENTE FROM ERP_MARCA";
+    ReportColumn column;
+    column.field = "CDCLIENTE";
+    d.columns << column;
+    ReportRun run;
+    run.db = db;
+    run.kind = DatabaseKind::InterBase;
+    EXPECT_EQ(ReportEngine::run(d, run)->rowCount(), 1);
+    QSqlQuery count(db);
+    ASSERT_TRUE(count.exec("SELECT COUNT(*) FROM ERP_MARCAS") && count.next());
+    EXPECT_EQ(count.value(0).toInt(), 0);
+    ddl.exec("DROP PROCEDURE ERP_MARCA");
+    ddl.exec("DROP TABLE ERP_MARCAS");
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ReportOrder, ::testing::Values(TestBackend::SQLite));
