@@ -248,9 +248,10 @@ TEST(ModuleMetaTypes, HostTypesAreRecordedByTheHostAndOutliveTheModule) {
                 continue;
             const QMetaType type(id);
             Dl_info info{};
-            if (dladdr(type.iface(), &info) && info.dli_fname)
+            if (dladdr(type.iface(), &info) && info.dli_fname) {
                 EXPECT_NE(QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalFilePath(), moduleFile)
                     << type.name() << " is recorded inside the module";
+            }
         }
         PackageLoader::instance().unload(package);
         // Something else takes the module's place in memory before the next load.
