@@ -5,11 +5,15 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
+#include "data/DatabaseUrl.h"
+#include "demo/DemoDatabase.h"
+#include "demo/FirebirdAdmin.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument_p.h"
 #include "support/TestEnv.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -272,6 +276,47 @@ TEST(PortugueseOrderAcrossDatabases, SqliteAndFirebirdListTheSameRows) {
     expected << names;
     EXPECT_EQ(utf8(listed[0]), utf8(listed[1]));
     EXPECT_EQ(utf8(listed[1]), utf8(expected));
+}
+
+// A server database made before the names sorted in Portuguese (the schema without the collation),
+// as an earlier run leaves it: the schema step still refuses it, and afterwards it sorts like a new one.
+TEST(PortugueseOrderOnAnOlderDatabase, SchemaStepBringsTheCollationToTheNameColumns) {
+    TestEnv::reset();
+    if (auto why = backendUnavailable(TestBackend::Firebird))
+        GTEST_SKIP() << why->toStdString();
+    const DatabaseUrl url = DatabaseUrl::parse(TestEnv::serverDatabaseUrl(
+        QStringLiteral("collation-older-%1").arg(QCoreApplication::applicationPid())));
+    FirebirdAdmin::dropDatabase(url);
+    FirebirdAdmin::createDatabase(url);
+    QStringList names;
+    for (const Name& n : kNames)
+        names << QString::fromUtf8(n.name);
+    QStringList listed;
+    {
+        QSqlDatabase db = DatabaseConnection::open(url, "collation-older");
+        for (QString statement : DemoDatabase::schemaStatements(DatabaseKind::InterBase)) {
+            if (statement.contains("CREATE COLLATION"))
+                continue;
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(statement.remove(" COLLATE PTBR"))) << q.lastError().text().toStdString();
+        }
+        for (int i = 0; i < names.size(); ++i) {
+            QSqlQuery q(db);
+            q.prepare("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)");
+            q.addBindValue(QString::number(i));
+            q.addBindValue(names[i]);
+            ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        }
+        EXPECT_THROW(DemoDatabase::createSchema(db), EHostError);
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec("SELECT NMFILIAL FROM FILIAL ORDER BY NMFILIAL"));
+        while (q.next())
+            listed << q.value(0).toString();
+    }
+    DatabaseConnection::remove("collation-older");
+    FirebirdAdmin::dropDatabase(url);
+    std::sort(names.begin(), names.end(), portuguese());
+    EXPECT_EQ(utf8(listed), utf8(names));
 }
 
 } // namespace
