@@ -2,7 +2,6 @@
 
 #include "core/Errors.h"
 
-#include <QCollator>
 #include <QLocale>
 #include <QSqlDriver>
 #include <QStringView>
@@ -32,6 +31,12 @@ void destroy(void* collator) {
 
 namespace PortugueseCollation {
 
+QCollator collator() {
+    QCollator c{QLocale(QLocale::Portuguese, QLocale::Brazil)};
+    c.setCaseSensitivity(Qt::CaseSensitive);
+    return c;
+}
+
 void registerOn(QSqlDatabase& db) {
     const QVariant handle = db.driver()->handle();
     sqlite3* connection = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
@@ -42,8 +47,7 @@ void registerOn(QSqlDatabase& db) {
                                         "português não pôde ser registrada."));
     // One collator per connection: a QCollator is not safe to share between threads, and a
     // connection stays in its thread. SQLite owns it from here and deletes it with the connection.
-    auto* collator = new QCollator(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    collator->setCaseSensitivity(Qt::CaseSensitive);
+    auto* collator = new QCollator(PortugueseCollation::collator());
     // UTF-16 in the machine's order is QString's own: no conversion per comparison.
     const int rc = sqlite3_create_collation_v2(connection, Name, SQLITE_UTF16, collator, compare, destroy);
     if (rc != SQLITE_OK) {
