@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev libsqlite3-dev
   qt6-translations-l10n
   firebird3.0-server firebird3.0-utils firebird-dev
   libgtest-dev

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -106,11 +107,62 @@ QStringList schemaStatements(DatabaseKind kind) {
     return SchemaScript::statements(kind);
 }
 
+namespace {
+
+void run(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery q(db);
+    if (!q.exec(statement))
+        throw EHostError(
+            QStringLiteral("Erro ao criar o esquema: %1\n%2").arg(q.lastError().text().trimmed(), statement));
+}
+
+// A Firebird database made before the names sorted in Portuguese: the collation is created and the
+// name columns the schema marks "COLLATE PTBR" take it. Firebird 3 will not change a column's
+// collation in place, but it will change the column to a domain that carries it.
+void bringInPortugueseCollation(QSqlDatabase& db, const QStringList& statements) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT 1 FROM RDB$COLLATIONS WHERE RDB$COLLATION_NAME = 'PTBR'")) || q.next())
+        return;
+    q.finish();
+    static const QRegularExpression table(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)"));
+    static const QRegularExpression column(
+        QStringLiteral("^\\s*(\\w+)\\s+VARCHAR\\((\\d+)\\)[^,]*\\bCOLLATE\\s+PTBR\\b"),
+        QRegularExpression::MultilineOption);
+    QStringList domains;
+    for (const QString& statement : statements) {
+        if (statement.contains(QLatin1String("CREATE COLLATION PTBR"))) {
+            run(db, statement);
+            continue;
+        }
+        const QRegularExpressionMatch t = table.match(statement);
+        if (!t.hasMatch())
+            continue;
+        for (auto c = column.globalMatch(statement); c.hasNext();) {
+            const QRegularExpressionMatch m = c.next();
+            const QString domain = QStringLiteral("DM_PTBR_%1").arg(m.captured(2));
+            if (!domains.contains(domain)) {
+                run(db, QStringLiteral("CREATE DOMAIN %1 AS VARCHAR(%2) CHARACTER SET UTF8 COLLATE PTBR")
+                            .arg(domain, m.captured(2)));
+                domains << domain;
+            }
+            run(db, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3")
+                        .arg(t.captured(1), m.captured(1), domain));
+        }
+    }
+}
+
+} // namespace
+
 void createSchema(QSqlDatabase& db) {
     const DatabaseKind kind =
         DatabaseConnection::isFirebird(db) ? DatabaseKind::InterBase : DatabaseKind::SQLite;
-    if (db.tables().contains(QStringLiteral("CLIENTE"), Qt::CaseInsensitive))
+    if (db.tables().contains(QStringLiteral("CLIENTE"), Qt::CaseInsensitive)) {
+        // Still refused, but a server database that tests and tools reuse sorts like a new one.
+        // (An older SQLite file cannot change its columns; its reports name the collation themselves.)
+        if (kind == DatabaseKind::InterBase)
+            bringInPortugueseCollation(db, schemaStatements(kind));
         throw EHostError(QStringLiteral("O banco de dados já contém as tabelas de clientes."));
+    }
     // One statement per transaction: Firebird will not use a table in the transaction that made it.
     for (const QString& statement : schemaStatements(kind)) {
         QSqlQuery q(db);

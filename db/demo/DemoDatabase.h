@@ -23,7 +23,8 @@ QString ensureDefault(QString* notice = nullptr);
 
 // Creates the schema and the demo data in an empty database; a Firebird database that does not
 // exist yet is created first, an SQLite file likewise. Throws EHostError (a database that already
-// holds the tables too). progress, when given, is called with the clients written so far.
+// holds the tables too; a Firebird one made before the names sorted in Portuguese gets the PTBR
+// collation on its name columns first). progress, when given, is called with the clients written so far.
 void create(const QString& url, int clients = DefaultClients, const std::function<void(int)>& progress = {});
 
 // The statements of db/schema.sql that apply to a database kind. Throws EHostError when the file

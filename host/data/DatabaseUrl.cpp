@@ -1,6 +1,7 @@
 #include "data/DatabaseUrl.h"
 
 #include "core/Errors.h"
+#include "data/PortugueseCollation.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,6 +188,15 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
                     .arg(url.text, QFileInfo(url.path).absoluteFilePath()));
         throw EHostError(
             QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
+    }
+    if (url.kind == DatabaseKind::SQLite) {
+        try {
+            PortugueseCollation::registerOn(db);
+        } catch (...) {
+            db = QSqlDatabase();
+            remove(connectionName);
+            throw;
+        }
     }
     return db;
 }

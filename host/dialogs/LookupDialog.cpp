@@ -64,8 +64,6 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_rows = new LookupRowsModel(source, columns, titles, keyColumn, request.flag, this);
     m_proxy = new LookupFilterModel(this);
     m_proxy->setDynamicSortFilter(false);
-    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortLocaleAware(true);
     m_proxy->setSourceModel(m_rows);
 
     auto* filterLabel = new QLabel(QStringLiteral("&Filtrar:"), this);

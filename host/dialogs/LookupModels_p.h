@@ -1,6 +1,7 @@
 #pragma once
 // The lookup dialog's models: the dataset's rows with a check each, and the filter over them.
 // Private to the dialogs layer.
+#include "data/PortugueseCollation.h"
 #include "data/TDataSet.h"
 
 #include <QAbstractTableModel>
@@ -144,7 +145,12 @@ protected:
     bool filterAcceptsRow(int row, const QModelIndex&) const override {
         return m_needle.isEmpty() || static_cast<LookupRowsModel*>(sourceModel())->matches(row, m_needle);
     }
+    // A column sorted by its header follows the database's order of names, not the system locale's.
+    bool lessThan(const QModelIndex& a, const QModelIndex& b) const override {
+        return m_collator.compare(a.data().toString(), b.data().toString()) < 0;
+    }
 
 private:
     QString m_needle;
+    QCollator m_collator = PortugueseCollation::collator();
 };

@@ -13,6 +13,12 @@ struct ReportDocumentRows {
         return rows.cells[size_t(row)].value(col);
     }
 
+    // The caption of the group a row is in (empty when the report does not group).
+    static QString groupTitle(const ReportDocument& document, int row) {
+        const std::vector<QString>& titles = document.m_rows.groupTitles;
+        return row >= 0 && size_t(row) < titles.size() ? titles[size_t(row)] : QString();
+    }
+
     // The groups, counted as the pages show them (0 when the report does not group).
     static int groupCount(const ReportDocument& document) {
         if (!document.m_def.group.enabled())

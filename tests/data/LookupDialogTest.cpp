@@ -14,6 +14,7 @@
 
 #include <QAbstractProxyModel>
 #include <QApplication>
+#include <QCollator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -227,6 +228,35 @@ TEST_F(LookupDialogTest, OpensOneHundredThousandRowsAndFilters) {
     EXPECT_EQ(shown(&d)->rowCount(), 11); // 9999 and 99990..99999
     widget<QPushButton>(&d, "btnMarcarTodos")->click();
     EXPECT_EQ(d.checkedKeys().size(), 11);
+}
+
+TEST_F(LookupDialogTest, HeaderSortsNamesInPortugueseOrderLikeTheDatabase) {
+    const QStringList names = {"Zé",     "Angela", "angela", "Álvaro", "alvaro",         "Ângela",
+                               "Úrsula", "Ótica",  "Ômega",  "Xavier", "carla de souza", "Carla de Souza",
+                               "Beatriz"};
+    QStringList rows;
+    for (int i = 0; i < names.size(); ++i)
+        rows << QStringLiteral("('%1', '%2')").arg(i).arg(names[i]);
+    TADOIBQuery q;
+    q.setObjectName("qryNomes");
+    q.SetSQL({"SELECT column1 AS CODIGO, column2 AS NOME FROM (VALUES " + rows.join(", ") + ")"});
+    q.Open();
+    TDataSource ds;
+    ds.SetDataSet(q.Query());
+    LookupRequest r;
+    r.dataSource = &ds;
+    r.keyField = "CODIGO";
+    LookupDialog d(r);
+    d.show();
+    grid(&d)->sortByColumn(1, Qt::AscendingOrder);
+    QStringList shownNames;
+    for (int row = 0; row < shown(&d)->rowCount(); ++row)
+        shownNames << cell(&d, row, 1);
+    QStringList expected = names;
+    QCollator portuguese{QLocale(QLocale::Portuguese, QLocale::Brazil)};
+    portuguese.setCaseSensitivity(Qt::CaseSensitive);
+    std::sort(expected.begin(), expected.end(), portuguese);
+    EXPECT_EQ(shownNames.join(" | ").toStdString(), expected.join(" | ").toStdString());
 }
 
 // PesquisaLista: what it asks the dialog service and what it writes back.

@@ -7,6 +7,7 @@
 #include "WindowTools.h"
 #include "app/HostProcess.h"
 
+#include "data/DatabaseUrl.h"
 #include "demo/DemoDatabase.h"
 
 #include <QDeadlineTimer>
@@ -279,17 +280,15 @@ const std::vector<Expect> kTreeByType = {
 QStringList clientNames(const QString& dbPath, const char* sql) {
     QStringList out;
     {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("keyboard-test"));
-        db.setDatabaseName(dbPath);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(QString::fromLatin1(sql)) && q.next())
-                for (int c = 0; c < q.record().count(); ++c)
-                    out << q.value(c).toString();
-        }
+        // Through the host's own opening: the name columns compare with the collation it registers.
+        QSqlDatabase db = DatabaseConnection::open(DatabaseUrl::parse(QStringLiteral("sqlite:") + dbPath),
+                                                   QStringLiteral("keyboard-test"));
+        QSqlQuery q(db);
+        if (q.exec(QString::fromLatin1(sql)) && q.next())
+            for (int c = 0; c < q.record().count(); ++c)
+                out << q.value(c).toString();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("keyboard-test"));
+    DatabaseConnection::remove(QStringLiteral("keyboard-test"));
     return out;
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+// The order in which names are sorted in the database: Portuguese, as ICU has it for pt_BR at
+// tertiary strength (base letters, then accents, then case). Firebird gets it from a collation in
+// the schema (CREATE COLLATION ... FROM UNICODE 'LOCALE=pt_BR'); SQLite has no such thing, so every
+// SQLite connection the host opens gets the same ICU collator registered under the same name.
+#include <QCollator>
+#include <QSqlDatabase>
+
+namespace PortugueseCollation {
+// The collation's name on both databases, as the schema and the reports write it.
+inline constexpr char Name[] = "PTBR";
+// The collator behind it, for orders made outside the database (a lookup list sorted by a header).
+QCollator collator();
+// Registers the collation on an open SQLite connection. Throws EHostError when SQLite refuses.
+void registerOn(QSqlDatabase& db);
+} // namespace PortugueseCollation
