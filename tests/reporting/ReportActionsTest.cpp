@@ -423,35 +423,37 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, EditReport,
-    ::testing::Values(EditCase{"new_title_and_landscape",
-                               [](ReportDefinition& d) {
-                                   d.title = "Ramos revisados";
-                                   d.page.orientation = QPageLayout::Portrait;
-                               },
-                               ""},
-                      EditCase{"column_changes",
-                               [](ReportDefinition& d) {
-                                   d.columns[1].overflow = ReportColumn::Overflow::Wrap;
-                                   d.columns.removeLast();
-                               },
-                               ""},
-                      EditCase{"writing_sql",
-                               [](ReportDefinition& d) {
-                                   d.sql = "DELETE FROM CLIENTE";
-                                   d.listParameters.clear();
-                               },
-                               "DELETE"},
-                      EditCase{"two_statements", [](ReportDefinition& d) { d.sql += ";\nSELECT 1"; },
-                               "único comando"},
-                      EditCase{"does_not_prepare",
-                               [](ReportDefinition& d) {
-                                   d.sql = "SELECT NAOEXISTE FROM CLIENTE";
-                                   d.listParameters.clear();
-                               },
-                               "NAOEXISTE"},
-                      EditCase{"title_of_another_report",
-                               [](ReportDefinition& d) { d.title = "Clientes por Tipo"; }, "Já existe"},
-                      EditCase{"no_columns", [](ReportDefinition& d) { d.columns.clear(); }, "coluna"}),
+    ::testing::Values(
+        EditCase{"new_title_and_landscape",
+                 [](ReportDefinition& d) {
+                     d.title = "Ramos revisados";
+                     d.page.orientation = QPageLayout::Portrait;
+                 },
+                 ""},
+        EditCase{"column_changes",
+                 [](ReportDefinition& d) {
+                     d.columns[1].overflow = ReportColumn::Overflow::Wrap;
+                     d.columns.removeLast();
+                 },
+                 ""},
+        EditCase{"writing_sql",
+                 [](ReportDefinition& d) {
+                     d.sql = "DELETE FROM CLIENTE";
+                     d.listParameters.clear();
+                 },
+                 "DELETE"},
+        EditCase{"two_statements", [](ReportDefinition& d) { d.sql += ";\nSELECT 1"; }, "único comando"},
+        EditCase{"does_not_prepare",
+                 [](ReportDefinition& d) {
+                     d.sql = "SELECT NAOEXISTE FROM CLIENTE";
+                     d.listParameters.clear();
+                 },
+                 "NAOEXISTE"},
+        EditCase{"title_of_another_report", [](ReportDefinition& d) { d.title = "Clientes por Tipo"; },
+                 "Já existe"},
+        EditCase{"no_columns", [](ReportDefinition& d) { d.columns.clear(); }, "coluna"},
+        // The screen's rules follow the position: the designer cannot move a report.
+        EditCase{"moved_to_another_position", [](ReportDefinition& d) { d.order = 3; }, "posição"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ReportActions, DesignerTestPreviewsWithTheScreensFilters) {
