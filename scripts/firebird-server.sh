@@ -84,38 +84,37 @@ password_works() {
 }
 
 new_password() {
-    # The embedded engine opens the security database as root without a password.
+    # The embedded engine opens the security database as root without a password; it can only while
+    # no server holds it, so this runs before the server starts.
     local password
     password=$(random_password)
     [ ${#password} -eq 24 ] || die "could not make a random password"
     echo "firebird-server: setting a new random password for $ISC_USER (kept in $PASSWORD_FILE)"
     printf "CREATE OR ALTER USER %s PASSWORD '%s' USING PLUGIN Srp;\nCOMMIT;\n" "$ISC_USER" "$password" |
-        $SUDO env -u ISC_PASSWORD ISC_USER=SYSDBA isql-fb -q "$SECDB" >/dev/null
-    password_works "$password" || die "cannot connect as $ISC_USER with the new password"
+        $SUDO env -u ISC_PASSWORD ISC_USER=SYSDBA isql-fb -q "$SECDB" >/dev/null ||
+        die "could not set the password in $SECDB (is another Firebird server holding it?)"
     $SUDO install -d -o root -g root -m 0700 "$SECRET_DIR"
     # Created under umask 077, so that the file is never readable by others, not even for a moment.
     printf '%s\n' "$password" | $SUDO sh -c 'umask 077; cat > "$1"; chown root:root "$1"; chmod 600 "$1"' sh "$PASSWORD_FILE"
 }
 
-ensure_password() {
-    # keep: 1 to keep a kept password that works.
-    if [ "$1" = 1 ] && password_works "$(kept_password)"; then
-        return 0
-    fi
-    new_password
-}
-
 start() {
     command -v fbguard >/dev/null || [ -x /usr/sbin/fbguard ] || die "firebird3.0-server is not installed (scripts/install-deps.sh)"
     if server_pid >/dev/null && port_answers; then
-        ensure_password 1
-        echo "firebird-server: already running on 127.0.0.1:$FB_PORT"
-        return 0
+        if password_works "$(kept_password)"; then
+            echo "firebird-server: already running on 127.0.0.1:$FB_PORT"
+            return 0
+        fi
+        # Its password is not the kept one; a new one needs the security database, which it holds.
+        stop
     fi
     port_answers && die "port $FB_PORT is taken by another process"
     ensure_bind_address
     $SUDO install -d -o "$FB_USER" -g "$FB_USER" -m 0775 "$RUN_DIR" "$DATA_DIR"
     $SUDO rm -f "$PIDFILE"
+    if [ "${ERP_FB_KEEP_PASSWORD:-0}" != 1 ] || [ -z "$(kept_password)" ]; then
+        new_password
+    fi
     # fbguard daemonises itself; run it as the firebird user so databases it creates are its own.
     if [ "$(id -un)" = "$FB_USER" ]; then
         /usr/sbin/fbguard -daemon -forever -pidfile "$PIDFILE"
@@ -129,7 +128,7 @@ start() {
         sleep 0.1
     done
     port_answers || die "the server did not answer on 127.0.0.1:$FB_PORT within 10 s"
-    ensure_password "${ERP_FB_KEEP_PASSWORD:-0}"
+    password_works "$(kept_password)" || die "cannot connect as $ISC_USER with the kept password"
     echo "firebird-server: running on 127.0.0.1:$FB_PORT, databases in $DATA_DIR"
 }
 
