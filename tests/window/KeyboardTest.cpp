@@ -97,7 +97,6 @@ public:
             m_proc.waitForFinished(5000);
         }
     }
-    // Reads until a line starting with `start` arrives; the lines before it are passed over.
     // The focus moved into a window of that name (a dialog's class when it has no name).
     bool waitForFocusIn(const QString& window, int ms = 10000) {
         QDeadlineTimer deadline(ms);
@@ -106,13 +105,23 @@ public:
                 return true;
         return false;
     }
+    // Reads until a line starting with `start` arrives; the lines before it are passed over, but a
+    // picture saved meanwhile is remembered: it is taken a moment after a dialog shows, so it may come
+    // before the focus line a test waits for first.
     bool waitFor(const QString& start, int ms = 10000) {
         QDeadlineTimer deadline(ms);
+        for (int i = 0; i < m_pictures.size(); ++i)
+            if (m_pictures[i].startsWith(start)) {
+                m_matched = m_pictures.takeAt(i);
+                return true;
+            }
         for (;;) {
             while (!m_pending.isEmpty()) {
                 m_matched = m_pending.takeFirst();
                 if (m_matched.startsWith(start))
                     return true;
+                if (m_matched.startsWith(QLatin1String("imagem\t")))
+                    m_pictures << m_matched;
             }
             if (deadline.hasExpired() || !readMore(200))
                 return false;
@@ -154,9 +163,10 @@ private:
     }
 
     QProcess m_proc;
-    QStringList m_log;     // everything the host printed, for failure messages
-    QStringList m_pending; // lines not looked at yet
-    QString m_matched;     // the line the last waitFor stopped at
+    QStringList m_log;      // everything the host printed, for failure messages
+    QStringList m_pending;  // lines not looked at yet
+    QString m_matched;      // the line the last waitFor stopped at
+    QStringList m_pictures; // pictures passed over by a wait for something else
 };
 
 // A node of the screen as AT-SPI shows it, by group path, role and name.
