@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,6 +24,31 @@ struct RunCase {
     const char* name;
     int report;
     std::function<void(TestFilters&)> setup;
+    const char* zone = nullptr; // the process's time zone during the run (TZ), when it matters
+};
+
+// TZ for one scope: dates must reach the database as calendar days whatever the zone.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone) : m_previous(qgetenv("TZ")), m_set(zone) {
+        if (m_set) {
+            qputenv("TZ", zone);
+            tzset();
+        }
+    }
+    ~ZoneScope() {
+        if (!m_set)
+            return;
+        if (m_previous.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", m_previous);
+        tzset();
+    }
+
+private:
+    QByteArray m_previous;
+    bool m_set;
 };
 
 struct Harness {
@@ -84,6 +110,7 @@ TEST_P(ClientSets, MatchTheFilters) {
     f.from = QDate(2026, 3, 1);
     f.to = QDate(2026, 3, 31);
     c.setup(f);
+    const ZoneScope zone(c.zone);
     Harness h;
     QStringList got = h.run(c.report, f);
     EXPECT_EQ(h.filler.calls, 1);
@@ -137,6 +164,15 @@ const RunCase kCases[] = {
          f.from = QDate(2026, 1, 10);
          f.to = QDate(2027, 1, 10);
      }},
+    // São Paulo's clocks skipped midnight on 04/11/2018: the period still starts that day.
+    {"r2_period_from_a_skipped_midnight", 2,
+     [](TestFilters& f) {
+         f.from = QDate(2018, 11, 4);
+         f.to = QDate(2019, 1, 5);
+     },
+     "America/Sao_Paulo"},
+    {"r0_month_in_a_zone_far_east", 0, [](TestFilters& f) { f.from = QDate(2018, 12, 1); },
+     "Pacific/Kiritimati"},
     {"r2_feb_29_in_common_year", 2,
      [](TestFilters& f) {
          f.from = QDate(2027, 2, 28);
