@@ -6,21 +6,24 @@
 
 class TfrmDadosCliente;
 
-// The unit's interface is the module's contract with the host's runtime: exported by name.
-namespace __attribute__((visibility("default"))) Cli_qmt31800 {
+// What the module exports besides its four entries: the unit's interface and the screen class, the
+// module's contract with the host's runtime, by name.
+#define QMT31800_EXPORT __attribute__((visibility("default")))
 
-    extern TfrmDadosCliente* frmDadosCliente; // the current screen instance
-    extern bool FormCriado;                   // an instance exists and may be shown again
-    extern bool PrimeiraAtivacao;             // the first-activation work is still pending
-    extern QString ListaCliente;              // selection text of the client list
-    extern QString ListaRamoAtiv;             // selection text of the line-of-business list
-    extern QString ListaBairro;               // selection text of the neighbourhood list
+namespace Cli_qmt31800 QMT31800_EXPORT {
 
-    // Creates the screen if needed and shows it.
-    void CriaDadosCliente();
+extern TfrmDadosCliente* frmDadosCliente; // the current screen instance
+extern bool FormCriado;                   // an instance exists and may be shown again
+extern bool PrimeiraAtivacao;             // the first-activation work is still pending
+extern QString ListaCliente;              // selection text of the client list
+extern QString ListaRamoAtiv;             // selection text of the line-of-business list
+extern QString ListaBairro;               // selection text of the neighbourhood list
 
-    // Unit initialisation and finalisation, guarded by the unit's initialisation counter.
-    void Initialization();
-    void Finalization();
+// Creates the screen if needed and shows it.
+void CriaDadosCliente();
 
-} // namespace Cli_qmt31800
+// Unit initialisation and finalisation, guarded by the unit's initialisation counter.
+void Initialization();
+void Finalization();
+
+} // namespace QMT31800_EXPORT

@@ -1,5 +1,6 @@
 #pragma once
 // "Dados do Cliente" (screen QMT31800, reports QMT318): the client report filter screen.
+#include "Cli_qmt31800.h"
 #include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSource.h"
@@ -11,7 +12,7 @@
 #include "library/TDateEditPlus.h"
 #include "reporting/TfrmDadosGerRel.h"
 
-class __attribute__((visibility("default"))) TfrmDadosCliente : public TfrmDadosGerRel {
+class QMT31800_EXPORT TfrmDadosCliente : public TfrmDadosGerRel {
     Q_OBJECT
     // Published fields, in declaration order.
     Q_PROPERTY(TADOIBQuery* qryCliente MEMBER qryCliente)

@@ -6,7 +6,7 @@
 
 using TDateTime = double;
 
-namespace HOST_EXPORT HostDate {
+namespace HostDate HOST_EXPORT {
 const QDate& origin();
 inline TDateTime fromDate(const QDate& date) {
     return double(origin().daysTo(date));
@@ -28,4 +28,4 @@ inline TDateTime fromDateTime(const QDateTime& dt) {
     double frac = dt.time().msecsSinceStartOfDay() / 86400000.0;
     return days + (days < 0 ? -frac : frac);
 }
-} // namespace HostDate
+} // namespace HOST_EXPORT

@@ -4,7 +4,7 @@
 #include "host_export.h"
 #include <QString>
 
-namespace HOST_EXPORT HostSettings {
+namespace HostSettings HOST_EXPORT {
 // The reports directory: one folder per report code. Default: $ERP_REPORTS_DIR, else the build's reports/.
 QString reportsDir();
 void setReportsDir(const QString& dir);
@@ -13,4 +13,4 @@ QString printer();
 void setPrinter(const QString& printer);
 QString userName();
 void setUserName(const QString& user);
-} // namespace HostSettings
+} // namespace HOST_EXPORT

@@ -87,7 +87,7 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
     return u;
 }
 
-namespace DatabaseConnection {
+namespace DatabaseConnection HOST_EXPORT {
 
 Credentials firebirdCredentials(const DatabaseUrl& url) {
     const QString user = qEnvironmentVariable("ISC_USER");
@@ -215,4 +215,4 @@ bool isFirebird(const QSqlDatabase& db) {
     return db.driverName() == QLatin1String("QIBASE");
 }
 
-} // namespace DatabaseConnection
+} // namespace HOST_EXPORT

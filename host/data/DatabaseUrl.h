@@ -24,7 +24,7 @@ struct HOST_EXPORT DatabaseUrl {
     static DatabaseUrl parse(const QString& url);
 };
 
-namespace HOST_EXPORT DatabaseConnection {
+namespace DatabaseConnection HOST_EXPORT {
 // The user and password for a Firebird database. ISC_USER and ISC_PASSWORD, when both are set, serve
 // automation; otherwise a server's are asked of the user through the message sink's login (throws
 // EHostError when nobody gave them), and the embedded engine, which checks no password, gets
@@ -48,4 +48,4 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
 void remove(const QString& connectionName);
 // "SQLite" / "Firebird": the kind of a Qt connection, from its driver.
 bool isFirebird(const QSqlDatabase& db);
-} // namespace DatabaseConnection
+} // namespace HOST_EXPORT

@@ -35,7 +35,7 @@ void ensureSqliteTable(QSqlDatabase& db) {
 
 } // namespace
 
-namespace KeyTable {
+namespace KeyTable HOST_EXPORT {
 
 QString tableName() {
     return QStringLiteral("SELKEYS");
@@ -79,4 +79,4 @@ void clear(QSqlDatabase& db) {
     exec(q, QStringLiteral("DELETE FROM SELKEYS"), QStringLiteral("ao limpar"));
 }
 
-} // namespace KeyTable
+} // namespace HOST_EXPORT

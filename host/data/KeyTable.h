@@ -7,10 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-namespace HOST_EXPORT KeyTable {
+namespace KeyTable HOST_EXPORT {
 // Name to use in SQL: "SELKEYS".
 QString tableName();
 // Removes the keys of param, then inserts keys in bulk (many per statement). Throws EHostError.
 void load(QSqlDatabase& db, const QString& param, const QStringList& keys);
 void clear(QSqlDatabase& db);
-} // namespace KeyTable
+} // namespace HOST_EXPORT

@@ -9,11 +9,11 @@
 class MessageSink;
 class QWidget;
 
-namespace HOST_EXPORT QtDialogs {
+namespace QtDialogs HOST_EXPORT {
 // Messages and prompts as Qt dialogs, for installing as they are or wrapped.
 std::unique_ptr<MessageSink> messageSink();
 // Installs the message sink given (messageSink() when null), the lookup and the report dialogs.
 void install(std::unique_ptr<MessageSink> messages = nullptr);
 // The window the dialogs belong to: the active modal dialog or window, else the main window.
 QWidget* dialogParent();
-} // namespace QtDialogs
+} // namespace HOST_EXPORT

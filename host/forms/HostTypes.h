@@ -4,7 +4,7 @@
 #include <QFlags>
 #include <QObject>
 
-namespace HOST_EXPORT HostKey {
+namespace HostKey HOST_EXPORT {
 constexpr int Tab = 9;
 constexpr int Return = 13;
 constexpr int Escape = 27;
@@ -14,7 +14,7 @@ constexpr int F8 = 119;
 constexpr int F9 = 120;
 // The host's virtual-key number of a Qt key (0 where the host has none).
 int fromQtKey(int qtKey);
-} // namespace HostKey
+} // namespace HOST_EXPORT
 
 enum class ShiftFlag { Shift = 1, Alt = 2, Ctrl = 4 };
 Q_DECLARE_FLAGS(TShiftState, ShiftFlag)
@@ -24,7 +24,7 @@ HOST_EXPORT TShiftState shiftStateFromQt(Qt::KeyboardModifiers modifiers);
 enum TCloseAction { caNone = 0, caHide = 1, caFree = 2, caMinimize = 3 };
 
 // Screen cursors as the host numbers them.
-namespace HOST_EXPORT HostCursor {
+namespace HostCursor HOST_EXPORT {
 constexpr int crDefault = 0;
 constexpr int crHourGlass = -11;
-} // namespace HostCursor
+} // namespace HOST_EXPORT

@@ -6,7 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-namespace PropertyValues {
+namespace PropertyValues HOST_EXPORT {
 
 QColor color(const QJsonValue& v, FormReader& reader) {
     static const QHash<QString, QColor> named{
@@ -83,4 +83,4 @@ QStringList lines(const QJsonValue& v, FormReader& reader) {
     return out;
 }
 
-} // namespace PropertyValues
+} // namespace HOST_EXPORT

@@ -9,7 +9,7 @@
 
 class FormReader;
 
-namespace HOST_EXPORT PropertyValues {
+namespace PropertyValues HOST_EXPORT {
 QColor color(const QJsonValue& v, FormReader& reader);                  // "clInfoBk", "clBlue", "#rrggbb"
 QFont font(const QFont& base, const QJsonValue& v, FormReader& reader); // {"Name","Size","Style":[...]}
 int integer(const QJsonValue& v, FormReader& reader);
@@ -17,4 +17,4 @@ bool boolean(const QJsonValue& v, FormReader& reader);
 QString string(const QJsonValue& v, FormReader& reader);
 // A list of lines: an array of strings.
 QStringList lines(const QJsonValue& v, FormReader& reader);
-} // namespace PropertyValues
+} // namespace HOST_EXPORT

@@ -16,11 +16,11 @@ class TForm;
 // The parameter types an event's handler must have, as moc normalises them; a handler's parameter
 // list must match its event's exactly. Each layer declares the shapes of its own events.
 using EventSignature = QList<QByteArray>;
-namespace HOST_EXPORT EventSignatures {
+namespace EventSignatures HOST_EXPORT {
 const EventSignature& notify();  // (QObject* Sender)
 const EventSignature& keyDown(); // (QObject* Sender, int& Key, TShiftState Shift)
 const EventSignature& close();   // (QObject* Sender, TCloseAction& Action)
-} // namespace EventSignatures
+} // namespace HOST_EXPORT
 
 struct HOST_EXPORT BoundHandler {
     QPointer<QObject> target;

@@ -7,7 +7,7 @@
 
 #include <QWidget>
 
-namespace HOST_EXPORT HostControl {
+namespace HostControl HOST_EXPORT {
 // The control's own flag, whatever its parents say.
 inline bool ownEnabled(const QWidget* w) {
     return !w->testAttribute(Qt::WA_ForceDisabled);
@@ -17,7 +17,7 @@ bool canFocus(QWidget* w);
 // Moves the focus to w and records it as its form's ActiveControl; a control that cannot take the
 // focus leaves it where it was.
 void setFocus(QWidget* w);
-} // namespace HostControl
+} // namespace HOST_EXPORT
 
 template <class Base> class THostControl : public Base, public TComponent {
 public:

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace HOST_EXPORT DateText {
+namespace DateText HOST_EXPORT {
 
 enum Style { DayStyle = 0, MonthStyle = 1 };
 
@@ -83,4 +83,4 @@ QStringList defaultDayNames();
 // The name of the date's weekday from names (7, Sunday first); empty for an invalid date.
 QString dayName(const QDate& date, const QStringList& names);
 
-} // namespace DateText
+} // namespace HOST_EXPORT

@@ -4,7 +4,7 @@ namespace {
 const QString kMarker = QStringLiteral("#L1:");
 }
 
-namespace SelectionText {
+namespace SelectionText HOST_EXPORT {
 
 QString encode(const QStringList& keys) {
     if (keys.isEmpty())
@@ -49,4 +49,4 @@ std::optional<QStringList> decode(const QString& text) {
     return keys;
 }
 
-} // namespace SelectionText
+} // namespace HOST_EXPORT

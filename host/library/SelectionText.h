@@ -11,9 +11,9 @@
 #include <QStringList>
 #include <optional>
 
-namespace HOST_EXPORT SelectionText {
+namespace SelectionText HOST_EXPORT {
 QString encode(const QStringList& keys);
 // The keys of a selection text; an empty text gives no keys. A text that is not a selection text
 // gives nothing (the caller reports it).
 std::optional<QStringList> decode(const QString& text);
-} // namespace SelectionText
+} // namespace HOST_EXPORT

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace HOST_EXPORT ModuleRegistry {
+namespace ModuleRegistry HOST_EXPORT {
 void attach(const char* name, const void* addressInModule);
 void detach(const char* name);
 QStringList attached();
@@ -20,4 +20,4 @@ QString languageModule(const QString& name);
 QString languageError(const QString& name);
 // The module file as the loader was given it, before links are resolved (empty after the load).
 void setLoadingPath(const QString& path);
-} // namespace ModuleRegistry
+} // namespace HOST_EXPORT

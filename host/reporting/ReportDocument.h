@@ -81,7 +81,7 @@ private:
 };
 
 // Fonts of the report, sized in layout units.
-namespace HOST_EXPORT ReportFonts {
+namespace ReportFonts HOST_EXPORT {
 QFont detail(double points);
 QFont bold(double points);
-} // namespace ReportFonts
+} // namespace HOST_EXPORT

@@ -32,7 +32,7 @@ struct HOST_EXPORT ReportPdfResult {
     int pages = 0;
 };
 
-namespace HOST_EXPORT ReportEngine {
+namespace ReportEngine HOST_EXPORT {
 // Throws EHostError (with a message for the user) or EAbort (cancelled).
 std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const ReportRun& run);
 // Runs the report straight into a PDF file: each row goes to the page being filled and each page to
@@ -46,4 +46,4 @@ std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, Database
 QVariant bindValue(const TParam& param);
 // Empty when the definition may be saved: complete, only reading, and its SQL prepares on db.
 QString checkForSave(const ReportDefinition& definition, QSqlDatabase db, DatabaseKind kind);
-} // namespace ReportEngine
+} // namespace HOST_EXPORT

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace HOST_EXPORT ReportSql {
+namespace ReportSql HOST_EXPORT {
 // The :NAME placeholders in order of first appearance, each once (names compare without regard to
 // case; the spelling of the first appearance is kept). Text inside quotes and comments is skipped,
 // and so is a "::" cast.
@@ -14,4 +14,4 @@ QStringList placeholderSpellings(const QString& sql, const QString& name);
 // Empty when the text is exactly one SELECT (or WITH ... SELECT) statement; otherwise the reason,
 // in Portuguese, for the user.
 QString readOnlyProblem(const QString& sql);
-} // namespace ReportSql
+} // namespace HOST_EXPORT
