@@ -4,6 +4,7 @@
 // so every peak memory figure is that candidate's alone; times are also given against a floor
 // measured in the same run: generating the rows' texts and measuring them, nothing drawn.
 //   pdf_backends [rows] [candidate...]      (default 100000 rows, every candidate)
+#include "BenchSupport.h"
 #include "core/Errors.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
@@ -57,15 +58,6 @@ double cpuSeconds(int who) {
     rusage u{};
     getrusage(who, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
 }
 
 // Synthetic clients, the same for every candidate: Portuguese names with accents, long company

@@ -4,6 +4,7 @@
 // client. Each figure comes from a child process of its own, so each peak memory is that run's alone
 // (the database is written by the parent beforehand).
 //   report_pdf [--million | --rows N]     SQLite, and the Firebird server when ERP_FIREBIRD_URL is set
+#include "BenchSupport.h"
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "data/KeyTable.h"
@@ -31,15 +32,6 @@
 #include <unistd.h>
 
 namespace {
-
-long peakKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 ReportDefinition reportOne() {
     return ReportDefinition::load(

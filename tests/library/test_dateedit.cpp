@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
-#include <ctime>
 #include <gtest/gtest.h>
 
 // A form with two date edits whose exit runs the date check, as the client screen's do.
@@ -516,24 +515,10 @@ TEST_F(DateEditResource, LeavingWithAnInvalidDateReportsItAndKeepsTheFocus) {
 
 // A date is a calendar day whatever the process's zone, also on a day whose local midnight does not
 // exist (São Paulo skipped 00:00 on 04/11/2018) and in zones far from UTC.
-class DateInZone : public ::testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override {
-        m_previous = qEnvironmentVariable("TZ");
-        qputenv("TZ", GetParam());
-        tzset();
-    }
-    void TearDown() override {
-        if (m_previous.isEmpty())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", m_previous.toUtf8());
-        tzset();
-    }
-    QString m_previous;
-};
+class DateInZone : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(DateInZone, SetDateAndGetDateKeepTheCalendarDay) {
+    const ZoneScope zone(GetParam());
     TDateEditPlus edit;
     for (const QDate day :
          {QDate(2018, 11, 4), QDate(2018, 2, 17), QDate(2024, 2, 29), QDate(2026, 12, 31)}) {

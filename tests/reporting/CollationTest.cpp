@@ -230,15 +230,10 @@ QStringList lookupNeighbourhoods(TestBackend b) {
     return out;
 }
 
-class PortugueseOrder : public ::testing::TestWithParam<TestBackend> {
+class PortugueseOrder : public BackendTest<TestBackend> {
 protected:
     SharedConnectionKept kept;
-    void SetUp() override {
-        TestEnv::reset();
-        if (auto why = backendUnavailable(GetParam()))
-            GTEST_SKIP() << why->toStdString();
-        openNamesDatabase(GetParam());
-    }
+    void open(TestBackend b) override { openNamesDatabase(b); }
 };
 
 TEST_P(PortugueseOrder, EveryReportListsNamesAndGroupsAsAPortugueseReaderExpects) {

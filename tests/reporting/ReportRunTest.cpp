@@ -15,7 +15,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,30 +24,6 @@ struct RunCase {
     int report;
     std::function<void(TestFilters&)> setup;
     const char* zone = nullptr; // the process's time zone during the run (TZ), when it matters
-};
-
-// TZ for one scope: dates must reach the database as calendar days whatever the zone.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) : m_previous(qgetenv("TZ")), m_set(zone) {
-        if (m_set) {
-            qputenv("TZ", zone);
-            tzset();
-        }
-    }
-    ~ZoneScope() {
-        if (!m_set)
-            return;
-        if (m_previous.isEmpty())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", m_previous);
-        tzset();
-    }
-
-private:
-    QByteArray m_previous;
-    bool m_set;
 };
 
 struct Harness {
@@ -83,6 +58,11 @@ struct Harness {
     }
 };
 
+QStringList sorted(QStringList codes) {
+    codes.sort();
+    return codes;
+}
+
 TestBackend g_open = TestBackend::SQLite;
 bool g_any = false;
 
@@ -94,14 +74,8 @@ void useBackend(TestBackend b) {
     }
 }
 
-class ClientSets : public ::testing::TestWithParam<std::tuple<TestBackend, RunCase>> {
-protected:
-    void SetUp() override {
-        TestEnv::reset();
-        if (auto why = backendUnavailable(std::get<0>(GetParam())))
-            GTEST_SKIP() << why->toStdString();
-        useBackend(std::get<0>(GetParam()));
-    }
+class ClientSets : public BackendTest<std::tuple<TestBackend, RunCase>> {
+    void open(TestBackend b) override { useBackend(b); }
 };
 
 TEST_P(ClientSets, MatchTheFilters) {
@@ -112,12 +86,9 @@ TEST_P(ClientSets, MatchTheFilters) {
     c.setup(f);
     const ZoneScope zone(c.zone);
     Harness h;
-    QStringList got = h.run(c.report, f);
+    const QStringList got = h.run(c.report, f);
     EXPECT_EQ(h.filler.calls, 1);
-    QStringList expected = expectedClients(c.report, f);
-    got.sort();
-    expected.sort();
-    EXPECT_EQ(got, expected);
+    EXPECT_EQ(sorted(got), sorted(expectedClients(c.report, f)));
     EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
         << TestEnv::dialogs().errors().join("\n").toStdString();
 }
@@ -231,14 +202,8 @@ INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets,
 
 // With one of the four definitions broken, the other three print exactly their clients, at their
 // own positions: nothing after the broken one moves up.
-class BrokenNeighbour : public ::testing::TestWithParam<std::tuple<TestBackend, int>> {
-protected:
-    void SetUp() override {
-        TestEnv::reset();
-        if (auto why = backendUnavailable(std::get<0>(GetParam())))
-            GTEST_SKIP() << why->toStdString();
-        useBackend(std::get<0>(GetParam()));
-    }
+class BrokenNeighbour : public BackendTest<std::tuple<TestBackend, int>> {
+    void open(TestBackend b) override { useBackend(b); }
 };
 
 TEST_P(BrokenNeighbour, OthersPrintTheirClientsAtTheirPositions) {
@@ -263,11 +228,7 @@ TEST_P(BrokenNeighbour, OthersPrintTheirClientsAtTheirPositions) {
         TestFilters f;
         f.from = QDate(2026, 3, 1);
         f.to = QDate(2026, 3, 31);
-        QStringList got = h.run(report, f);
-        QStringList expected = expectedClients(report, f);
-        got.sort();
-        expected.sort();
-        EXPECT_EQ(got, expected) << "report " << report;
+        EXPECT_EQ(sorted(h.run(report, f)), sorted(expectedClients(report, f))) << "report " << report;
     }
     EXPECT_THROW(h.controller.preview(broken), EHostError);
 }
@@ -281,14 +242,8 @@ INSTANTIATE_TEST_SUITE_P(Databases, BrokenNeighbour,
                                     "_broken" + std::to_string(std::get<1>(info.param));
                          });
 
-class ReportOrder : public ::testing::TestWithParam<TestBackend> {
-protected:
-    void SetUp() override {
-        TestEnv::reset();
-        if (auto why = backendUnavailable(GetParam()))
-            GTEST_SKIP() << why->toStdString();
-        useBackend(GetParam());
-    }
+class ReportOrder : public BackendTest<TestBackend> {
+    void open(TestBackend b) override { useBackend(b); }
 };
 
 TEST_P(ReportOrder, PeriodAcrossNewYearListsDecemberFirst) {

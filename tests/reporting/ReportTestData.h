@@ -3,12 +3,15 @@
 // worked out here in C++ and never by a report's own SQL. Opened as the shared connection on
 // SQLite, or on a Firebird server beside ERP_FIREBIRD_URL when that is set.
 #include "data/dtmDBGeral.h"
+#include "support/TestEnv.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 class TParams;
@@ -28,6 +31,26 @@ QString backendName(TestBackend b);
 std::optional<QString> backendUnavailable(TestBackend b);
 // Opens dtmDBGeral on a new database of that kind with the schema and the test clients.
 void openTestDatabase(TestBackend b);
+
+// A case on one database: skipped where that database is not there (the Firebird server without
+// ERP_FIREBIRD_URL), opened by the suite's own open() otherwise.
+template <class Param> class BackendTest : public ::testing::TestWithParam<Param> {
+protected:
+    virtual void open(TestBackend b) = 0;
+    void SetUp() override {
+        TestEnv::reset();
+        const TestBackend b = backendOf(this->GetParam());
+        if (auto why = backendUnavailable(b))
+            GTEST_SKIP() << why->toStdString();
+        open(b);
+    }
+
+private:
+    static TestBackend backendOf(TestBackend b) { return b; }
+    template <class T> static TestBackend backendOf(const std::tuple<TestBackend, T>& p) {
+        return std::get<0>(p);
+    }
+};
 
 // The filters as the screen hands them to a report (already encoded).
 struct TestFilters {

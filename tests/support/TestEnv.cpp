@@ -2,6 +2,8 @@
 
 #include "forms/TApplication.h"
 
+#include <ctime>
+
 namespace {
 ScriptedDialogService g_dialogs;
 }
@@ -31,4 +33,21 @@ QString TestEnv::serverDatabaseUrl(const QString& stem) {
     if (shared.isEmpty())
         return {};
     return shared.left(shared.lastIndexOf('/') + 1) + stem + QStringLiteral(".fdb");
+}
+
+ZoneScope::ZoneScope(const char* zone) : m_previous(qgetenv("TZ")), m_set(zone != nullptr) {
+    if (!m_set)
+        return;
+    qputenv("TZ", zone);
+    tzset();
+}
+
+ZoneScope::~ZoneScope() {
+    if (!m_set)
+        return;
+    if (m_previous.isEmpty())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", m_previous);
+    tzset();
 }

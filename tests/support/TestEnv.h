@@ -1,7 +1,21 @@
 #pragma once
 #include "support/ScriptedDialogService.h"
 
+#include <QByteArray>
 #include <QString>
+
+// TZ for one scope, then back as it was: dates must stay calendar days whatever the process's zone.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone);
+    ~ZoneScope();
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+
+private:
+    QByteArray m_previous;
+    bool m_set;
+};
 
 namespace TestEnv {
 void initialise();

@@ -1,5 +1,7 @@
 #include "reporting/pdf/PdfWriter.h"
 
+#include <initializer_list>
+
 #include "reporting/pdf/TrueType.h"
 
 #include <QSaveFile>
@@ -9,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -47,6 +50,15 @@ void appendNumber(QByteArray& out, double v) {
     if (negative)
         *--p = '-';
     out.append(p, buf + sizeof buf - p);
+}
+
+// Numbers separated by blanks, then the operator that takes them ("x y w h re f").
+void appendOperation(QByteArray& out, std::initializer_list<double> operands, const char* op) {
+    for (double v : operands) {
+        appendNumber(out, v);
+        out.append(' ');
+    }
+    out.append(op);
 }
 
 void appendInt(QByteArray& out, long long v) {
@@ -656,18 +668,12 @@ void PdfWriter::fillRect(const QRectF& rect, double grey) {
     Content& c = d->page;
     c.endText();
     if (grey != c.fill) {
-        appendNumber(c.ops, grey);
-        c.ops.append(" g\n");
+        appendOperation(c.ops, {grey}, "g\n");
         c.fill = grey;
     }
-    appendNumber(c.ops, d->px(rect.left()));
-    c.ops.append(' ');
-    appendNumber(c.ops, d->py(rect.bottom()));
-    c.ops.append(' ');
-    appendNumber(c.ops, rect.width() / d->scale);
-    c.ops.append(' ');
-    appendNumber(c.ops, rect.height() / d->scale);
-    c.ops.append(" re f\n");
+    appendOperation(
+        c.ops, {d->px(rect.left()), d->py(rect.bottom()), rect.width() / d->scale, rect.height() / d->scale},
+        "re f\n");
 }
 
 void PdfWriter::line(QPointF from, QPointF to, double width) {
@@ -676,18 +682,11 @@ void PdfWriter::line(QPointF from, QPointF to, double width) {
     Content& c = d->page;
     c.endText();
     if (width != c.stroke) {
-        appendNumber(c.ops, width / d->scale);
-        c.ops.append(" w\n");
+        appendOperation(c.ops, {width / d->scale}, "w\n");
         c.stroke = width;
     }
-    appendNumber(c.ops, d->px(from.x()));
-    c.ops.append(' ');
-    appendNumber(c.ops, d->py(from.y()));
-    c.ops.append(" m ");
-    appendNumber(c.ops, d->px(to.x()));
-    c.ops.append(' ');
-    appendNumber(c.ops, d->py(to.y()));
-    c.ops.append(" l S\n");
+    appendOperation(c.ops, {d->px(from.x()), d->py(from.y())}, "m ");
+    appendOperation(c.ops, {d->px(to.x()), d->py(to.y())}, "l S\n");
 }
 
 void PdfWriter::pageCountText(double x, double baseline, double width, Align align, Font font, double size,
