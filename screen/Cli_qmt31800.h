@@ -26,4 +26,4 @@ void CriaDadosCliente();
 void Initialization();
 void Finalization();
 
-} // namespace QMT31800_EXPORT
+} // namespace Cli_qmt31800

@@ -28,4 +28,4 @@ inline TDateTime fromDateTime(const QDateTime& dt) {
     double frac = dt.time().msecsSinceStartOfDay() / 86400000.0;
     return days + (days < 0 ? -frac : frac);
 }
-} // namespace HOST_EXPORT
+} // namespace HostDate

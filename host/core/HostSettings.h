@@ -13,4 +13,4 @@ QString printer();
 void setPrinter(const QString& printer);
 QString userName();
 void setUserName(const QString& user);
-} // namespace HOST_EXPORT
+} // namespace HostSettings

@@ -215,4 +215,4 @@ bool isFirebird(const QSqlDatabase& db) {
     return db.driverName() == QLatin1String("QIBASE");
 }
 
-} // namespace HOST_EXPORT
+} // namespace DatabaseConnection

@@ -48,4 +48,4 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
 void remove(const QString& connectionName);
 // "SQLite" / "Firebird": the kind of a Qt connection, from its driver.
 bool isFirebird(const QSqlDatabase& db);
-} // namespace HOST_EXPORT
+} // namespace DatabaseConnection

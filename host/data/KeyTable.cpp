@@ -79,4 +79,4 @@ void clear(QSqlDatabase& db) {
     exec(q, QStringLiteral("DELETE FROM SELKEYS"), QStringLiteral("ao limpar"));
 }
 
-} // namespace HOST_EXPORT
+} // namespace KeyTable

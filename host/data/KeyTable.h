@@ -13,4 +13,4 @@ QString tableName();
 // Removes the keys of param, then inserts keys in bulk (many per statement). Throws EHostError.
 void load(QSqlDatabase& db, const QString& param, const QStringList& keys);
 void clear(QSqlDatabase& db);
-} // namespace HOST_EXPORT
+} // namespace KeyTable

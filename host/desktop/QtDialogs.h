@@ -16,4 +16,4 @@ std::unique_ptr<MessageSink> messageSink();
 void install(std::unique_ptr<MessageSink> messages = nullptr);
 // The window the dialogs belong to: the active modal dialog or window, else the main window.
 QWidget* dialogParent();
-} // namespace HOST_EXPORT
+} // namespace QtDialogs

@@ -14,7 +14,7 @@ constexpr int F8 = 119;
 constexpr int F9 = 120;
 // The host's virtual-key number of a Qt key (0 where the host has none).
 int fromQtKey(int qtKey);
-} // namespace HOST_EXPORT
+} // namespace HostKey
 
 enum class ShiftFlag { Shift = 1, Alt = 2, Ctrl = 4 };
 Q_DECLARE_FLAGS(TShiftState, ShiftFlag)
@@ -27,4 +27,4 @@ enum TCloseAction { caNone = 0, caHide = 1, caFree = 2, caMinimize = 3 };
 namespace HostCursor HOST_EXPORT {
 constexpr int crDefault = 0;
 constexpr int crHourGlass = -11;
-} // namespace HOST_EXPORT
+} // namespace HostCursor

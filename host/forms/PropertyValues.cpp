@@ -83,4 +83,4 @@ QStringList lines(const QJsonValue& v, FormReader& reader) {
     return out;
 }
 
-} // namespace HOST_EXPORT
+} // namespace PropertyValues

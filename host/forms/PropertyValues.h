@@ -17,4 +17,4 @@ bool boolean(const QJsonValue& v, FormReader& reader);
 QString string(const QJsonValue& v, FormReader& reader);
 // A list of lines: an array of strings.
 QStringList lines(const QJsonValue& v, FormReader& reader);
-} // namespace HOST_EXPORT
+} // namespace PropertyValues

@@ -20,7 +20,7 @@ namespace EventSignatures HOST_EXPORT {
 const EventSignature& notify();  // (QObject* Sender)
 const EventSignature& keyDown(); // (QObject* Sender, int& Key, TShiftState Shift)
 const EventSignature& close();   // (QObject* Sender, TCloseAction& Action)
-} // namespace HOST_EXPORT
+} // namespace EventSignatures
 
 struct HOST_EXPORT BoundHandler {
     QPointer<QObject> target;

@@ -17,7 +17,7 @@ bool canFocus(QWidget* w);
 // Moves the focus to w and records it as its form's ActiveControl; a control that cannot take the
 // focus leaves it where it was.
 void setFocus(QWidget* w);
-} // namespace HOST_EXPORT
+} // namespace HostControl
 
 template <class Base> class THostControl : public Base, public TComponent {
 public:

@@ -270,4 +270,4 @@ QString dayName(const QDate& date, const QStringList& names) {
     return names.at(date.dayOfWeek() % 7); // Qt counts Monday as 1 and Sunday as 7
 }
 
-} // namespace HOST_EXPORT
+} // namespace DateText

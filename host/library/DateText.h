@@ -83,4 +83,4 @@ QStringList defaultDayNames();
 // The name of the date's weekday from names (7, Sunday first); empty for an invalid date.
 QString dayName(const QDate& date, const QStringList& names);
 
-} // namespace HOST_EXPORT
+} // namespace DateText

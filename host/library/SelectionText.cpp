@@ -49,4 +49,4 @@ std::optional<QStringList> decode(const QString& text) {
     return keys;
 }
 
-} // namespace HOST_EXPORT
+} // namespace SelectionText

@@ -16,4 +16,4 @@ QString encode(const QStringList& keys);
 // The keys of a selection text; an empty text gives no keys. A text that is not a selection text
 // gives nothing (the caller reports it).
 std::optional<QStringList> decode(const QString& text);
-} // namespace HOST_EXPORT
+} // namespace SelectionText

@@ -20,4 +20,4 @@ QString languageModule(const QString& name);
 QString languageError(const QString& name);
 // The module file as the loader was given it, before links are resolved (empty after the load).
 void setLoadingPath(const QString& path);
-} // namespace HOST_EXPORT
+} // namespace ModuleRegistry

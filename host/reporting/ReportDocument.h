@@ -84,4 +84,4 @@ private:
 namespace ReportFonts HOST_EXPORT {
 QFont detail(double points);
 QFont bold(double points);
-} // namespace HOST_EXPORT
+} // namespace ReportFonts

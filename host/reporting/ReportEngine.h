@@ -46,4 +46,4 @@ std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, Database
 QVariant bindValue(const TParam& param);
 // Empty when the definition may be saved: complete, only reading, and its SQL prepares on db.
 QString checkForSave(const ReportDefinition& definition, QSqlDatabase db, DatabaseKind kind);
-} // namespace HOST_EXPORT
+} // namespace ReportEngine

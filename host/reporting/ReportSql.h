@@ -14,4 +14,4 @@ QStringList placeholderSpellings(const QString& sql, const QString& name);
 // Empty when the text is exactly one SELECT (or WITH ... SELECT) statement; otherwise the reason,
 // in Portuguese, for the user.
 QString readOnlyProblem(const QString& sql);
-} // namespace HOST_EXPORT
+} // namespace ReportSql
