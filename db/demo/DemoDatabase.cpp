@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUuid>
 
 namespace DemoDatabase {
@@ -166,9 +167,26 @@ void createSchema(QSqlDatabase& db) {
     // One statement per transaction: Firebird will not use a table in the transaction that made it.
     for (const QString& statement : schemaStatements(kind)) {
         QSqlQuery q(db);
-        if (!q.exec(statement))
-            throw EHostError(QStringLiteral("Erro ao criar o esquema: %1\n%2")
-                                 .arg(q.lastError().text().trimmed(), statement));
+        if (q.exec(statement))
+            continue;
+        // A server that loads ICU for its first collation has been seen to die doing it; its guard
+        // starts it again, so the statement is tried once more on a new connection.
+        const QString error = q.lastError().text().trimmed();
+        q = QSqlQuery();
+        if (kind == DatabaseKind::InterBase && statement.contains(QLatin1String("CREATE COLLATION"))) {
+            db.close();
+            QThread::sleep(2);
+            if (db.open()) {
+                QSqlQuery there(db);
+                const bool made = there.exec(QStringLiteral(
+                                      "SELECT 1 FROM RDB$COLLATIONS WHERE RDB$COLLATION_NAME = 'PTBR'")) &&
+                                  there.next();
+                QSqlQuery again(db);
+                if (made || again.exec(statement))
+                    continue;
+            }
+        }
+        throw EHostError(QStringLiteral("Erro ao criar o esquema: %1\n%2").arg(error, statement));
     }
 }
 
