@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "reporting/pdf/PdfWriter.h"
 
+#include <QEventLoop>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <cmath>
@@ -30,46 +31,107 @@ QFont ReportFonts::bold(double points) {
     return makeFont(points, true);
 }
 
+ReportDocument::ReportDocument(ReportDefinition definition, QString branch, QDateTime issued, QObject* parent)
+    : QObject(parent), m_def(std::move(definition)), m_branch(std::move(branch)), m_issued(std::move(issued)),
+      m_layout(m_def.page.layout()) {
+    m_rows.fields.reserve(m_def.columns.size());
+    for (const ReportColumn& column : m_def.columns)
+        m_rows.fields << column.field;
+    paginate();
+}
+
 ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued)
     : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)),
       m_issued(std::move(issued)), m_layout(m_def.page.layout()) {
     paginate();
+    complete();
 }
+
+ReportDocument::~ReportDocument() = default;
 
 void ReportDocument::setPageLayout(const QPageLayout& layout) {
     m_layout = layout;
     paginate();
+    if (m_complete)
+        m_paginator->finish();
 }
 
-// Keeps what the pagination places, page by page.
+// Keeps what the pagination places, page by page, and tells the document each page it finishes.
 class ReportDocument::Collector : public ReportLayout::Sink {
 public:
-    explicit Collector(std::vector<Page>& pages) : m_pages(pages) {}
-    void pageStarted(int) override { m_pages.emplace_back(); }
+    explicit Collector(ReportDocument& document) : m_doc(document) {}
+    void pageStarted(int) override { m_doc.m_pages.emplace_back(); }
     void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
                 const QStringList&) override {
-        Page& page = m_pages.back();
+        Page& page = m_doc.m_pages.back();
         page.items.push_back(item);
         page.pieces.insert(page.pieces.end(), pieces, pieces + item.pieces);
     }
-    void pageFinished(int) override {}
+    void pageFinished(int index) override {
+        m_doc.m_finishedPages = index + 1;
+        if (m_notify)
+            emit m_doc.pagesAdded(m_doc.m_finishedPages);
+    }
+    bool m_notify = true;
 
 private:
-    std::vector<Page>& m_pages;
+    ReportDocument& m_doc;
 };
 
 void ReportDocument::paginate() {
     const TextMeasurer& m = TextMeasurer::shared();
     m_geometry = ReportLayout::geometry(m_def, m_layout, m);
     m_pages.clear();
-    Collector collector(m_pages);
-    ReportLayout::Paginator paginator(m_def, m_geometry, m, collector);
+    m_finishedPages = 0;
+    m_collector = std::make_unique<Collector>(*this);
+    m_paginator = std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, m, *m_collector);
+    m_collector->m_notify = false; // laying out again: the pages are told once it is done
+    addRows(0);
+    m_collector->m_notify = true;
+}
+
+void ReportDocument::addRows(size_t from) {
     const bool grouping = m_def.group.enabled();
     static const QString none;
-    for (size_t i = 0; i < m_rows.cells.size(); ++i)
-        paginator.addRow(m_rows.cells[i], grouping ? m_rows.groupKeys[i] : none,
-                         grouping ? m_rows.groupTitles[i] : none);
-    paginator.finish();
+    for (size_t i = from; i < m_rows.cells.size(); ++i)
+        m_paginator->addRow(m_rows.cells[i], grouping ? m_rows.groupKeys[i] : none,
+                            grouping ? m_rows.groupTitles[i] : none);
+}
+
+void ReportDocument::appendRows(ReportRows rows) {
+    if (m_complete || !m_failure.isEmpty())
+        return;
+    const size_t from = m_rows.cells.size();
+    auto move = [](auto& to, auto& from) { std::move(from.begin(), from.end(), std::back_inserter(to)); };
+    move(m_rows.cells, rows.cells);
+    move(m_rows.groupKeys, rows.groupKeys);
+    move(m_rows.groupTitles, rows.groupTitles);
+    addRows(from);
+}
+
+void ReportDocument::complete() {
+    if (m_complete || !m_failure.isEmpty())
+        return;
+    m_paginator->finish();
+    m_complete = true;
+    emit completed();
+}
+
+void ReportDocument::fail(const QString& message) {
+    if (m_complete || !m_failure.isEmpty())
+        return;
+    m_failure = message.isEmpty() ? QStringLiteral("O relatório não pôde ser concluído.") : message;
+    emit failed(m_failure);
+}
+
+bool ReportDocument::waitUntilComplete() {
+    if (!m_complete && m_failure.isEmpty()) {
+        QEventLoop loop;
+        connect(this, &ReportDocument::completed, &loop, &QEventLoop::quit);
+        connect(this, &ReportDocument::failed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return m_complete;
 }
 
 void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper,
@@ -102,12 +164,14 @@ void ReportDocument::drawPage(QPainter& painter, int index) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    ReportLayout::PainterCanvas canvas(painter, index + 1, pageCount());
+    // While rows are still coming the page count is not known yet: 0 leaves it out.
+    ReportLayout::PainterCanvas canvas(painter, index + 1, m_complete ? pageCount() : 0);
     drawPage(canvas, index);
     painter.restore();
 }
 
-void ReportDocument::print(QPagedPaintDevice& device, int from, int to) const {
+void ReportDocument::print(QPagedPaintDevice& device, int from, int to,
+                           const std::function<bool(int page)>& progress) const {
     if (to <= 0 || to > pageCount())
         to = pageCount();
     from = qMax(1, from);
@@ -122,6 +186,10 @@ void ReportDocument::print(QPagedPaintDevice& device, int from, int to) const {
             throw EHostError(QStringLiteral("A impressão do relatório '%1' falhou na página %2.")
                                  .arg(m_def.title)
                                  .arg(page));
+        }
+        if (progress && progress(page)) {
+            painter.end();
+            throw EAbort();
         }
         prepare(painter, device, false, m_layout);
         drawPage(painter, page - 1);
@@ -141,6 +209,10 @@ PdfWriter::Options ReportDocument::pdfOptions(const ReportDefinition& definition
 }
 
 void ReportDocument::exportPdf(const QString& path) const {
+    if (!m_complete)
+        throw EHostError(
+            QStringLiteral("O relatório '%1' ainda não terminou; exporte-o quando estiver completo.")
+                .arg(title()));
     try {
         PdfWriter writer(TextMeasurer::shared());
         writer.begin(path, m_layout.fullRect(QPageLayout::Point).size(), pdfOptions(m_def, m_layout));

@@ -1,17 +1,21 @@
 #pragma once
-// A report that has run: its rows (as the columns show them) and their layout in pages. The layout
-// is one measuring pass that draws nothing and keeps the lines it decided; pages are drawn on demand,
-// one at a time, so the first page of a long report is there at once and "Página X de Y" is known
-// before it is drawn.
+// A report as it runs and once it has run: its rows (as the columns show them) and their layout in
+// pages. Rows are laid out as they arrive, by one measuring pass that draws nothing and keeps the
+// lines it decided; pages are drawn on demand, one at a time. A page is there as soon as its rows
+// have come, so a preview shows page 1 of a long report while the rest is still being read; the
+// page count grows (pagesAdded) until the run completes ("Página X de Y" is known from then on).
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportLayout.h"
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QPageLayout>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -26,13 +30,29 @@ struct HOST_EXPORT ReportRows {
     std::vector<QString> groupTitles; // the group caption of each row
 };
 
-class HOST_EXPORT ReportDocument {
+class HOST_EXPORT ReportDocument : public QObject {
+    Q_OBJECT
 public:
     // Layout coordinates are in tenths of a point (1/720 inch), from the top-left of the printable
     // area; fonts are sized in the same unit, so the layout is the same on every device.
     static constexpr double kUnitsPerInch = 720.0;
 
+    // A report whose rows are still to come (appendRows, then complete or fail).
+    ReportDocument(ReportDefinition definition, QString branch, QDateTime issued, QObject* parent = nullptr);
+    // A complete report.
     ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued);
+    ~ReportDocument() override;
+
+    // The next rows, in report order (the same fields as the definition's columns): laid out at once.
+    void appendRows(ReportRows rows);
+    // No more rows: the last page is finished and the page count final.
+    void complete();
+    // The run stopped with that message; the pages laid out so far stay, the report is not complete.
+    void fail(const QString& message);
+    bool isComplete() const { return m_complete; }
+    const QString& failure() const { return m_failure; }
+    // Waits, handling events, until the run completes or fails; true when complete.
+    bool waitUntilComplete();
 
     const ReportDefinition& definition() const { return m_def; }
     const QString& title() const { return m_def.title; }
@@ -43,7 +63,8 @@ public:
     const QPageLayout& pageLayout() const { return m_layout; }
     // A new page size, orientation or margins: lays the pages out again.
     void setPageLayout(const QPageLayout& layout);
-    int pageCount() const { return int(m_pages.size()); }
+    // The pages laid out so far: those whose rows have all come, every page once complete.
+    int pageCount() const { return m_finishedPages; }
 
     // Draws page index (0-based). The painter's coordinates must be layout units with the origin at
     // the top-left of the printable area (see prepare()).
@@ -53,11 +74,18 @@ public:
                         const QPageLayout& layout);
     // Prints pages from..to (1-based, inclusive; to = 0 for the last) on a printer or PDF writer,
     // giving it the document's page layout. Throws EHostError when the device cannot be painted.
-    void print(QPagedPaintDevice& device, int from = 1, int to = 0) const;
+    // progress is told each page printed and stops the printing (EAbort) by returning true.
+    void print(QPagedPaintDevice& device, int from = 1, int to = 0,
+               const std::function<bool(int page)>& progress = {}) const;
     // Writes a PDF file atomically, through the PDF writer. Throws EHostError naming the file.
     void exportPdf(const QString& path) const;
     // How the PDF writer places a report's pages on paper.
     static PdfWriter::Options pdfOptions(const ReportDefinition& definition, const QPageLayout& layout);
+
+signals:
+    void pagesAdded(int pageCount);
+    void completed();
+    void failed(const QString& message);
 
 private:
     // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
@@ -68,7 +96,9 @@ private:
     };
     class Collector;
 
+    // Lays out again, from the first row, every row that has come.
     void paginate();
+    void addRows(size_t from);
     void drawPage(ReportLayout::Canvas& canvas, int index) const;
 
     ReportDefinition m_def;
@@ -77,7 +107,12 @@ private:
     QDateTime m_issued;
     QPageLayout m_layout;
     std::vector<Page> m_pages;
+    int m_finishedPages = 0;
+    bool m_complete = false;
+    QString m_failure;
     ReportLayout::Geometry m_geometry;
+    std::unique_ptr<Collector> m_collector;
+    std::unique_ptr<ReportLayout::Paginator> m_paginator;
 };
 
 // Fonts of the report, sized in layout units.

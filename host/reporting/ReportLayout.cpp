@@ -68,7 +68,8 @@ void PainterCanvas::line(QPointF from, QPointF to, double width) {
 }
 
 void PainterCanvas::pageNumber(double x, double baseline, double width, Font font, double size) {
-    const QString t = pageFormat().arg(m_page).arg(m_pages);
+    const QString t =
+        m_pages > 0 ? pageFormat().arg(m_page).arg(m_pages) : QStringLiteral("Página %1").arg(m_page);
     text(x + width - TextMeasurer::shared().width(t, size, font), baseline, font, size, t);
 }
 
