@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "core/RunningTask.h"
+
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
@@ -231,6 +233,15 @@ void MainWindow::openClientScreen() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A report still running uses the module's screen: it is stopped first, and the window closes
+    // once it has.
+    RunningTask& task = RunningTask::instance();
+    if (task.isRunning()) {
+        event->ignore();
+        task.cancel();
+        task.whenIdle(this, [this] { close(); });
+        return;
+    }
     // The module's forms go first (PackageLoader closes them), then the module itself.
     TApplication::guard([] { PackageLoader::instance().unloadAll(); });
     event->accept();

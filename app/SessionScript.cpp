@@ -1,4 +1,5 @@
 #include "SessionScript.h"
+#include "core/RunningTask.h"
 
 #include "MainWindow.h"
 #include "SessionOutput.h"
@@ -46,6 +47,13 @@ void SessionScript::run(MainWindow& window) {
 void SessionScript::next(MainWindow& window) {
     if (m_index >= m_steps.size())
         return;
+    // A report still running is waited for, as a person would; quit and dismiss stop it instead.
+    RunningTask& task = RunningTask::instance();
+    const QString verb = m_steps.at(m_index).section('=', 0, 0);
+    if (task.isRunning() && verb != QLatin1String("quit") && verb != QLatin1String("dismiss")) {
+        task.whenIdle(&window, [this, &window] { next(window); });
+        return;
+    }
     const QString step = m_steps.at(m_index++);
     // The next step is queued first: a step that opens a modal dialog only returns once it closes,
     // and the steps after it are what looks at it and closes it.
@@ -61,6 +69,12 @@ void SessionScript::next(MainWindow& window) {
 // Closing the window unloads the module, which must not happen under a dialog that one of its
 // handlers is still showing: open dialogs are cancelled first and the close waits for them to unwind.
 void SessionScript::quit(MainWindow& window) {
+    RunningTask& task = RunningTask::instance();
+    if (task.isRunning()) {
+        task.cancel();
+        task.whenIdle(&window, [this, &window] { quit(window); });
+        return;
+    }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -127,6 +141,11 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
     }
     if (verb == QLatin1String("describe")) {
         SessionProbe::describe(window);
+        return true;
+    }
+    if (verb == QLatin1String("dismiss") && !QApplication::activeModalWidget() &&
+        RunningTask::instance().isRunning()) {
+        RunningTask::instance().cancel(); // the run whose window has not come up yet
         return true;
     }
     if (verb == QLatin1String("dialog-screenshot") || verb == QLatin1String("dismiss")) {

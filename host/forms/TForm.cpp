@@ -1,5 +1,7 @@
 #include "forms/TForm.h"
 
+#include "core/RunningTask.h"
+
 #include "forms/FormReader.h"
 #include "forms/TApplication.h"
 
@@ -58,6 +60,14 @@ void TForm::streamResources() {
 }
 
 void TForm::closeEvent(QCloseEvent* event) {
+    // Not while one of its actions still runs in the background: that one is stopped first.
+    RunningTask& task = RunningTask::instance();
+    if (task.isRunning()) {
+        event->ignore();
+        task.cancel();
+        task.whenIdle(this, [this] { close(); });
+        return;
+    }
     TCloseAction action = caHide;
     bool failed = false;
     TApplication::guard([&] { raiseClose(QStringLiteral("OnClose"), action); }, &failed);

@@ -11,11 +11,13 @@
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
 #include "reporting/ReportEngine.h"
-#include "reporting/ReportProgressDialog.h"
+#include "reporting/ReportTask.h"
+#include "reporting/TParams.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
+#include <QPrinter>
 
 namespace {
 
@@ -93,7 +95,7 @@ void ReportController::setCancelCheck(std::function<bool(qint64)> check) {
     m_cancelCheck = std::move(check);
 }
 
-ReportRun ReportController::makeRun(ReportProgressDialog& progress) const {
+ReportRun ReportController::makeRun() const {
     dtmDBGeral& data = dtmDBGeral::instance();
     data.ensureOpen();
     ReportRun run;
@@ -101,31 +103,108 @@ ReportRun ReportController::makeRun(ReportProgressDialog& progress) const {
     run.kind = data.kind();
     run.designer = m_context.designer;
     run.branch = Branches::caption(run.db, FiliProc());
-    if (m_cancelCheck)
-        run.progress = m_cancelCheck;
-    else
-        run.progress = [&progress](qint64 rows) { return progress(rows); };
     return run;
+}
+
+namespace {
+
+// The run as the worker thread sees it: its own connection, its progress told to the task's window,
+// and a cancel check besides the window's.
+ReportRun onWorker(ReportRun run, QSqlDatabase db, ReportProgress& progress,
+                   const std::function<bool(qint64)>& check) {
+    run.db = db;
+    run.designer = nullptr;
+    run.progress = [&progress, check](qint64 rows) {
+        progress.rows = rows;
+        return (check && check(rows)) || progress.cancelled;
+    };
+    run.pageWritten = [&progress](int pages) { progress.pages = pages; };
+    return run;
+}
+
+} // namespace
+
+std::unique_ptr<ReportDocument> ReportController::startDocument(const ReportDefinition& def,
+                                                                const QString& path, ReportTask& task) {
+    ReportRun run = makeRun();
+    // The screen fills the parameters here, on its own thread; the worker only binds them.
+    std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
+    run.params = params.get();
+    auto doc = std::make_unique<ReportDocument>(def, run.branch, QDateTime::currentDateTime());
+    if (const std::optional<QPageLayout> layout = m_printers.pageLayout(path))
+        doc->setPageLayout(*layout);
+    ReportDocument* target = doc.get();
+    connect(&task, &ReportTask::finished, target, [&task, target] {
+        const QString error = task.errorMessage();
+        if (!error.isEmpty())
+            target->fail(error);
+        else if (!task.progress().cancelled)
+            target->complete();
+    });
+    const QSqlDatabase source = run.db;
+    run.db = QSqlDatabase();
+    task.start(
+        [def, run, params, target, check = m_cancelCheck](QSqlDatabase db, ReportProgress& progress) {
+            ReportEngine::fetchRows(def, onWorker(run, db, progress, check), [target](ReportRows&& rows) {
+                auto batch = std::make_shared<ReportRows>(std::move(rows));
+                QMetaObject::invokeMethod(
+                    target, [target, batch] { target->appendRows(std::move(*batch)); }, Qt::QueuedConnection);
+            });
+        },
+        source, dtmDBGeral::instance().url());
+    return doc;
 }
 
 std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefinition& def,
                                                             const QString& path) {
-    ReportProgressDialog progress(m_context.window, def.title);
-    std::unique_ptr<ReportDocument> doc = ReportEngine::run(def, makeRun(progress));
-    if (const std::optional<QPageLayout> layout = m_printers.pageLayout(path))
-        doc->setPageLayout(*layout);
+    std::unique_ptr<ReportDocument> doc;
+    ReportTask task(m_context.window, def.title);
+    doc = startDocument(def, path, task);
+    task.wait();
     return doc;
 }
 
+void ReportController::previewReport(const ReportDefinition& def, const QString& path) {
+    std::unique_ptr<ReportDocument> doc;
+    ReportTask task(m_context.window, def.title);
+    doc = startDocument(def, path, task);
+    task.wait([&] { return doc->pageCount() > 0; });
+    ReportDialogs::instance().previewReport(*doc);
+    // Closed before the last row came: the rest is not read.
+    task.cancel();
+    if (!doc->failure().isEmpty())
+        throw EHostError(doc->failure());
+}
+
+void ReportController::printDocument(const ReportDocument& doc, QPrinter& printer) {
+    ReportTask task(m_context.window, doc.title());
+    task.progress().pageTotal = doc.pageCount();
+    task.start([&doc, &printer](QSqlDatabase, ReportProgress& progress) {
+        doc.print(printer, 1, 0, [&progress](int page) {
+            progress.pages = page;
+            return progress.cancelled.load();
+        });
+    });
+    task.wait();
+}
+
 void ReportController::writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout) {
-    ReportProgressDialog progress(m_context.window, def.title);
-    ReportEngine::writePdf(def, makeRun(progress), file, layout);
+    ReportRun run = makeRun();
+    std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
+    run.params = params.get();
+    const QSqlDatabase source = run.db;
+    run.db = QSqlDatabase();
+    ReportTask task(m_context.window, def.title);
+    task.start(
+        [&, run](QSqlDatabase db, ReportProgress& progress) {
+            ReportEngine::writePdf(def, onWorker(run, db, progress, m_cancelCheck), file, layout);
+        },
+        source, dtmDBGeral::instance().url());
+    task.wait();
 }
 
 void ReportController::preview(int index) {
-    const ReportDefinition def = definitionAt(index);
-    std::unique_ptr<ReportDocument> doc = runReport(def, m_catalogue.at(index).path);
-    ReportDialogs::instance().previewReport(*doc);
+    previewReport(definitionAt(index), m_catalogue.at(index).path);
 }
 
 void ReportController::print(int index) {
@@ -133,7 +212,8 @@ void ReportController::print(int index) {
     const QString path = m_catalogue.at(index).path;
     m_printers.print(
         path, def, [&] { return runReport(def, path); },
-        [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); });
+        [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); },
+        [&](const ReportDocument& doc, QPrinter& printer) { printDocument(doc, printer); });
 }
 
 void ReportController::printerSetup(int index) {
@@ -176,8 +256,7 @@ void ReportController::edit(int index) {
     };
     request.test = [this, path](const ReportDefinition& changed) {
         try {
-            std::unique_ptr<ReportDocument> doc = runReport(changed, path);
-            ReportDialogs::instance().previewReport(*doc);
+            previewReport(changed, path);
         } catch (const EAbort&) {
         } catch (const EHostError& e) {
             MessageSink::instance().showError(e.message());

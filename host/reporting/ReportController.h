@@ -18,7 +18,8 @@ class TReportDesignerDialog;
 class QWidget;
 class ReportDefinition;
 class ReportDocument;
-class ReportProgressDialog;
+class ReportTask;
+class QPrinter;
 class QPageLayout;
 struct ReportRun;
 
@@ -51,7 +52,8 @@ public:
     // -1 when index names no entry.
     int variantAt(int index) const;
 
-    // Asked between fetched rows instead of the progress window's Cancel (tests, batch runs).
+    // Asked between fetched rows, on the thread that reads them, besides the progress window's Cancel
+    // (tests, batch runs).
     void setCancelCheck(std::function<bool(qint64 rowsFetched)> check);
 
 signals:
@@ -67,10 +69,20 @@ private:
     QString missingDefinitionMessage() const;
     // The definition at index; a missing one shows "Arq_Rel_Err" and aborts.
     ReportDefinition definitionAt(int index) const;
+    // A document for the definition, its rows read by the task on a worker thread and laid out here
+    // as they come; completed (or failed) when the task ends. Declare it before the task: the task
+    // must stop before the document goes.
+    std::unique_ptr<ReportDocument> startDocument(const ReportDefinition& def, const QString& path,
+                                                  ReportTask& task);
+    // Runs the report to its last page.
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
+    // Opens the preview at the first page while the rest is still being read.
+    void previewReport(const ReportDefinition& def, const QString& path);
+    // Prints a complete document on a printer, page by page, with the progress window.
+    void printDocument(const ReportDocument& doc, QPrinter& printer);
     // Runs the report straight into a PDF file.
     void writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout);
-    ReportRun makeRun(ReportProgressDialog& progress) const;
+    ReportRun makeRun() const;
 
     ReportContext m_context;
     ReportCatalogue m_catalogue;

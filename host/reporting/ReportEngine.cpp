@@ -9,6 +9,7 @@
 #include "reporting/TReportDesignerDialog.h"
 #include "reporting/pdf/PdfWriter.h"
 
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -49,18 +50,14 @@ std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const Rep
             QStringLiteral("O banco de dados não está aberto; o relatório '%1' não pode ser executado.")
                 .arg(def.title));
 
-    std::unique_ptr<TParams> params = ReportEngine::makeParams(def, run.kind);
-    if (run.designer) {
-        bool cancel = false;
-        run.designer->BeforeGetQueryParams(params.get(), cancel);
-        if (cancel)
-            throw EAbort();
-    }
+    std::unique_ptr<TParams> filled;
+    if (!run.params)
+        filled = ReportEngine::fillParams(def, run);
 
     if (run.progress && run.progress(0))
         throw EAbort();
     auto query = std::make_unique<ReportQuery>(run.db, run.kind, def);
-    query->bind(*params);
+    query->bind(run.params ? *run.params : *filled);
     return query;
 }
 
@@ -77,7 +74,12 @@ public:
                 const QStringList& cells) override {
         m_painter.item(m_canvas, item, pieces, cells);
     }
-    void pageFinished(int) override { m_painter.footer(m_canvas); }
+    void pageFinished(int index) override {
+        m_painter.footer(m_canvas);
+        if (m_written)
+            m_written(index + 1);
+    }
+    std::function<void(int)> m_written;
 
 private:
     PdfWriter& m_writer;
@@ -86,6 +88,46 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<TParams> ReportEngine::fillParams(const ReportDefinition& def, const ReportRun& run) {
+    std::unique_ptr<TParams> params = makeParams(def, run.kind);
+    if (run.designer) {
+        bool cancel = false;
+        run.designer->BeforeGetQueryParams(params.get(), cancel);
+        if (cancel)
+            throw EAbort();
+    }
+    return params;
+}
+
+void ReportEngine::fetchRows(const ReportDefinition& def, const ReportRun& run,
+                             const std::function<void(ReportRows&&)>& batch) {
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    constexpr size_t kFirstBatch = 64, kLargestBatch = 4096;
+    constexpr qint64 kMostMs = 100;
+    ReportRows rows;
+    size_t limit = kFirstBatch;
+    QElapsedTimer clock;
+    clock.start();
+    auto hand = [&] {
+        batch(std::move(rows));
+        rows = ReportRows();
+        limit = std::min(limit * 4, kLargestBatch);
+        clock.restart();
+    };
+    const bool grouping = def.group.enabled();
+    query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+        rows.cells.push_back(cells);
+        if (grouping) {
+            rows.groupKeys.push_back(key);
+            rows.groupTitles.push_back(title);
+        }
+        if (rows.cells.size() >= limit || clock.elapsed() >= kMostMs)
+            hand();
+    });
+    if (!rows.cells.empty())
+        hand();
+}
 
 std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
     std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
@@ -106,6 +148,7 @@ ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const Report
         writer.begin(path, layout.fullRect(QPageLayout::Point).size(),
                      ReportDocument::pdfOptions(def, layout));
         PdfStream stream(writer, painter);
+        stream.m_written = run.pageWritten;
         ReportLayout::Paginator paginator(def, geometry, measurer, stream);
         query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
             paginator.addRow(cells, key, title);

@@ -22,9 +22,13 @@ struct HOST_EXPORT ReportRun {
     DatabaseKind kind = DatabaseKind::SQLite;
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams; may be null
     QString branch;                            // shown in the page header
-    // Told the rows fetched so far: once with 0 as the fetch begins, then after every row.
-    // Returning true cancels the run (EAbort). May be empty.
+    // Told the rows fetched so far: once with 0 as the fetch begins, then after every row, on the
+    // thread that fetches. Returning true cancels the run (EAbort). May be empty.
     std::function<bool(qint64 rowsFetched)> progress;
+    // The parameters, already filled (the screen is not asked again); when null the run fills them.
+    const TParams* params = nullptr;
+    // When set, told the pages written so far.
+    std::function<void(int pages)> pageWritten;
 };
 
 struct HOST_EXPORT ReportPdfResult {
@@ -40,6 +44,13 @@ std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const Re
 // report is written. Throws as run() does.
 ReportPdfResult writePdf(const ReportDefinition& definition, const ReportRun& run, const QString& path,
                          const QPageLayout& layout);
+// The parameters of a run, filled by the screen (BeforeGetQueryParams); EAbort when it cancels.
+std::unique_ptr<TParams> fillParams(const ReportDefinition& definition, const ReportRun& run);
+// Reads the rows and hands them over in batches as they come, for a document laid out as they
+// arrive: the first batch soon enough to fill a page, the next ones larger or at least ten times a
+// second. Throws as run() does.
+void fetchRows(const ReportDefinition& definition, const ReportRun& run,
+               const std::function<void(ReportRows&& batch)>& batch);
 // The parameter list of a definition's query on that database, every parameter unset.
 std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);
 // What a parameter binds as: dates as QDateTime, an unset parameter as NULL.

@@ -1,6 +1,7 @@
 #pragma once
-// What the user sees while a report runs: nothing for the first half second, then a window with the
-// rows read so far and Cancel. Turns the engine's progress (ReportRun::progress) into that window.
+// What the user sees while a report runs: nothing for the first half second, then a window with what
+// the run has done so far (rows read, pages written or printed) and Cancel. It shows what a
+// ReportTask's work reports; closing it cancels the run as Cancel does.
 #include "host_export.h"
 #include <QElapsedTimer>
 #include <QPointer>
@@ -8,21 +9,22 @@
 
 class QProgressDialog;
 class QWidget;
+struct ReportProgress;
 
 class HOST_EXPORT ReportProgressDialog {
 public:
-    ReportProgressDialog(QWidget* parent, QString title);
+    ReportProgressDialog(QWidget* parent, QString title, ReportProgress& progress);
     ~ReportProgressDialog();
     ReportProgressDialog(const ReportProgressDialog&) = delete;
     ReportProgressDialog& operator=(const ReportProgressDialog&) = delete;
 
-    // The engine's progress: true when the user asked to stop. Cancel is looked at between rows;
-    // one thread, since the connection lives in this one.
-    bool operator()(qint64 rowsFetched);
+    // Brings the window up to date, opening it once the run has taken half a second.
+    void update();
 
 private:
-    QWidget* m_parent;
+    QPointer<QWidget> m_parent;
     QString m_title;
-    QElapsedTimer m_clock; // from the start of the fetch
+    ReportProgress& m_progress;
+    QElapsedTimer m_clock;
     QPointer<QProgressDialog> m_dialog;
 };

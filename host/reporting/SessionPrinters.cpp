@@ -35,7 +35,8 @@ std::optional<QPageLayout> SessionPrinters::pageLayout(const QString& definition
 
 void SessionPrinters::print(const QString& definitionPath, const ReportDefinition& def,
                             const std::function<std::unique_ptr<ReportDocument>()>& run,
-                            const std::function<void(const QString&, const QPageLayout&)>& writePdf) {
+                            const std::function<void(const QString&, const QPageLayout&)>& writePdf,
+                            const std::function<void(const ReportDocument&, QPrinter&)>& printDocument) {
     const QString target = HostSettings::printer();
     if (const std::optional<QString> file = pdfFile(target)) {
         if (file->trimmed().isEmpty())
@@ -62,7 +63,7 @@ void SessionPrinters::print(const QString& definitionPath, const ReportDefinitio
     }
     std::unique_ptr<ReportDocument> doc = run();
     printer->setDocName(def.title);
-    doc->print(*printer);
+    printDocument(*doc, *printer);
     if (printer->printerState() == QPrinter::Error)
         throw EHostError(QStringLiteral("A impressora '%1' recusou o relatório '%2'.")
                              .arg(printer->printerName(), def.title));

@@ -29,11 +29,13 @@ public:
 
     // Prints the report on the session's printer: a PDF file through writePdf (given the file and the
     // page layout, it runs the report straight into the file), else what run() lays out on the
-    // printer set up for that definition, the named one or the system's default. The printer is
+    // printer set up for that definition, the named one or the system's default (through
+    // printDocument). The printer is
     // checked before the report runs. Errors are EHostError with a message for the user.
     void print(const QString& definitionPath, const ReportDefinition& definition,
                const std::function<std::unique_ptr<ReportDocument>()>& run,
-               const std::function<void(const QString& file, const QPageLayout& layout)>& writePdf);
+               const std::function<void(const QString& file, const QPageLayout& layout)>& writePdf,
+               const std::function<void(const ReportDocument& document, QPrinter& printer)>& printDocument);
 
     // Printer set-up for a definition file; kept when the user confirms.
     void setup(const QString& definitionPath, const ReportDefinition& definition);

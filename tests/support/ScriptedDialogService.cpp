@@ -1,4 +1,5 @@
 #include "support/ScriptedDialogService.h"
+#include "reporting/ReportDocument.h"
 
 void ScriptedDialogService::showError(const QString& text) {
     shown.push_back({"error", text});
@@ -41,6 +42,9 @@ bool ScriptedDialogService::setupPrinter(QPrinter& printer) {
 
 void ScriptedDialogService::previewReport(ReportDocument& document) {
     shown.push_back({"preview", {}});
+    // The preview opens while the rest is still read; the checks look at the whole report.
+    if (!document.waitUntilComplete())
+        return;
     if (onPreview)
         onPreview(document);
 }
