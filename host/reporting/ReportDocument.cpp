@@ -30,9 +30,10 @@ QFont ReportFonts::bold(double points) {
     return makeFont(points, true);
 }
 
-ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued)
+ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued,
+                               QStringList criteria)
     : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)),
-      m_issued(std::move(issued)), m_layout(m_def.page.layout()) {
+      m_issued(std::move(issued)), m_criteria(std::move(criteria)), m_layout(m_def.page.layout()) {
     paginate();
 }
 
@@ -60,7 +61,7 @@ private:
 
 void ReportDocument::paginate() {
     const TextMeasurer& m = TextMeasurer::shared();
-    m_geometry = ReportLayout::geometry(m_def, m_layout, m);
+    m_geometry = ReportLayout::geometry(m_def, m_layout, m, m_criteria);
     m_pages.clear();
     Collector collector(m_pages);
     ReportLayout::Paginator paginator(m_def, m_geometry, m, collector);
@@ -84,7 +85,7 @@ void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool
 
 void ReportDocument::drawPage(ReportLayout::Canvas& canvas, int index) const {
     const ReportLayout::Painter draw(m_def, m_geometry, TextMeasurer::shared(), m_branch, m_issued);
-    draw.header(canvas);
+    draw.header(canvas, index);
     const Page& page = m_pages[size_t(index)];
     static const QStringList none;
     size_t piece = 0;

@@ -32,12 +32,15 @@ public:
     // area; fonts are sized in the same unit, so the layout is the same on every device.
     static constexpr double kUnitsPerInch = 720.0;
 
-    ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued);
+    // criteria: the lines of the criteria block, printed under the title of the first page.
+    ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued,
+                   QStringList criteria = {});
 
     const ReportDefinition& definition() const { return m_def; }
     const QString& title() const { return m_def.title; }
     const QString& branch() const { return m_branch; }
     const QDateTime& issued() const { return m_issued; }
+    const QStringList& criteria() const { return m_criteria; }
     int rowCount() const { return int(m_rows.cells.size()); }
 
     const QPageLayout& pageLayout() const { return m_layout; }
@@ -75,6 +78,7 @@ private:
     ReportRows m_rows;
     QString m_branch;
     QDateTime m_issued;
+    QStringList m_criteria;
     QPageLayout m_layout;
     std::vector<Page> m_pages;
     ReportLayout::Geometry m_geometry;
