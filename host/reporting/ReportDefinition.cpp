@@ -1,5 +1,6 @@
 #include "reporting/ReportDefinition.h"
 
+#include "reporting/ReportCriteria.h"
 #include "reporting/ReportSql.h"
 
 namespace {
@@ -65,5 +66,5 @@ QString ReportDefinition::problem() const {
                     .arg(list, QLatin1String(name));
         }
     }
-    return {};
+    return ReportCriteria::problem(*this);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A report definition: one JSON file in the folder of its report code under the reports directory.
 // It holds everything a run needs: title, order in the list, the SQL with optional texts per
-// database, the list parameters, the columns, the grouping and the page set-up.
+// database, the list parameters, the columns, the grouping, the criteria printed under the title and
+// the page set-up.
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
 
@@ -20,6 +21,40 @@ struct HOST_EXPORT ReportColumn {
     Qt::Alignment alignment = Qt::AlignLeft;
     Overflow overflow = Overflow::Elide;
     QString format; // "" (text), "date" (dd/MM/yyyy), "daymonth" (dd/MM)
+    // The most characters the field holds (its size in the database), 0 when not said. Such a column
+    // is never cut: an "elide" one is made wide enough for that many of the font's widest
+    // characters (and wraps when the page is narrower still), a "wrap" one for half of them.
+    int chars = 0;
+};
+
+// One line of the criteria block under the title of the first page: "label: what the run was
+// filtered by", worked out from the parameter values the report received.
+struct HOST_EXPORT ReportCriterion {
+    enum class Kind {
+        Value,   // the text of the parameter, or its caption read by lookup ("?" bound to the value)
+        Month,   // a date parameter: "dezembro de 2026"
+        Period,  // parameter to parameterTo, day and month: "20/12 a 10/01"
+        List,    // a list parameter: the names of the selected keys by lookup, "e mais N"
+        Choices, // a parameter holding the ticked options' values: "Orçamento e Encomenda"
+    };
+    struct Choice {
+        QString value, text;
+        friend bool operator==(const Choice&, const Choice&) = default;
+    };
+    QString label;
+    Kind kind = Kind::Value;
+    QString parameter;
+    QString parameterTo; // Period: the end of the period
+    // When allIfParameter holds allIfValue, the criterion reads allText whatever its own value.
+    QString allIfParameter, allIfValue;
+    QString allText = QStringLiteral("Todos");   // also: a list not restricted ("T"), an empty value
+    QString noneText = QStringLiteral("Nenhum"); // an empty selection, no option ticked
+    // SELECT whose first column is the caption: of the selected keys (List; they are in the key
+    // table, PARAM = the parameter's name, during the run) or of the value (Value, bound to "?").
+    QString lookup, lookupIb;
+    int maxNames = 3; // List: names shown before "e mais N"
+    QList<Choice> choices;
+    friend bool operator==(const ReportCriterion&, const ReportCriterion&) = default;
 };
 
 struct HOST_EXPORT ReportGrouping {
@@ -52,6 +87,7 @@ public:
     QList<ReportColumn> columns;
     ReportGrouping group;
     QString totalLabel = QStringLiteral("Total de registros");
+    QList<ReportCriterion> criteria; // printed under the title, in this order
     ReportPageSetup page;
 
     // The text that suits the database, the plain SQL when it has none of its own.

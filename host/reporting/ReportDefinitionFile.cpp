@@ -3,6 +3,7 @@
 #include "reporting/ReportDefinition.h"
 
 #include "core/Errors.h"
+#include "reporting/ReportCriteria.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -104,6 +105,11 @@ ReportColumn columnFromJson(const QJsonValue& v, int index) {
     c.format = stringOf(o, "format", {}, where);
     if (!kFormats.contains(c.format))
         invalid(where + QStringLiteral("formato '%1' desconhecido (use date ou daymonth)").arg(c.format));
+    const double chars = numberOf(o, "chars", 0, where);
+    if (chars != double(int(chars)) || chars < 0 || chars > 1000)
+        invalid(where +
+                QStringLiteral("'chars' (o tamanho do campo) deve ser um número inteiro entre 0 e 1000"));
+    c.chars = int(chars);
     return c;
 }
 
@@ -169,6 +175,11 @@ static ReportDefinition readDefinition(const QJsonObject& o) {
             invalid(QStringLiteral("grupo: 'field' deve ser informado"));
     }
     d.totalLabel = stringOf(o, "total_label", d.totalLabel, none);
+    try {
+        d.criteria = ReportCriteria::fromJson(o.value(QLatin1String("criteria")));
+    } catch (const EHostError& e) {
+        invalid(e.message());
+    }
 
     const QJsonValue page = o.value(QLatin1String("page"));
     if (!page.isUndefined()) {
@@ -265,6 +276,8 @@ QJsonObject ReportDefinition::toJson() const {
         j["overflow"] = c.overflow == ReportColumn::Overflow::Wrap ? "wrap" : "elide";
         if (!c.format.isEmpty())
             j["format"] = c.format;
+        if (c.chars > 0)
+            j["chars"] = c.chars;
         cols.append(j);
     }
     o["columns"] = cols;
@@ -276,6 +289,8 @@ QJsonObject ReportDefinition::toJson() const {
         o["group"] = g;
     }
     o["total_label"] = totalLabel;
+    if (!criteria.isEmpty())
+        o["criteria"] = ReportCriteria::toJson(criteria);
     QJsonObject p;
     p["orientation"] = page.orientation == QPageLayout::Landscape ? "landscape" : "portrait";
     p["paper"] = page.paper;

@@ -1,6 +1,8 @@
 #include "reporting/ReportDesignerWindow.h"
 
+#include "core/Errors.h"
 #include "core/MessageSink.h"
+#include "reporting/ReportCriteria.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,6 +11,8 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,7 +22,7 @@
 #include <QVBoxLayout>
 
 namespace {
-enum Col { Field, Header, Width, Align, Overflow, Format, ColumnCount };
+enum Col { Field, Header, Width, Align, Overflow, Format, Chars, ColumnCount };
 
 QComboBox* choice(const QStringList& labels, const QStringList& values, const QString& current) {
     auto* box = new QComboBox;
@@ -103,7 +107,8 @@ ReportDesignerWindow::ReportDesignerWindow(ReportEditRequest& request, QWidget* 
     m_columns = new QTableWidget(0, ColumnCount);
     m_columns->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Cabeçalho"),
                                           QStringLiteral("Largura (mm)"), QStringLiteral("Alinhamento"),
-                                          QStringLiteral("Texto longo"), QStringLiteral("Formato")});
+                                          QStringLiteral("Texto longo"), QStringLiteral("Formato"),
+                                          QStringLiteral("Tamanho do campo")});
     m_columns->horizontalHeader()->setSectionResizeMode(Header, QHeaderView::Stretch);
     m_columns->setSelectionBehavior(QAbstractItemView::SelectRows);
     colLayout->addWidget(m_columns, 1);
@@ -136,6 +141,19 @@ ReportDesignerWindow::ReportDesignerWindow(ReportEditRequest& request, QWidget* 
         m_columns->selectRow(row - 1);
     });
     tabs->addTab(colPage, QStringLiteral("&Colunas"));
+
+    auto* criteriaPage = new QWidget;
+    auto* criteriaLayout = new QVBoxLayout(criteriaPage);
+    auto* criteriaHelp = new QLabel(QStringLiteral(
+        "Critérios impressos sob o título da primeira página, em JSON: uma lista de objetos com "
+        "\"label\", \"parameter\" e \"kind\" (value, month, period, list ou choices); opcionais: "
+        "\"to\", \"all_if\", \"all\", \"none\", \"lookup\", \"lookup_ib\", \"max_names\" e "
+        "\"choices\"."));
+    criteriaHelp->setWordWrap(true);
+    criteriaLayout->addWidget(criteriaHelp);
+    m_criteria = sqlEdit();
+    criteriaLayout->addWidget(m_criteria, 1);
+    tabs->addTab(criteriaPage, QStringLiteral("C&ritérios"));
 
     auto* buttons = new QDialogButtonBox;
     auto* test = buttons->addButton(QStringLiteral("&Testar"), QDialogButtonBox::ActionRole);
@@ -176,6 +194,12 @@ void ReportDesignerWindow::addColumn(const ReportColumn& c) {
                                     c.overflow == ReportColumn::Overflow::Wrap ? "wrap" : "elide"));
     m_columns->setCellWidget(row, Format,
                              choice({"Texto", "Data", "Dia/mês"}, {"", "date", "daymonth"}, c.format));
+    auto* chars = new QSpinBox;
+    chars->setRange(0, 1000);
+    chars->setSpecialValueText(QStringLiteral("—"));
+    chars->setSuffix(QStringLiteral(" caracteres"));
+    chars->setValue(c.chars);
+    m_columns->setCellWidget(row, Chars, chars);
 }
 
 void ReportDesignerWindow::load(const ReportDefinition& d) {
@@ -193,6 +217,8 @@ void ReportDesignerWindow::load(const ReportDefinition& d) {
     m_groupHeader->setText(d.group.header);
     m_groupCount->setText(d.group.countLabel);
     m_total->setText(d.totalLabel);
+    m_criteria->setPlainText(
+        QString::fromUtf8(QJsonDocument(ReportCriteria::toJson(d.criteria)).toJson(QJsonDocument::Indented)));
     m_orientation->setCurrentIndex(d.page.orientation == QPageLayout::Landscape ? 1 : 0);
     m_paper->setCurrentText(d.page.paper);
     m_fontSize->setValue(d.page.fontSize);
@@ -224,6 +250,7 @@ ReportDefinition ReportDesignerWindow::definition() const {
                 ? ReportColumn::Overflow::Wrap
                 : ReportColumn::Overflow::Elide;
         c.format = static_cast<QComboBox*>(m_columns->cellWidget(r, Format))->currentData().toString();
+        c.chars = static_cast<QSpinBox*>(m_columns->cellWidget(r, Chars))->value();
         d.columns << c;
     }
     d.group.field = m_groupField->text().trimmed().toUpper();
@@ -232,15 +259,43 @@ ReportDefinition ReportDesignerWindow::definition() const {
                          : m_groupHeader->text();
     d.group.countLabel = m_groupCount->text();
     d.totalLabel = m_total->text();
+    if (criteriaProblem().isEmpty()) // otherwise the request's criteria stay; save() says why
+        d.criteria =
+            ReportCriteria::fromJson(QJsonDocument::fromJson(m_criteria->toPlainText().toUtf8()).array());
     d.page.orientation = QPageLayout::Orientation(m_orientation->currentData().toInt());
     d.page.paper = m_paper->currentText();
     d.page.fontSize = m_fontSize->value();
     return d;
 }
 
+QString ReportDesignerWindow::criteriaProblem() const {
+    const QString text = m_criteria->toPlainText().trimmed();
+    if (text.isEmpty())
+        return {};
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("Os critérios não são um JSON válido: %1 (posição %2).")
+            .arg(error.errorString())
+            .arg(error.offset);
+    if (!doc.isArray())
+        return QStringLiteral("Os critérios devem ser uma lista JSON ([ ... ]).");
+    try {
+        ReportCriteria::fromJson(doc.array());
+    } catch (const EHostError& e) {
+        return QStringLiteral("Os critérios estão incorretos: %1.").arg(e.message());
+    }
+    return {};
+}
+
 void ReportDesignerWindow::save() {
+    QString problem = criteriaProblem();
+    if (!problem.isEmpty()) {
+        MessageSink::instance().showError(problem);
+        return;
+    }
     const ReportDefinition d = definition();
-    const QString problem = m_request.validate ? m_request.validate(d) : QString();
+    problem = m_request.validate ? m_request.validate(d) : QString();
     if (!problem.isEmpty()) {
         MessageSink::instance().showError(problem); // the window stays open with the user's work
         return;

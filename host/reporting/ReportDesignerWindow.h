@@ -1,6 +1,7 @@
 #pragma once
 // The report designer: title, SQL texts per database, list parameters, columns (field, header,
-// width, alignment, elide or wrap, format), grouping and page set-up. "Testar" previews with the
+// width, alignment, elide or wrap, format, field size), grouping, the criteria printed under the
+// title (edited as their JSON) and page set-up. "Testar" previews with the
 // screen's current filters; "Salvar" accepts only a definition that the request's check passes.
 #include "host_export.h"
 #include "reporting/ReportEditRequest.h"
@@ -27,6 +28,8 @@ private:
     void load(const ReportDefinition& d);
     void addColumn(const ReportColumn& c);
     void save();
+    // What is wrong with the criteria text, or nothing.
+    QString criteriaProblem() const;
 
     ReportEditRequest& m_request;
     QLineEdit* m_title;
@@ -37,6 +40,7 @@ private:
     QPlainTextEdit* m_sqlMssql;
     QLineEdit* m_lists;
     QTableWidget* m_columns;
+    QPlainTextEdit* m_criteria;
     QLineEdit* m_groupField;
     QLineEdit* m_groupHeader;
     QLineEdit* m_groupCount;

@@ -40,9 +40,10 @@ ReportDocument::ReportDocument(ReportDefinition definition, QString branch, QDat
     paginate();
 }
 
-ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued)
+ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued,
+                               QStringList criteria)
     : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)),
-      m_issued(std::move(issued)), m_layout(m_def.page.layout()) {
+      m_issued(std::move(issued)), m_criteria(std::move(criteria)), m_layout(m_def.page.layout()) {
     paginate();
     complete();
 }
@@ -80,7 +81,7 @@ private:
 
 void ReportDocument::paginate() {
     const TextMeasurer& m = TextMeasurer::shared();
-    m_geometry = ReportLayout::geometry(m_def, m_layout, m);
+    m_geometry = ReportLayout::geometry(m_def, m_layout, m, m_criteria);
     m_pages.clear();
     m_finishedPages = 0;
     m_collector = std::make_unique<Collector>(*this);
@@ -96,6 +97,11 @@ void ReportDocument::addRows(size_t from) {
     for (size_t i = from; i < m_rows.cells.size(); ++i)
         m_paginator->addRow(m_rows.cells[i], grouping ? m_rows.groupKeys[i] : none,
                             grouping ? m_rows.groupTitles[i] : none);
+}
+
+void ReportDocument::setCriteria(QStringList criteria) {
+    m_criteria = std::move(criteria);
+    paginate();
 }
 
 void ReportDocument::appendRows(ReportRows rows) {
@@ -146,7 +152,7 @@ void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool
 
 void ReportDocument::drawPage(ReportLayout::Canvas& canvas, int index) const {
     const ReportLayout::Painter draw(m_def, m_geometry, TextMeasurer::shared(), m_branch, m_issued);
-    draw.header(canvas);
+    draw.header(canvas, index);
     const Page& page = m_pages[size_t(index)];
     static const QStringList none;
     size_t piece = 0;

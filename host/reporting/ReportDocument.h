@@ -39,10 +39,14 @@ public:
 
     // A report whose rows are still to come (appendRows, then complete or fail).
     ReportDocument(ReportDefinition definition, QString branch, QDateTime issued, QObject* parent = nullptr);
-    // A complete report.
-    ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued);
+    // A complete report. criteria: the lines of the criteria block, printed under the title of the
+    // first page.
+    ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued,
+                   QStringList criteria = {});
     ~ReportDocument() override;
 
+    // The criteria block, known once the run has read its keys; before the first rows.
+    void setCriteria(QStringList criteria);
     // The next rows, in report order (the same fields as the definition's columns): laid out at once.
     void appendRows(ReportRows rows);
     // No more rows: the last page is finished and the page count final.
@@ -58,6 +62,7 @@ public:
     const QString& title() const { return m_def.title; }
     const QString& branch() const { return m_branch; }
     const QDateTime& issued() const { return m_issued; }
+    const QStringList& criteria() const { return m_criteria; }
     int rowCount() const { return int(m_rows.cells.size()); }
 
     const QPageLayout& pageLayout() const { return m_layout; }
@@ -105,6 +110,7 @@ private:
     ReportRows m_rows;
     QString m_branch;
     QDateTime m_issued;
+    QStringList m_criteria;
     QPageLayout m_layout;
     std::vector<Page> m_pages;
     int m_finishedPages = 0;

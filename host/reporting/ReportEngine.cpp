@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "data/KeyTable.h"
+#include "reporting/ReportCriteria.h"
 #include "reporting/ReportLayout.h"
 #include "reporting/ReportQuery.h"
 #include "reporting/ReportSql.h"
@@ -37,8 +38,9 @@ QVariant ReportEngine::bindValue(const TParam& param) {
 namespace {
 
 // Refuses what may not run, lets the screen fill the parameters and binds them: the query is ready
-// to fetch.
-std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const ReportRun& run) {
+// to fetch. criteria: the lines of the criteria block, read while the run's keys are loaded.
+std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const ReportRun& run,
+                                          QStringList& criteria) {
     const QString sql = def.sqlFor(run.kind);
     // Nothing but one reading statement ever reaches the database.
     const QString refused = ReportSql::readOnlyProblem(sql);
@@ -57,7 +59,9 @@ std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const Rep
     if (run.progress && run.progress(0))
         throw EAbort();
     auto query = std::make_unique<ReportQuery>(run.db, run.kind, def);
-    query->bind(run.params ? *run.params : *filled);
+    const TParams& params = run.params ? *run.params : *filled;
+    query->bind(params);
+    criteria = ReportCriteria::describe(def, params, run.db, run.kind);
     return query;
 }
 
@@ -66,9 +70,9 @@ class PdfStream : public ReportLayout::Sink {
 public:
     PdfStream(PdfWriter& writer, const ReportLayout::Painter& painter)
         : m_writer(writer), m_canvas(writer), m_painter(painter) {}
-    void pageStarted(int) override {
+    void pageStarted(int index) override {
         m_writer.newPage();
-        m_painter.header(m_canvas);
+        m_painter.header(m_canvas, index);
     }
     void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
                 const QStringList& cells) override {
@@ -101,8 +105,11 @@ std::unique_ptr<TParams> ReportEngine::fillParams(const ReportDefinition& def, c
 }
 
 void ReportEngine::fetchRows(const ReportDefinition& def, const ReportRun& run,
+                             const std::function<void(const QStringList& criteria)>& described,
                              const std::function<void(ReportRows&&)>& batch) {
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    QStringList criteria;
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
+    described(criteria);
     constexpr size_t kFirstBatch = 64, kLargestBatch = 4096;
     constexpr qint64 kMostMs = 100;
     ReportRows rows;
@@ -130,16 +137,19 @@ void ReportEngine::fetchRows(const ReportDefinition& def, const ReportRun& run,
 }
 
 std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    QStringList criteria;
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
     ReportRows rows = query->fetch(run.progress);
-    return std::make_unique<ReportDocument>(def, std::move(rows), run.branch, QDateTime::currentDateTime());
+    return std::make_unique<ReportDocument>(def, std::move(rows), run.branch, QDateTime::currentDateTime(),
+                                            std::move(criteria));
 }
 
 ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const ReportRun& run, const QString& path,
                                        const QPageLayout& layout) {
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    QStringList criteria;
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
     const TextMeasurer& measurer = TextMeasurer::shared();
-    const ReportLayout::Geometry geometry = ReportLayout::geometry(def, layout, measurer);
+    const ReportLayout::Geometry geometry = ReportLayout::geometry(def, layout, measurer, criteria);
     const ReportLayout::Painter painter(def, geometry, measurer, run.branch, QDateTime::currentDateTime());
     ReportPdfResult result;
     try {
@@ -167,10 +177,12 @@ QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db,
     const QString wrong = def.problem();
     if (!wrong.isEmpty())
         return QStringLiteral("A definição não pode ser gravada: %1.").arg(wrong);
-    const QList<std::pair<QString, QString>> texts = {{QStringLiteral("SQL"), def.sql},
-                                                      {QStringLiteral("SQL_IB"), def.sqlIb},
-                                                      {QStringLiteral("SQL_ORACLE"), def.sqlOracle},
-                                                      {QStringLiteral("SQL_MSSQL"), def.sqlMssql}};
+    const QList<std::pair<QString, QString>> texts =
+        QList<std::pair<QString, QString>>{{QStringLiteral("SQL"), def.sql},
+                                           {QStringLiteral("SQL_IB"), def.sqlIb},
+                                           {QStringLiteral("SQL_ORACLE"), def.sqlOracle},
+                                           {QStringLiteral("SQL_MSSQL"), def.sqlMssql}} +
+        ReportCriteria::lookups(def);
     for (const auto& [name, text] : texts) {
         if (text.trimmed().isEmpty())
             continue;

@@ -47,9 +47,10 @@ ReportPdfResult writePdf(const ReportDefinition& definition, const ReportRun& ru
 // The parameters of a run, filled by the screen (BeforeGetQueryParams); EAbort when it cancels.
 std::unique_ptr<TParams> fillParams(const ReportDefinition& definition, const ReportRun& run);
 // Reads the rows and hands them over in batches as they come, for a document laid out as they
-// arrive: the first batch soon enough to fill a page, the next ones larger or at least ten times a
-// second. Throws as run() does.
+// arrive: first the criteria block (described), then the first batch soon enough to fill a page,
+// the next ones larger or at least ten times a second. Throws as run() does.
 void fetchRows(const ReportDefinition& definition, const ReportRun& run,
+               const std::function<void(const QStringList& criteria)>& described,
                const std::function<void(ReportRows&& batch)>& batch);
 // The parameter list of a definition's query on that database, every parameter unset.
 std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);

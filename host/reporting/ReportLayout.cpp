@@ -90,7 +90,106 @@ void PdfCanvas::pageNumber(double x, double baseline, double width, Font font, d
     m_writer.pageCountText(x, baseline, width, PdfWriter::Align::Right, font, size, pageFormat());
 }
 
-Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const TextMeasurer& m) {
+namespace {
+
+// The widest advance, in thousandths of an em, of the characters a key or a name is typed with:
+// printable ASCII and the Latin-1 letters and signs ("@", "W", "Æ"...).
+float widestAdvance(const TextMeasurer& m) {
+    float widest = 0;
+    for (char16_t c = 0x21; c <= 0xff; ++c)
+        if (c < 0x7f || (c > 0xa0 && c != 0xad))
+            widest = std::max(widest, m.advance(c, Font::Regular));
+    return widest;
+}
+
+// Widths scaled from the designed ones to the page, each at least its need: a column that needs more
+// takes it and the others share what is left, in their designed proportions. When the needs alone
+// exceed the page, every column gets its share of the page in proportion to its need (the text of
+// such a column then wraps instead of being cut).
+std::vector<double> columnWidths(const ReportDefinition& def, double width, const std::vector<double>& need) {
+    const size_t n = size_t(def.columns.size());
+    std::vector<double> w(n, 0);
+    double needs = 0;
+    for (double x : need)
+        needs += x;
+    if (needs > width) {
+        for (size_t i = 0; i < n; ++i)
+            w[i] = need[i] > 0 ? width * need[i] / needs : 0;
+        return w;
+    }
+    std::vector<bool> fixed(n, false);
+    for (bool changed = true; changed;) {
+        changed = false;
+        double room = width, designed = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (fixed[i])
+                room -= need[i];
+            else
+                designed += def.columns[int(i)].width;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            if (fixed[i]) {
+                w[i] = need[i];
+                continue;
+            }
+            w[i] = designed > 0 ? room * def.columns[int(i)].width / designed : 0;
+            if (w[i] < need[i]) {
+                fixed[i] = true;
+                changed = true;
+            }
+        }
+    }
+    return w;
+}
+
+// The criteria, "  ·  " between them, packed into lines of the page's width; one longer than a line
+// wraps on its own. At most kCriteriaLines lines, the last one elided.
+constexpr int kCriteriaLines = 6;
+
+std::vector<QString> criteriaLines(const QStringList& criteria, double size, double width,
+                                   const TextMeasurer& m) {
+    static const QString separator = QStringLiteral("  \u00b7  ");
+    std::vector<QString> lines;
+    QString current;
+    for (const QString& c : criteria) {
+        const QString joined = current.isEmpty() ? c : current + separator + c;
+        if (m.width(joined, size) <= width) {
+            current = joined;
+            continue;
+        }
+        if (!current.isEmpty())
+            lines.push_back(current);
+        current.clear();
+        const std::vector<TextMeasurer::Line> parts = m.wrap(c, size, width);
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const QString part = c.mid(parts[i].start, parts[i].length).trimmed();
+            if (i + 1 < parts.size())
+                lines.push_back(part);
+            else
+                current = part;
+        }
+    }
+    if (!current.isEmpty())
+        lines.push_back(current);
+    if (lines.size() > size_t(kCriteriaLines)) {
+        lines.resize(size_t(kCriteriaLines));
+        lines.back() = m.elide(lines.back() + QStringLiteral(" \u2026"), size, width);
+    }
+    return lines;
+}
+
+} // namespace
+
+double neededWidth(const ReportColumn& column, double size, const TextMeasurer& m) {
+    if (column.chars <= 0)
+        return 0;
+    if (column.overflow == ReportColumn::Overflow::Wrap)
+        return (column.chars + 1) / 2 * m.advance(u'n', Font::Regular) * size / 1000 + 2 * kCellPadding;
+    return column.chars * widestAdvance(m) * size / 1000 + 2 * kCellPadding + 1;
+}
+
+Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const TextMeasurer& m,
+                  const QStringList& criteria) {
     Geometry g;
     const QRectF paint = layout.paintRect(QPageLayout::Point);
     g.width = paint.width() * kPointsToUnits;
@@ -103,15 +202,17 @@ Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const 
     // branch and issue line, title, rule, column headers, rule
     g.headerHeight = g.line + titleLine + 4 * kRowPadding + g.lineHeight + 2 * kRowPadding;
     g.footerHeight = g.line + 4 * kRowPadding;
+    g.criteria = criteriaLines(criteria, g.size, g.width, m);
+    if (!g.criteria.empty())
+        g.criteriaHeight = double(g.criteria.size()) * g.line + kRowPadding;
 
-    double total = 0;
+    std::vector<double> need;
     for (const ReportColumn& c : def.columns)
-        total += c.width;
+        need.push_back(neededWidth(c, g.size, m));
+    g.columnW = columnWidths(def, g.width, need);
     double x = 0;
-    for (const ReportColumn& c : def.columns) {
-        const double w = total > 0 ? g.width * c.width / total : 0;
+    for (double w : g.columnW) {
         g.columnX.push_back(x);
-        g.columnW.push_back(w);
         x += w;
     }
     return g;
@@ -124,7 +225,7 @@ void Paginator::startPage() {
     if (m_page >= 0)
         m_sink.pageFinished(m_page);
     ++m_page;
-    m_y = m_g.top();
+    m_y = m_g.top(m_page);
     m_shade = 0;
     m_sink.pageStarted(m_page);
 }
@@ -171,7 +272,10 @@ double Paginator::layoutRow(const QStringList& cells) {
             continue;
         const double room = qMax(1.0, m_g.columnW[size_t(c)] - 2 * kCellPadding);
         const bool left = !(col.alignment & (Qt::AlignRight | Qt::AlignHCenter));
-        if (col.overflow == ReportColumn::Overflow::Wrap) {
+        // A column of a declared size is never cut: what its room cannot hold goes on another line.
+        const bool wrap = col.overflow == ReportColumn::Overflow::Wrap ||
+                          (col.chars > 0 && m_m.width(text, m_g.size) > room);
+        if (wrap) {
             m_lines = m_m.wrap(text, m_g.size, room);
             short n = 0;
             for (const TextMeasurer::Line& l : m_lines) {
@@ -225,7 +329,7 @@ void Paginator::addRow(const QStringList& cells, const QString& groupKey, const 
     if (startsGroup && m_rows > 0)
         placeGroupFooter();
     // A row taller than the page is cut to it rather than looping over empty pages.
-    const double room = m_g.bottom() - m_g.top() - (m_grouping ? m_g.groupHeight : 0);
+    const double room = m_g.bottom() - m_g.top(1) - (m_grouping ? m_g.groupHeight : 0);
     double h = layoutRow(cells);
     if (h > room) {
         h = room;
@@ -238,7 +342,7 @@ void Paginator::addRow(const QStringList& cells, const QString& groupKey, const 
         m_groupStart = m_rows;
         m_groupKey = groupKey;
         m_groupTitle = groupTitle;
-        if (!fits(m_g.groupHeight + h) && m_y > m_g.top())
+        if (!fits(m_g.groupHeight + h) && m_y > m_g.top(m_page))
             startPage();
         placeGroupHeader(false);
     } else if (!fits(h)) {
@@ -298,7 +402,7 @@ double Painter::baseline(double top, double height, Font font, double size) cons
     return top + (height - m_m.ascent(size, font) - m_m.descent(size, font)) / 2 + m_m.ascent(size, font);
 }
 
-void Painter::header(Canvas& canvas) const {
+void Painter::header(Canvas& canvas, int page) const {
     const double size = m_g.size;
     const double b = baseline(0, m_g.line, Font::Regular, size);
     canvas.text(0, b, Font::Regular, size, m_branch);
@@ -308,6 +412,14 @@ void Painter::header(Canvas& canvas) const {
     canvas.text(m_titleX, baseline(m_g.line + kRowPadding, titleLine, Font::Bold, titleSize), Font::Bold,
                 titleSize, m_title);
     double y = m_g.line + kRowPadding + titleLine + 2 * kRowPadding;
+    if (page == 0 && !m_g.criteria.empty()) {
+        double top = y - kRowPadding;
+        for (const QString& line : m_g.criteria) {
+            canvas.text(0, baseline(top, m_g.line, Font::Regular, size), Font::Regular, size, line);
+            top += m_g.line;
+        }
+        y += m_g.criteriaHeight;
+    }
     canvas.line(QPointF(0, y), QPointF(m_g.width, y), 8);
     y += kRowPadding;
     const double hb = baseline(y, m_g.lineHeight, Font::Bold, size);

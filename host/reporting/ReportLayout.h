@@ -89,11 +89,22 @@ struct Geometry {
     double line = 0;              // detail line spacing
     double headerHeight = 0, footerHeight = 0, lineHeight = 0, groupHeight = 0;
     std::vector<double> columnX, columnW;
-    double top() const { return headerHeight; }
-    double bottom() const { return std::max(top() + lineHeight * 2, height - footerHeight); }
+    // The criteria block under the title of the first page, as drawn (lines of at most the width),
+    // and the height it adds to that page's header.
+    std::vector<QString> criteria;
+    double criteriaHeight = 0;
+    // Where the rows of a page begin: the first page's header is taller by the criteria block.
+    double top(int page) const { return headerHeight + (page == 0 ? criteriaHeight : 0); }
+    double bottom() const { return std::max(top(0) + lineHeight * 2, height - footerHeight); }
 };
 
-Geometry geometry(const ReportDefinition& definition, const QPageLayout& layout, const TextMeasurer& m);
+// Columns get the widths of the definition, scaled to the page, but never less than what their
+// declared field sizes need (ReportColumn::chars). criteria: the lines of the run's criteria block
+// (ReportCriteria::describe), printed under the title of the first page.
+Geometry geometry(const ReportDefinition& definition, const QPageLayout& layout, const TextMeasurer& m,
+                  const QStringList& criteria);
+// The width that a column needs to show any value of its field (0 when it declares no size).
+double neededWidth(const ReportColumn& column, double size, const TextMeasurer& m);
 
 // Told what the pagination places, in order.
 class Sink {
@@ -145,7 +156,8 @@ class Painter {
 public:
     Painter(const ReportDefinition& definition, const Geometry& geometry, const TextMeasurer& m,
             const QString& branch, const QDateTime& issued);
-    void header(Canvas& canvas) const;
+    // page: 0-based; the first page carries the criteria block under the title.
+    void header(Canvas& canvas, int page) const;
     void footer(Canvas& canvas) const;
     void item(Canvas& canvas, const Item& item, const Piece* pieces, const QStringList& cells) const;
 

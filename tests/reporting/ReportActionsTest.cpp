@@ -202,25 +202,25 @@ TEST_F(ReportActions, PrinterSetUpIsKeptForTheSessionOfThatReport) {
     const QString pdf = dir.filePath("config.pdf");
     HostSettings::setPrinter("pdf:" + pdf);
     controller.print(0);
-    const QString portrait = pdfPageSize(pdf);
-    EXPECT_TRUE(portrait.startsWith("595")) << portrait.toStdString(); // A4 portrait, as defined
+    const QString landscape = pdfPageSize(pdf);
+    EXPECT_TRUE(landscape.startsWith("842")) << landscape.toStdString(); // A4 landscape, as defined
 
     TestEnv::dialogs().onPrinter = [](QPrinter& printer) {
-        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setPageOrientation(QPageLayout::Portrait);
         return true;
     };
     controller.printerSetup(0);
     controller.print(0);
-    EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << pdfPageSize(pdf).toStdString();
+    EXPECT_TRUE(pdfPageSize(pdf).startsWith("595")) << pdfPageSize(pdf).toStdString();
 
     // A cancelled set-up changes nothing; another report keeps its own page.
     TestEnv::dialogs().onPrinter = [](QPrinter& printer) {
-        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPageOrientation(QPageLayout::Landscape);
         return false;
     };
     controller.printerSetup(0);
     controller.print(0);
-    EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << pdfPageSize(pdf).toStdString();
+    EXPECT_TRUE(pdfPageSize(pdf).startsWith("595")) << pdfPageSize(pdf).toStdString();
     controller.print(2);
     EXPECT_TRUE(pdfPageSize(pdf).startsWith("842")) << "report 2 is landscape by definition";
 }

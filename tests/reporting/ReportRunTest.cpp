@@ -44,6 +44,12 @@ struct Harness {
             // a broken definition is listed in its place and named; the tests look at the others
         }
     }
+    // Runs a report through the preview action and lets look receive the document.
+    void look(int report, const TestFilters& f, const std::function<void(ReportDocument&)>& look) {
+        filler.fill = [f](TParams* p) { fillParams(p, f); };
+        TestEnv::dialogs().onPreview = look;
+        controller.preview(report);
+    }
     // Runs a report through the preview action; the client codes in the order listed.
     QStringList run(int report, const TestFilters& f, int* groups = nullptr) {
         filler.fill = [f](TParams* p) { fillParams(p, f); };
@@ -378,5 +384,157 @@ TEST(ReportEngine, ParameterListHoldsExactlyThePlaceholders) {
               (QStringList{"P_CDFILIAL", "L_CLIENTE"}));
     EXPECT_EQ(ReportEngine::makeParams(d, DatabaseKind::InterBase)->Names(), QStringList{"P_CDFILIAL"});
 }
+
+// Values as long as their fields hold print whole in all four reports: a key of 21 characters on
+// one line, never elided, and a name of 50 on as many lines as it takes.
+struct LongClient {
+    QString code, name;
+};
+const LongClient kLongClients[] = {
+    {QString::fromUtf8("JOSÉ-ÇÃO D'ÁVILA|50%_"),
+     QString::fromUtf8("Companhia Paulista de Distribuição e Comércio S.A.")},
+    {QString(21, u'W'), QString(50, u'W')},
+};
+
+QString withoutSpaces(QString s) {
+    return s.remove(u' ');
+}
+
+class LongValues : public BackendTest<std::tuple<TestBackend, int>> {
+    void open(TestBackend b) override { useBackend(b); }
+
+protected:
+    // Clients of a branch no other test uses, removed again whatever the test's outcome.
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
+        QSqlDatabase db = dtmDBGeral::database();
+        for (const LongClient& c : kLongClients) {
+            QSqlQuery q(db);
+            q.prepare("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, "
+                      "DTNASCCLIE, CDATIVCLI, CDFILIAL, IDTPORCAEVEN) VALUES (?, 'J', ?, ?, ?, ?, 'A1', "
+                      "'09', 'O')");
+            q.addBindValue(c.code);
+            q.addBindValue(QStringLiteral("12.345.678/0001-90"));
+            q.addBindValue(c.name);
+            q.addBindValue(c.name);
+            q.addBindValue(QDate(1990, 6, 15));
+            ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        }
+    }
+    void TearDown() override {
+        if (dtmDBGeral::database().isOpen())
+            QSqlQuery(dtmDBGeral::database()).exec("DELETE FROM CLIENTE WHERE CDFILIAL = '09'");
+    }
+};
+
+TEST_P(LongValues, PrintWhole) {
+    const int report = std::get<1>(GetParam());
+    TestFilters f;
+    f.allDates = true;
+    f.branch = "09";
+    Harness h;
+    int rows = -1;
+    h.look(report, f, [&](ReportDocument& doc) {
+        rows = doc.rowCount();
+        for (int r = 0; r < doc.rowCount(); ++r) {
+            const QString code = ReportDocumentRows::cell(doc, r, "CDCLIENTE");
+            EXPECT_EQ(ReportDocumentRows::printed(doc, r, "CDCLIENTE"), QStringList{code});
+            const QString name = ReportDocumentRows::cell(doc, r, "NMRAZSOCCLIE");
+            EXPECT_EQ(name.size(), 50);
+            const QStringList lines = ReportDocumentRows::printed(doc, r, "NMRAZSOCCLIE");
+            EXPECT_EQ(withoutSpaces(lines.join("")), withoutSpaces(name)) << lines.join("|").toStdString();
+        }
+    });
+    EXPECT_EQ(rows, 2);
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, LongValues,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                                            ::testing::Values(0, 1, 2, 3)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
+                                                                                               : "firebird") +
+                                    "_report" + std::to_string(std::get<1>(info.param));
+                         });
+
+// The block under the title says what the report was filtered by, names looked up in the run.
+struct CriteriaCase {
+    const char* name;
+    int report;
+    std::function<void(TestFilters&)> setup;
+    QStringList expected;
+};
+
+class Criteria : public BackendTest<std::tuple<TestBackend, CriteriaCase>> {
+    void open(TestBackend b) override { useBackend(b); }
+};
+
+TEST_P(Criteria, SayWhatTheReportWasFilteredBy) {
+    const CriteriaCase& c = std::get<1>(GetParam());
+    TestFilters f;
+    f.from = QDate(2026, 12, 1);
+    f.to = QDate(2026, 12, 31);
+    c.setup(f);
+    Harness h;
+    QStringList got;
+    h.look(c.report, f, [&](ReportDocument& doc) { got = doc.criteria(); });
+    EXPECT_EQ(got, c.expected);
+    EXPECT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join("\n").toStdString();
+}
+
+const CriteriaCase kCriteriaCases[] = {
+    {"month_and_nothing_restricted",
+     0,
+     [](TestFilters&) {},
+     {"Mês: dezembro de 2026", "Clientes: Todos", "Bairros: Todos", "Filial: 01 - Matriz"}},
+    {"every_month_two_clients_a_neighbourhood",
+     0,
+     [](TestFilters& f) {
+         f.allDates = true;
+         f.clients = selection({"C02", "C01"});
+         f.neighbourhoods = selection({"0013509502"});
+     },
+     {"Mês: Todos", "Clientes: Ana Souza e Beta Comércio Ltda", "Bairros: Cambuí (Campinas)",
+      "Filial: 01 - Matriz"}},
+    {"period_five_clients_both_lines_one_origin_all_branches",
+     2,
+     [](TestFilters& f) {
+         f.from = QDate(2026, 12, 20);
+         f.to = QDate(2027, 1, 10);
+         f.clients = selection({"C05", "C04", "C03", "C02", "C01"});
+         f.lines = selection({"A2", "A1"});
+         f.origins = "_E_";
+         f.branch = "";
+     },
+     {"Período: 20/12 a 10/01", "Clientes: Ana Souza, Beta Comércio Ltda, Clube Gama e mais 2",
+      "Ramos de atividade: Comércio e Indústria", "Bairros: Todos", "Origens: Encomenda", "Filial: Todas"}},
+    {"types_origins_and_an_empty_selection",
+     3,
+     [](TestFilters& f) {
+         f.types = "FO";
+         f.clients = "";
+         f.origins = "_";
+     },
+     {"Tipos: Pessoa Física e Outros", "Origens: Nenhuma", "Clientes: Nenhum", "Ramos de atividade: Todos",
+      "Filial: 01 - Matriz"}},
+    {"lines_by_name",
+     1,
+     [](TestFilters& f) { f.lines = selection({"A2"}); },
+     {"Clientes: Todos", "Ramos de atividade: Indústria", "Filial: 01 - Matriz"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(SQLite, Criteria,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite),
+                                            ::testing::ValuesIn(kCriteriaCases)),
+                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+INSTANTIATE_TEST_SUITE_P(Firebird, Criteria,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+                                            ::testing::ValuesIn(kCriteriaCases)),
+                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
 
 } // namespace
