@@ -19,6 +19,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -39,7 +40,9 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     m_searchBar = new ReportSearchBar(document, this);
     m_view->setSearch(&m_searchBar->search());
 
-    auto* bar = new QHBoxLayout;
+    // A tool bar: what does not fit a narrow window goes under its ">>" button.
+    auto* bar = new QToolBar(this);
+    bar->setAccessibleName(QStringLiteral("Barra de ferramentas da visualização"));
     auto button = [&](const QString& text, const QString& name, auto slot) {
         auto* b = new QToolButton(this);
         b->setText(text);
@@ -57,7 +60,7 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     m_thumbnailsButton->setCheckable(true);
     m_thumbnailsButton->setChecked(s_thumbnails);
     m_thumbnails->setVisible(s_thumbnails);
-    bar->addSpacing(8);
+    bar->addSeparator();
     button(QStringLiteral("|<"), QStringLiteral("Primeira página (Home)"), [this] { showPage(0); });
     button(QStringLiteral("<"), QStringLiteral("Página anterior (Page Up)"),
            [this] { showPage(currentPage() - 1); });
@@ -75,7 +78,7 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
            [this] { showPage(currentPage() + 1); });
     button(QStringLiteral(">|"), QStringLiteral("Última página (End)"),
            [this] { showPage(m_doc.pageCount() - 1); });
-    bar->addSpacing(16);
+    bar->addSeparator();
     button(QStringLiteral("−"), QStringLiteral("Diminuir o zoom (Ctrl+-)"), [this] { m_view->zoomBy(-1); });
     m_zoomBox = new QComboBox(this);
     m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
@@ -85,10 +88,12 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
         m_zoomBox->addItem(QStringLiteral("%1%").arg(pct), pct);
     bar->addWidget(m_zoomBox);
     button(QStringLiteral("+"), QStringLiteral("Aumentar o zoom (Ctrl++)"), [this] { m_view->zoomBy(1); });
-    bar->addSpacing(16);
+    bar->addSeparator();
     button(QStringLiteral("Pesquisar"), QStringLiteral("Pesquisar no relatório (Ctrl+F)"),
            [this] { m_searchBar->open(); });
-    bar->addStretch();
+    auto* stretch = new QWidget(this);
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(stretch);
     auto* print = new QPushButton(QStringLiteral("&Imprimir..."), this);
     print->setAccessibleName(QStringLiteral("Imprimir"));
     connect(print, &QPushButton::clicked, this, &ReportPreviewWindow::printDocument);
@@ -111,7 +116,7 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     splitter->setSizes({m_thumbnails->width(), 700, 280});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
+    layout->addWidget(bar);
     layout->addWidget(m_searchBar);
     layout->addWidget(splitter, 1);
 
@@ -159,11 +164,12 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     shortcut(QKeySequence::ZoomOut, [this] { m_view->zoomBy(-1); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_view->setZoom(ReportPageView::FitWidth); });
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_M), [this] { m_thumbnailsButton->click(); });
+    m_thumbnails->setCurrentPage(0);
     m_view->setFocus();
 }
 
 // Every way out of the preview into a file: one button per format.
-void ReportPreviewWindow::addExportActions(QHBoxLayout* bar) {
+void ReportPreviewWindow::addExportActions(QToolBar* bar) {
     auto* pdf = new QPushButton(QStringLiteral("Exportar &PDF..."), this);
     pdf->setAccessibleName(QStringLiteral("Exportar PDF"));
     connect(pdf, &QPushButton::clicked, this, &ReportPreviewWindow::exportPdf);

@@ -15,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QToolBar;
 class QToolButton;
 
 class HOST_EXPORT ReportPreviewWindow : public QDialog {
@@ -32,7 +33,7 @@ public:
     ReportSearchBar& searchBar() const { return *m_searchBar; }
 
 private:
-    void addExportActions(class QHBoxLayout* bar);
+    void addExportActions(QToolBar* bar);
     void updatePageCount();
     void showZoom(int zoom);
     void printDocument();

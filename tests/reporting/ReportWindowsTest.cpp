@@ -26,12 +26,13 @@ ReportDefinition sampleDefinition() {
     return d;
 }
 
-std::unique_ptr<ReportDocument> sampleDocument() {
+// Rows first..last-1 of the sample report.
+ReportRows sampleRows(int first, int last) {
     ReportRows rows;
     const ReportDefinition d = sampleDefinition();
     for (const ReportColumn& c : d.columns)
         rows.fields << c.field;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = first; i < last; ++i) {
         QStringList cells;
         for (int c = 0; c < d.columns.size(); ++c)
             cells
@@ -40,14 +41,19 @@ std::unique_ptr<ReportDocument> sampleDocument() {
         rows.groupKeys.push_back(QString::number(i / 25));
         rows.groupTitles.push_back(QStringLiteral("Grupo %1").arg(i / 25));
     }
-    return std::make_unique<ReportDocument>(d, std::move(rows), "01", QDateTime::currentDateTime());
+    return rows;
+}
+
+std::unique_ptr<ReportDocument> sampleDocument() {
+    return std::make_unique<ReportDocument>(sampleDefinition(), sampleRows(0, 60), "01",
+                                            QDateTime::currentDateTime());
 }
 
 TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePagesShown) {
     auto doc = sampleDocument();
     ASSERT_GT(doc->pageCount(), 2);
     ReportPreviewWindow window(*doc);
-    window.resize(800, 600);
+    window.resize(1100, 600); // wide enough that the whole page is narrower than the page's width
     window.show();
     QCoreApplication::processEvents();
     auto* zoom = window.findChild<QComboBox*>();
@@ -71,6 +77,36 @@ TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePagesShown) {
     EXPECT_EQ(window.currentPage(), doc->pageCount() - 1);
     window.showPage(-3);
     EXPECT_EQ(window.currentPage(), 0);
+}
+
+// A report still running: the page count grows under the open preview ("de N…") and printing and
+// exporting wait for its end.
+TEST(ReportPreviewWindow, FollowsAReportThatIsStillRunning) {
+    ReportDocument doc(sampleDefinition(), "01", QDateTime::currentDateTime());
+    ReportPreviewWindow window(doc);
+    window.show();
+    QLabel* total = nullptr;
+    for (QLabel* l : window.findChildren<QLabel*>())
+        if (l->accessibleName() == QStringLiteral("Total de páginas"))
+            total = l;
+    ASSERT_NE(total, nullptr);
+    auto disabled = [&] {
+        int count = 0;
+        for (QPushButton* b : window.findChildren<QPushButton*>())
+            count += !b->isEnabled();
+        return count;
+    };
+    EXPECT_EQ(disabled(), 2); // print and export
+    for (int part = 0; part < 2; ++part) {
+        doc.appendRows(sampleRows(part * 30, part * 30 + 30));
+        EXPECT_EQ(total->text(), QStringLiteral("de %1…").arg(doc.pageCount()));
+    }
+    window.showPage(doc.pageCount() - 1);
+    EXPECT_EQ(window.currentPage(), doc.pageCount() - 1);
+    EXPECT_EQ(disabled(), 2);
+    doc.complete();
+    EXPECT_EQ(total->text(), QStringLiteral("de %1").arg(sampleDocument()->pageCount()));
+    EXPECT_EQ(disabled(), 0);
 }
 
 // Fitting the width is measured on what was painted: at opening, before any zoom is chosen, and

@@ -56,6 +56,7 @@ ReportSearchBar::ReportSearchBar(const ReportDocument& document, QWidget* parent
     m_results->setUniformItemSizes(true);
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->setTextElideMode(Qt::ElideRight);
+    m_results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_results->hide();
     m_results->installEventFilter(this);
     connect(m_results, &QListView::activated, this, [this](const QModelIndex& i) { setCurrent(i.row()); });
