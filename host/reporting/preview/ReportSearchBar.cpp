@@ -12,7 +12,7 @@
 #include <QToolButton>
 
 ReportSearchBar::ReportSearchBar(const ReportDocument& document, QWidget* parent)
-    : QWidget(parent), m_search(new ReportTextSearch(document, this)) {
+    : QWidget(parent), m_doc(document), m_search(new ReportTextSearch(document, this)) {
     setAccessibleName(QStringLiteral("Pesquisa no relatório"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,10 +61,18 @@ ReportSearchBar::ReportSearchBar(const ReportDocument& document, QWidget* parent
     m_results->installEventFilter(this);
     connect(m_results, &QListView::activated, this, [this](const QModelIndex& i) { setCurrent(i.row()); });
     connect(m_results, &QListView::clicked, this, [this](const QModelIndex& i) { setCurrent(i.row()); });
+    // Moving through the list with the keyboard shows each match in turn.
+    connect(m_results->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& i) {
+                if (i.isValid() && i.row() != m_current)
+                    setCurrent(i.row());
+            });
 
     connect(m_field, &QLineEdit::textChanged, this, &ReportSearchBar::restart);
     connect(m_matchCase, &QCheckBox::toggled, this, &ReportSearchBar::restart);
     connect(m_search, &ReportTextSearch::progressed, this, &ReportSearchBar::progressed);
+    connect(&document, &ReportDocument::completed, this, &ReportSearchBar::progressed);
+    connect(&document, &ReportDocument::failed, this, &ReportSearchBar::progressed);
     hide();
 }
 
@@ -115,10 +123,12 @@ void ReportSearchBar::progressed() {
 QString ReportSearchBar::countText() const {
     if (m_search->text().trimmed().isEmpty())
         return {};
-    const QString more = m_search->isRunning() ? QStringLiteral("…") : QString();
+    // More may come: pages still to search, or pages of a report still running.
+    const bool more = m_search->isRunning() || (!m_doc.isComplete() && m_doc.failure().isEmpty());
+    const QString ellipsis = more ? QStringLiteral("…") : QString();
     if (m_search->count() == 0)
-        return m_search->isRunning() ? QStringLiteral("Pesquisando…") : QStringLiteral("Nenhuma ocorrência");
-    return QStringLiteral("%1 de %2%3").arg(m_current + 1).arg(m_search->count()).arg(more);
+        return more ? QStringLiteral("Pesquisando…") : QStringLiteral("Nenhuma ocorrência");
+    return QStringLiteral("%1 de %2%3").arg(m_current + 1).arg(m_search->count()).arg(ellipsis);
 }
 
 void ReportSearchBar::setCurrent(int match) {

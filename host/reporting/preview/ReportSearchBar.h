@@ -49,6 +49,7 @@ private:
     void progressed();
     void setCurrent(int match);
 
+    const ReportDocument& m_doc;
     ReportTextSearch* m_search;
     QLineEdit* m_field;
     QCheckBox* m_matchCase;
