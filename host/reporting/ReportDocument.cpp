@@ -176,6 +176,72 @@ void ReportDocument::drawPage(QPainter& painter, int index) const {
     painter.restore();
 }
 
+namespace {
+
+// Keeps what a page's body draws, line by line, and draws nothing.
+class TextRecorder : public ReportLayout::Canvas {
+public:
+    explicit TextRecorder(std::vector<ReportDocument::TextRun>& runs) : m_runs(runs) {}
+    void nextItem() { m_itemFirstLine = m_lines; }
+    void text(double x, double baseline, ReportLayout::Font font, double size, QStringView text) override {
+        if (text.isEmpty())
+            return;
+        // A row's cells share their lines: a run on a baseline already seen in the item joins it.
+        int line = -1;
+        for (size_t i = m_itemFirstLine; i < m_baselines.size(); ++i)
+            if (std::abs(m_baselines[i] - baseline) < 0.5)
+                line = int(i);
+        if (line < 0) {
+            line = int(m_baselines.size());
+            m_baselines.push_back(baseline);
+            m_lines = m_baselines.size();
+        }
+        m_runs.push_back({text.toString(), x, baseline, font, size, line});
+    }
+    void fillRect(const QRectF&, double) override {}
+    void line(QPointF, QPointF, double) override {}
+    void pageNumber(double, double, double, ReportLayout::Font, double) override {}
+
+private:
+    std::vector<ReportDocument::TextRun>& m_runs;
+    std::vector<double> m_baselines;
+    size_t m_itemFirstLine = 0, m_lines = 0;
+};
+
+} // namespace
+
+QRectF ReportDocument::TextRun::box(int from, int length) const {
+    const TextMeasurer& m = TextMeasurer::shared();
+    const QStringView all(text);
+    const double left = x + m.width(all.left(from), size, font);
+    const double width = m.width(all.mid(from, length), size, font);
+    const double ascent = m.ascent(size, font);
+    return QRectF(left, baseline - ascent, width, ascent + m.descent(size, font));
+}
+
+std::vector<ReportDocument::TextRun> ReportDocument::pageText(int index) const {
+    std::vector<TextRun> runs;
+    if (index < 0 || index >= pageCount())
+        return runs;
+    const ReportLayout::Painter draw(m_def, m_geometry, TextMeasurer::shared(), m_branch, m_issued);
+    TextRecorder recorder(runs);
+    const Page& page = m_pages[size_t(index)];
+    static const QStringList none;
+    size_t piece = 0;
+    for (const ReportLayout::Item& item : page.items) {
+        const bool row = item.kind == ReportLayout::ItemKind::Row;
+        recorder.nextItem();
+        draw.item(recorder, item, page.pieces.data() + piece, row ? m_rows.cells[size_t(item.row)] : none);
+        piece += size_t(item.pieces);
+    }
+    return runs;
+}
+
+QRectF ReportDocument::onPaper(const QRectF& box) const {
+    const QPointF origin = m_layout.paintRect(QPageLayout::Point).topLeft();
+    return QRectF(origin + box.topLeft() / kPointsToUnits, box.size() / kPointsToUnits);
+}
+
 void ReportDocument::print(QPagedPaintDevice& device, int from, int to,
                            const std::function<bool(int page)>& progress) const {
     if (to <= 0 || to > pageCount())

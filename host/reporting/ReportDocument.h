@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QPageLayout>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -82,6 +83,21 @@ public:
     // progress is told each page printed and stops the printing (EAbort) by returning true.
     void print(QPagedPaintDevice& device, int from = 1, int to = 0,
                const std::function<bool(int page)>& progress = {}) const;
+    // One text the body of a page draws (a row's line in a cell, a group caption, a count), for
+    // searching what the report says. The page's header and footer, alike on every page, are left out.
+    struct TextRun {
+        QString text;
+        double x = 0, baseline = 0; // layout units
+        TextMeasurer::Font font = TextMeasurer::Regular;
+        double size = 0;
+        int line = 0; // runs drawn on one line of the page share it
+        // Where text.mid(from, length) is drawn, in layout units.
+        QRectF box(int from, int length) const;
+    };
+    // The texts of page index's body, in the order they are drawn (empty for a page not laid out).
+    std::vector<TextRun> pageText(int index) const;
+    // Where a box in layout units lies on the paper, in points from its top-left corner.
+    QRectF onPaper(const QRectF& box) const;
     // Writes a PDF file atomically, through the PDF writer. Throws EHostError naming the file.
     void exportPdf(const QString& path) const;
     // How the PDF writer places a report's pages on paper.

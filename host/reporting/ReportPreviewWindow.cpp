@@ -4,24 +4,30 @@
 #include "core/MessageSink.h"
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/preview/ReportPageView.h"
+#include "reporting/preview/ReportSearchBar.h"
+#include "reporting/preview/ReportTextSearch.h"
+#include "reporting/preview/ReportThumbnailView.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPainter>
+#include <QListView>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
-enum ZoomMode { FitWidth = -1, FitPage = -2 };
-}
+// The zoom last chosen, for the next preview of the session.
+int s_zoom = ReportPageView::FitWidth;
+bool s_thumbnails = true;
+} // namespace
 
 ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* parent)
     : QDialog(parent), m_doc(document) {
@@ -29,61 +35,146 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     setModal(true);
     resize(980, 760);
 
-    auto* bar = new QHBoxLayout;
-    auto button = [&](const QString& text, const QString& tip, auto slot) {
+    m_view = new ReportPageView(document, this);
+    m_thumbnails = new ReportThumbnailView(document, this);
+    m_searchBar = new ReportSearchBar(document, this);
+    m_view->setSearch(&m_searchBar->search());
+
+    // A tool bar: what does not fit a narrow window goes under its ">>" button.
+    auto* bar = new QToolBar(this);
+    bar->setAccessibleName(QStringLiteral("Barra de ferramentas da visualização"));
+    auto button = [&](const QString& text, const QString& name, auto slot) {
         auto* b = new QToolButton(this);
         b->setText(text);
-        b->setToolTip(tip);
-        b->setAccessibleName(tip);
+        b->setToolTip(name);
+        b->setAccessibleName(name);
         connect(b, &QToolButton::clicked, this, slot);
         bar->addWidget(b);
         return b;
     };
-    button(QStringLiteral("|<"), QStringLiteral("Primeira página"), [this] { showPage(0); });
-    button(QStringLiteral("<"), QStringLiteral("Página anterior"), [this] { showPage(m_page - 1); });
+    m_thumbnailsButton =
+        button(QStringLiteral("Miniaturas"), QStringLiteral("Mostrar miniaturas (Ctrl+M)"), [this](bool on) {
+            m_thumbnails->setVisible(on);
+            s_thumbnails = on;
+        });
+    m_thumbnailsButton->setCheckable(true);
+    m_thumbnailsButton->setChecked(s_thumbnails);
+    m_thumbnails->setVisible(s_thumbnails);
+    bar->addSeparator();
+    button(QStringLiteral("|<"), QStringLiteral("Primeira página (Home)"), [this] { showPage(0); });
+    button(QStringLiteral("<"), QStringLiteral("Página anterior (Page Up)"),
+           [this] { showPage(currentPage() - 1); });
+    auto* pageLabel = new QLabel(QStringLiteral("Pá&gina"), this);
+    bar->addWidget(pageLabel);
     m_pageBox = new QSpinBox(this);
-    m_pageBox->setRange(1, qMax(1, m_doc.pageCount()));
-    m_pageBox->setAccessibleName(QStringLiteral("Página"));
+    m_pageBox->setAccessibleName(QStringLiteral("Ir para a página"));
+    m_pageBox->setKeyboardTracking(false);
+    pageLabel->setBuddy(m_pageBox);
     bar->addWidget(m_pageBox);
-    bar->addWidget(new QLabel(QStringLiteral("de %1").arg(m_doc.pageCount()), this));
-    button(QStringLiteral(">"), QStringLiteral("Próxima página"), [this] { showPage(m_page + 1); });
-    button(QStringLiteral(">|"), QStringLiteral("Última página"),
+    m_pageCount = new QLabel(this);
+    m_pageCount->setAccessibleName(QStringLiteral("Total de páginas"));
+    bar->addWidget(m_pageCount);
+    button(QStringLiteral(">"), QStringLiteral("Próxima página (Page Down)"),
+           [this] { showPage(currentPage() + 1); });
+    button(QStringLiteral(">|"), QStringLiteral("Última página (End)"),
            [this] { showPage(m_doc.pageCount() - 1); });
-    bar->addSpacing(16);
+    bar->addSeparator();
+    button(QStringLiteral("−"), QStringLiteral("Diminuir o zoom (Ctrl+-)"), [this] { m_view->zoomBy(-1); });
     m_zoomBox = new QComboBox(this);
     m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
-    m_zoomBox->addItem(QStringLiteral("Largura da página"), int(FitWidth));
-    m_zoomBox->addItem(QStringLiteral("Página inteira"), int(FitPage));
-    for (int pct : {50, 75, 100, 125, 150, 200})
+    m_zoomBox->addItem(QStringLiteral("Largura da página"), int(ReportPageView::FitWidth));
+    m_zoomBox->addItem(QStringLiteral("Página inteira"), int(ReportPageView::FitPage));
+    for (int pct : ReportPageView::zoomSteps())
         m_zoomBox->addItem(QStringLiteral("%1%").arg(pct), pct);
     bar->addWidget(m_zoomBox);
-    bar->addStretch();
+    button(QStringLiteral("+"), QStringLiteral("Aumentar o zoom (Ctrl++)"), [this] { m_view->zoomBy(1); });
+    bar->addSeparator();
+    button(QStringLiteral("Pesquisar"), QStringLiteral("Pesquisar no relatório (Ctrl+F)"),
+           [this] { m_searchBar->open(); });
+    auto* stretch = new QWidget(this);
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(stretch);
     auto* print = new QPushButton(QStringLiteral("&Imprimir..."), this);
-    auto* pdf = new QPushButton(QStringLiteral("Exportar &PDF..."), this);
-    auto* close = new QPushButton(QStringLiteral("&Fechar"), this);
-    bar->addWidget(print);
-    bar->addWidget(pdf);
-    bar->addWidget(close);
+    print->setAccessibleName(QStringLiteral("Imprimir"));
     connect(print, &QPushButton::clicked, this, &ReportPreviewWindow::printDocument);
-    connect(pdf, &QPushButton::clicked, this, &ReportPreviewWindow::exportPdf);
+    bar->addWidget(print);
+    m_whenComplete << print;
+    addExportActions(bar);
+    auto* close = new QPushButton(QStringLiteral("&Fechar"), this);
+    close->setAccessibleName(QStringLiteral("Fechar"));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    bar->addWidget(close);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false); // Enter belongs to the page view and the search field
 
-    m_canvas = new QLabel;
-    m_canvas->setAlignment(Qt::AlignCenter);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setWidget(m_canvas);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setBackgroundRole(QPalette::Dark);
+    auto* splitter = new QSplitter(this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(m_thumbnails);
+    splitter->addWidget(m_view);
+    splitter->addWidget(m_searchBar->results());
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({m_thumbnails->width(), 700, 280});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
-    layout->addWidget(m_scroll, 1);
+    layout->addWidget(bar);
+    layout->addWidget(m_searchBar);
+    layout->addWidget(splitter, 1);
 
+    // Pages and page count, as the report grows.
+    updatePageCount();
+    connect(&document, &ReportDocument::pagesAdded, this, &ReportPreviewWindow::updatePageCount);
+    connect(&document, &ReportDocument::completed, this, &ReportPreviewWindow::updatePageCount);
+    connect(&document, &ReportDocument::failed, this, &ReportPreviewWindow::updatePageCount);
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int v) { showPage(v - 1); });
-    connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this] { render(); });
-    new QShortcut(QKeySequence(Qt::Key_PageDown), this, [this] { showPage(m_page + 1); });
-    new QShortcut(QKeySequence(Qt::Key_PageUp), this, [this] { showPage(m_page - 1); });
-    render();
+    connect(m_view, &ReportPageView::currentPageChanged, this, [this](int page) {
+        const QSignalBlocker block(m_pageBox);
+        m_pageBox->setValue(page + 1);
+        m_thumbnails->setCurrentPage(page);
+        m_searchBar->setStartPage(page);
+    });
+    connect(m_thumbnails, &ReportThumbnailView::pageChosen, this, &ReportPreviewWindow::showPage);
+
+    // Zoom, kept for the session.
+    showZoom(s_zoom);
+    m_view->setZoom(s_zoom);
+    connect(m_zoomBox, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_view->setZoom(m_zoomBox->itemData(index).toInt()); });
+    connect(m_view, &ReportPageView::zoomChanged, this, [this](int zoom) {
+        s_zoom = zoom;
+        showZoom(zoom);
+    });
+
+    // Search.
+    connect(m_searchBar, &ReportSearchBar::currentChanged, m_view, &ReportPageView::setCurrentMatch);
+    connect(&m_searchBar->search(), &ReportTextSearch::progressed, m_view->viewport(),
+            qOverload<>(&QWidget::update));
+    connect(m_searchBar, &ReportSearchBar::closed, m_view, qOverload<>(&QWidget::setFocus));
+
+    auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence::Find, [this] { m_searchBar->open(); });
+    shortcut(QKeySequence(Qt::Key_F3),
+             [this] { m_searchBar->isVisible() ? m_searchBar->next() : m_searchBar->open(); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_searchBar->previous(); });
+    shortcut(QKeySequence::ZoomIn, [this] { m_view->zoomBy(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_view->zoomBy(1); });
+    shortcut(QKeySequence::ZoomOut, [this] { m_view->zoomBy(-1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_view->setZoom(ReportPageView::FitWidth); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_M), [this] { m_thumbnailsButton->click(); });
+    m_thumbnails->setCurrentPage(0);
+    m_view->setFocus();
+}
+
+// Every way out of the preview into a file: one button per format.
+void ReportPreviewWindow::addExportActions(QToolBar* bar) {
+    auto* pdf = new QPushButton(QStringLiteral("Exportar &PDF..."), this);
+    pdf->setAccessibleName(QStringLiteral("Exportar PDF"));
+    connect(pdf, &QPushButton::clicked, this, &ReportPreviewWindow::exportPdf);
+    bar->addWidget(pdf);
+    m_whenComplete << pdf;
 }
 
 void ReportPreviewWindow::exec(ReportDocument& document, QWidget* parent) {
@@ -91,59 +182,69 @@ void ReportPreviewWindow::exec(ReportDocument& document, QWidget* parent) {
     window.QDialog::exec();
 }
 
-double ReportPreviewWindow::zoom() const {
-    const QSizeF page = m_doc.pageLayout().fullRect(QPageLayout::Point).size();
-    const QSize view = m_scroll->viewport()->size() - QSize(24, 24);
-    const int mode = m_zoomBox->currentData().toInt();
-    if (mode == FitWidth)
-        return qMax(0.1, view.width() / page.width());
-    if (mode == FitPage)
-        return qMax(0.1, qMin(view.width() / page.width(), view.height() / page.height()));
-    return mode / 100.0 * logicalDpiX() / 72.0;
+int ReportPreviewWindow::currentPage() const {
+    return m_view->currentPage();
 }
 
 void ReportPreviewWindow::showPage(int page) {
-    page = qBound(0, page, qMax(0, m_doc.pageCount() - 1));
-    if (page == m_page && !m_canvas->pixmap().isNull())
-        return;
-    m_page = page;
-    const QSignalBlocker block(m_pageBox);
-    m_pageBox->setValue(page + 1);
-    render();
+    m_view->goToPage(page);
 }
 
-void ReportPreviewWindow::render() {
-    // Only the page on screen is drawn, at the resolution of the screen.
-    const double scale = zoom() * devicePixelRatioF();
-    const QRectF full = m_doc.pageLayout().fullRect(QPageLayout::Point);
-    QImage image((full.size() * scale).toSize(), QImage::Format_RGB32);
-    image.setDotsPerMeterX(int(scale * 72 / 0.0254));
-    image.setDotsPerMeterY(int(scale * 72 / 0.0254));
-    image.fill(Qt::white);
+double ReportPreviewWindow::zoom() const {
+    return m_view->scale();
+}
+
+void ReportPreviewWindow::updatePageCount() {
+    const int pages = m_doc.pageCount();
+    const bool complete = m_doc.isComplete();
     {
-        QPainter painter(&image);
-        ReportDocument::prepare(painter, image, true, m_doc.pageLayout());
-        m_doc.drawPage(painter, m_page);
+        const QSignalBlocker block(m_pageBox);
+        m_pageBox->setRange(1, qMax(1, pages));
     }
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(devicePixelRatioF());
-    m_canvas->setPixmap(pixmap);
+    if (complete)
+        m_pageCount->setText(QStringLiteral("de %1").arg(pages));
+    else if (!m_doc.failure().isEmpty())
+        m_pageCount->setText(QStringLiteral("de %1 (interrompido)").arg(pages));
+    else
+        m_pageCount->setText(QStringLiteral("de %1…").arg(pages));
+    m_pageCount->setToolTip(m_doc.failure());
+    for (QPushButton* b : m_whenComplete) {
+        b->setEnabled(complete);
+        b->setToolTip(complete ? QString() : QStringLiteral("Disponível quando o relatório terminar"));
+    }
 }
 
-void ReportPreviewWindow::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    if (m_zoomBox->currentData().toInt() < 0)
-        render();
+void ReportPreviewWindow::showZoom(int zoom) {
+    const int index = m_zoomBox->findData(zoom);
+    if (index >= 0)
+        m_zoomBox->setCurrentIndex(index);
 }
 
 void ReportPreviewWindow::printDocument() {
+    if (!m_doc.isComplete())
+        return;
+    // The printer's own dialog, starting from the report's page set-up, with the range of pages and
+    // the copies to print.
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(m_doc.pageLayout());
     printer.setDocName(m_doc.title());
-    if (!ReportDialogs::instance().setupPrinter(printer))
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Imprimir - %1").arg(m_doc.title()));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, m_doc.pageCount());
+    if (dialog.exec() != QDialog::Accepted)
         return;
+    int from = 1, to = m_doc.pageCount();
+    if (printer.printRange() == QPrinter::PageRange) {
+        from = qMax(1, printer.fromPage());
+        to = printer.toPage() > 0 ? printer.toPage() : to;
+    } else if (printer.printRange() == QPrinter::CurrentPage) {
+        from = to = currentPage() + 1;
+    }
     try {
-        m_doc.print(printer, printer.fromPage() > 0 ? printer.fromPage() : 1, printer.toPage());
+        m_doc.print(printer, from, to);
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
     }

@@ -1,14 +1,22 @@
 #pragma once
-// The report preview: one page at a time, drawn when it is shown; page navigation, zoom (fit width,
-// fit page, percentages), print and export to PDF.
+// The report preview: the pages one under the other in a continuous scroll, drawn as they come into
+// sight, with their thumbnails beside them; go to a page, zoom (fit width, fit page, percentages,
+// Ctrl+wheel), search the report's text (Ctrl+F), print a range of pages and export. It opens while
+// the report still runs: the pages arrive under it ("de 37…"), and printing and exporting wait for
+// the last one.
 #include "host_export.h"
 #include <QDialog>
 
 class ReportDocument;
+class ReportPageView;
+class ReportSearchBar;
+class ReportThumbnailView;
 class QComboBox;
 class QLabel;
-class QScrollArea;
+class QPushButton;
 class QSpinBox;
+class QToolBar;
+class QToolButton;
 
 class HOST_EXPORT ReportPreviewWindow : public QDialog {
     Q_OBJECT
@@ -16,22 +24,28 @@ public:
     ReportPreviewWindow(ReportDocument& document, QWidget* parent = nullptr);
     static void exec(ReportDocument& document, QWidget* parent);
 
-    int currentPage() const { return m_page; } // 0-based
+    int currentPage() const; // 0-based
     void showPage(int page);
-    double zoom() const; // device pixels per point of the page
+    double zoom() const; // screen pixels per point of the page
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    ReportPageView& pageView() const { return *m_view; }
+    ReportThumbnailView& thumbnails() const { return *m_thumbnails; }
+    ReportSearchBar& searchBar() const { return *m_searchBar; }
 
 private:
-    void render();
+    void addExportActions(QToolBar* bar);
+    void updatePageCount();
+    void showZoom(int zoom);
     void printDocument();
     void exportPdf();
 
     ReportDocument& m_doc;
-    int m_page = 0;
-    QScrollArea* m_scroll;
-    QLabel* m_canvas;
+    ReportPageView* m_view;
+    ReportThumbnailView* m_thumbnails;
+    ReportSearchBar* m_searchBar;
     QSpinBox* m_pageBox;
+    QLabel* m_pageCount;
     QComboBox* m_zoomBox;
+    QToolButton* m_thumbnailsButton;
+    QList<QPushButton*> m_whenComplete; // print and export: only once the report is complete
 };

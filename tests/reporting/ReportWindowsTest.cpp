@@ -2,14 +2,19 @@
 #include "reporting/ReportDesignerWindow.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportPreviewWindow.h"
+#include "reporting/preview/ReportPageView.h"
+#include "reporting/preview/ReportSearchBar.h"
+#include "reporting/preview/ReportTextSearch.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,12 +26,13 @@ ReportDefinition sampleDefinition() {
     return d;
 }
 
-std::unique_ptr<ReportDocument> sampleDocument() {
+// Rows first..last-1 of the sample report.
+ReportRows sampleRows(int first, int last) {
     ReportRows rows;
     const ReportDefinition d = sampleDefinition();
     for (const ReportColumn& c : d.columns)
         rows.fields << c.field;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = first; i < last; ++i) {
         QStringList cells;
         for (int c = 0; c < d.columns.size(); ++c)
             cells
@@ -35,36 +41,187 @@ std::unique_ptr<ReportDocument> sampleDocument() {
         rows.groupKeys.push_back(QString::number(i / 25));
         rows.groupTitles.push_back(QStringLiteral("Grupo %1").arg(i / 25));
     }
-    return std::make_unique<ReportDocument>(d, std::move(rows), "01", QDateTime::currentDateTime());
+    return rows;
 }
 
-TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePageShown) {
+std::unique_ptr<ReportDocument> sampleDocument() {
+    return std::make_unique<ReportDocument>(sampleDefinition(), sampleRows(0, 60), "01",
+                                            QDateTime::currentDateTime());
+}
+
+TEST(ReportPreviewWindow, NavigatesAndZoomsDrawingOnlyThePagesShown) {
     auto doc = sampleDocument();
     ASSERT_GT(doc->pageCount(), 2);
     ReportPreviewWindow window(*doc);
-    window.resize(800, 600);
+    window.resize(1100, 600); // wide enough that the whole page is narrower than the page's width
     window.show();
     QCoreApplication::processEvents();
     auto* zoom = window.findChild<QComboBox*>();
     ASSERT_NE(zoom, nullptr);
+    const ReportPageView& view = window.pageView();
     QSize previous;
     for (int i = 0; i < zoom->count(); ++i) {
         zoom->setCurrentIndex(i);
-        const QLabel* canvas = nullptr;
-        for (QLabel* l : window.findChildren<QLabel*>())
-            if (!l->pixmap().isNull())
-                canvas = l;
-        ASSERT_NE(canvas, nullptr) << i;
-        EXPECT_NE(canvas->pixmap().size(), previous) << zoom->itemText(i).toStdString();
-        previous = canvas->pixmap().size();
+        window.grab();
+        const QSize drawn = view.drawnPageSize(view.currentPage());
+        ASSERT_TRUE(drawn.isValid()) << i;
+        EXPECT_NE(drawn, previous) << zoom->itemText(i).toStdString();
+        EXPECT_FALSE(view.drawnPageSize(doc->pageCount() - 1).isValid()) << "a page out of sight was drawn";
+        previous = drawn;
     }
     zoom->setCurrentIndex(0);
     window.showPage(1);
+    EXPECT_EQ(window.currentPage(), 1);
     EXPECT_TRUE(window.grab().save(TestEnv::binaryDir() + "/report_preview.png")); // for a person to look at
     window.showPage(doc->pageCount() + 5);
     EXPECT_EQ(window.currentPage(), doc->pageCount() - 1);
     window.showPage(-3);
     EXPECT_EQ(window.currentPage(), 0);
+}
+
+// A report still running: the page count grows under the open preview ("de N…") and printing and
+// exporting wait for its end.
+TEST(ReportPreviewWindow, FollowsAReportThatIsStillRunning) {
+    ReportDocument doc(sampleDefinition(), "01", QDateTime::currentDateTime());
+    ReportPreviewWindow window(doc);
+    window.show();
+    QLabel* total = nullptr;
+    for (QLabel* l : window.findChildren<QLabel*>())
+        if (l->accessibleName() == QStringLiteral("Total de páginas"))
+            total = l;
+    ASSERT_NE(total, nullptr);
+    auto disabled = [&] {
+        int count = 0;
+        for (QPushButton* b : window.findChildren<QPushButton*>())
+            count += !b->isEnabled();
+        return count;
+    };
+    EXPECT_EQ(disabled(), 2); // print and export
+    for (int part = 0; part < 2; ++part) {
+        doc.appendRows(sampleRows(part * 30, part * 30 + 30));
+        EXPECT_EQ(total->text(), QStringLiteral("de %1…").arg(doc.pageCount()));
+    }
+    window.showPage(doc.pageCount() - 1);
+    EXPECT_EQ(window.currentPage(), doc.pageCount() - 1);
+    EXPECT_EQ(disabled(), 2);
+    doc.complete();
+    EXPECT_EQ(total->text(), QStringLiteral("de %1").arg(sampleDocument()->pageCount()));
+    EXPECT_EQ(disabled(), 0);
+}
+
+// Fitting the width is measured on what was painted: at opening, before any zoom is chosen, and
+// again after the window is resized.
+struct FitCase {
+    QSize opened, resized; // resized empty: measured as opened
+};
+
+class PreviewFitsTheWidth : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PreviewFitsTheWidth, PagePaintedAsWideAsTheView) {
+    auto doc = sampleDocument();
+    ReportPreviewWindow window(*doc);
+    window.resize(GetParam().opened);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    if (GetParam().resized.isValid()) {
+        window.resize(GetParam().resized);
+        QCoreApplication::processEvents();
+    }
+    window.pageView().viewport()->repaint();
+    const QSize drawn = window.pageView().drawnPageSize(0);
+    ASSERT_TRUE(drawn.isValid());
+    EXPECT_NEAR(drawn.width(), window.pageView().viewport()->width(), 8);
+    const QSize size = window.size();
+    window.grab().save(TestEnv::binaryDir() +
+                       QStringLiteral("/report_preview_%1x%2.png").arg(size.width()).arg(size.height()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PreviewFitsTheWidth,
+                         ::testing::Values(FitCase{{1000, 720}, {}}, FitCase{{700, 900}, {}},
+                                           FitCase{{1000, 720}, {760, 820}}));
+
+// A long report built from rows: every "José São Paulo" is found on the page that shows it, whatever
+// the accents and the case typed, unless case is told to count.
+ReportRows manyRows(int count) {
+    ReportRows rows;
+    const ReportDefinition d = ReportDefinition::load(
+        TestEnv::sourceDir() + "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
+    for (const ReportColumn& c : d.columns)
+        rows.fields << c.field;
+    for (int i = 0; i < count; ++i) {
+        QStringList cells;
+        for (int c = 0; c < d.columns.size(); ++c)
+            cells << (c == 1 && i % 50 == 7 ? QStringLiteral("José São Paulo")
+                                            : QStringLiteral("Cliente %1").arg(i));
+        rows.cells.push_back(cells);
+        rows.groupKeys.push_back(QString::number(i / 400));
+        rows.groupTitles.push_back(QStringLiteral("Ramo %1").arg(i / 400));
+    }
+    return rows;
+}
+
+struct SearchCase {
+    const char* typed;
+    bool matchCase;
+    int found;
+};
+
+class PreviewSearch : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(PreviewSearch, FindsTheNameOnItsPages) {
+    ReportDefinition d = ReportDefinition::load(TestEnv::sourceDir() +
+                                                "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
+    ReportDocument doc(d, manyRows(4000), "01", QDateTime::currentDateTime());
+    ASSERT_GT(doc.pageCount(), 40);
+    ReportTextSearch search(doc);
+    search.start(QString::fromUtf8(GetParam().typed), GetParam().matchCase);
+    while (search.isRunning())
+        QCoreApplication::processEvents();
+    ASSERT_EQ(search.count(), GetParam().found);
+    ASSERT_EQ(search.searchedPages(), doc.pageCount());
+    for (int i = 0; i < search.count(); ++i) {
+        const ReportTextSearch::Match& m = search.match(i);
+        bool onPage = false;
+        for (const ReportDocument::TextRun& run : doc.pageText(m.page))
+            onPage |= run.text == QStringLiteral("José São Paulo") &&
+                      run.box(0, int(run.text.size())).intersects(m.box);
+        EXPECT_TRUE(onPage) << "match " << i << " is not where the page shows the name";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, PreviewSearch,
+                         ::testing::Values(SearchCase{"sao paulo", false, 80},
+                                           SearchCase{"SÃO PAULO", false, 80}, SearchCase{"jose", false, 80},
+                                           SearchCase{"São Paulo", true, 80},
+                                           SearchCase{"sao paulo", true, 0},
+                                           SearchCase{"Sao Paulo", true, 80},
+                                           SearchCase{"José Santos", false, 0}));
+
+// The search bar counts the matches and starts from the page in sight; its screenshot shows them.
+TEST(PreviewSearch, BarCountsAndHighlightsFromThePageInSight) {
+    ReportDefinition d = ReportDefinition::load(TestEnv::sourceDir() +
+                                                "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
+    ReportDocument doc(d, manyRows(4000), "01", QDateTime::currentDateTime());
+    ReportPreviewWindow window(doc);
+    window.resize(1200, 900);
+    window.show();
+    QCoreApplication::processEvents();
+    window.showPage(10);
+    QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(window.searchBar().isVisible());
+    QTest::keyClicks(window.searchBar().field(), QStringLiteral("sao paulo"));
+    while (window.searchBar().search().isRunning())
+        QCoreApplication::processEvents();
+    const ReportTextSearch& search = window.searchBar().search();
+    ASSERT_GE(window.searchBar().current(), 0);
+    EXPECT_EQ(search.match(window.searchBar().current()).page, search.match(search.firstFrom(10)).page);
+    EXPECT_EQ(window.searchBar().countText(), QStringLiteral("%1 de 80").arg(search.firstFrom(10) + 1));
+    QTest::keyClick(window.searchBar().field(), Qt::Key_Return);
+    EXPECT_EQ(window.searchBar().current(), search.firstFrom(10) + 1);
+    QTest::keyClick(window.searchBar().field(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(window.searchBar().current(), search.firstFrom(10));
+    window.grab().save(TestEnv::binaryDir() + "/report_preview_search.png");
 }
 
 // The file to export to is asked through the dialogs the host installed, like every modal question.

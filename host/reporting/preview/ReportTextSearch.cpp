@@ -1,0 +1,154 @@
+#include "reporting/preview/ReportTextSearch.h"
+
+#include "reporting/ReportDocument.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <array>
+#include <map>
+#include <memory>
+
+namespace {
+
+// How long one slice searches before the window gets its events back.
+constexpr qint64 kSliceMs = 12;
+
+// What each code unit of the Basic Multilingual Plane compares as: its base letter without accents,
+// with or without folding its case. Built once; one lookup per code unit afterwards.
+struct FoldTables {
+    std::unique_ptr<char16_t[]> accents = std::make_unique<char16_t[]>(0x10000);
+    std::unique_ptr<char16_t[]> accentsAndCase = std::make_unique<char16_t[]>(0x10000);
+    FoldTables() {
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            char16_t base = char16_t(c);
+            if (c >= 0x80 && !QChar::isSurrogate(c)) {
+                // "ǖ" is "ü" and a macron, "ü" is "u" and a diaeresis: follow the first code unit.
+                for (QChar ch(base); ch.decompositionTag() == QChar::Canonical; ch = QChar(base)) {
+                    const QString d = ch.decomposition();
+                    if (d.isEmpty() || d.at(0).unicode() == base)
+                        break;
+                    base = d.at(0).unicode();
+                }
+            }
+            accents[c] = base;
+            const QChar folded = QChar(base).toCaseFolded();
+            accentsAndCase[c] = folded.unicode();
+        }
+    }
+    static const FoldTables& instance() {
+        static const FoldTables tables;
+        return tables;
+    }
+};
+
+} // namespace
+
+ReportTextSearch::ReportTextSearch(const ReportDocument& document, QObject* parent)
+    : QAbstractListModel(parent), m_doc(document) {
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, &ReportTextSearch::searchSlice);
+    // New pages of a report still running are searched as they come.
+    connect(&document, &ReportDocument::pagesAdded, this, [this] {
+        if (!m_folded.isEmpty() && !m_timer.isActive()) {
+            m_timer.start();
+            emit progressed();
+        }
+    });
+}
+
+QString ReportTextSearch::fold(QStringView text, bool matchCase) {
+    const FoldTables& tables = FoldTables::instance();
+    const char16_t* table = matchCase ? tables.accents.get() : tables.accentsAndCase.get();
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    for (const QChar c : text)
+        *o++ = table[c.unicode()];
+    return out;
+}
+
+void ReportTextSearch::start(const QString& text, bool matchCase) {
+    m_timer.stop();
+    beginResetModel();
+    m_text = text;
+    m_matchCase = matchCase;
+    m_folded = fold(text.trimmed(), matchCase);
+    m_matches.clear();
+    m_nextPage = 0;
+    endResetModel();
+    if (m_folded.isEmpty()) {
+        emit progressed();
+        return;
+    }
+    searchSlice();
+}
+
+void ReportTextSearch::searchPage(int page, std::vector<Match>& found) const {
+    const std::vector<ReportDocument::TextRun> runs = m_doc.pageText(page);
+    std::map<int, QString> lines; // made only for the lines that have a match
+    auto lineText = [&](int line) -> const QString& {
+        auto [it, added] = lines.try_emplace(line);
+        if (added)
+            for (const ReportDocument::TextRun& run : runs)
+                if (run.line == line)
+                    it->second += (it->second.isEmpty() ? QString() : QStringLiteral("   ")) + run.text;
+        return it->second;
+    };
+    QString folded;
+    for (const ReportDocument::TextRun& run : runs) {
+        if (run.text.size() < m_folded.size())
+            continue;
+        folded = fold(run.text, m_matchCase);
+        for (qsizetype at = folded.indexOf(m_folded); at >= 0;
+             at = folded.indexOf(m_folded, at + m_folded.size()))
+            found.push_back({page, run.box(int(at), int(m_folded.size())), lineText(run.line)});
+    }
+}
+
+void ReportTextSearch::searchSlice() {
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<Match> found;
+    const int pages = m_doc.pageCount();
+    while (m_nextPage < pages && clock.elapsed() < kSliceMs)
+        searchPage(m_nextPage++, found);
+    if (!found.empty()) {
+        beginInsertRows(QModelIndex(), count(), count() + int(found.size()) - 1);
+        std::move(found.begin(), found.end(), std::back_inserter(m_matches));
+        endInsertRows();
+    }
+    if (m_nextPage < pages)
+        m_timer.start();
+    emit progressed();
+}
+
+std::pair<int, int> ReportTextSearch::matchesOn(int page) const {
+    auto byPage = [](const Match& m, int p) { return m.page < p; };
+    const auto first = std::lower_bound(m_matches.begin(), m_matches.end(), page, byPage);
+    const auto last = std::lower_bound(first, m_matches.end(), page + 1, byPage);
+    return {int(first - m_matches.begin()), int(last - m_matches.begin())};
+}
+
+int ReportTextSearch::firstFrom(int page) const {
+    const int first = matchesOn(page).first;
+    return first < count() ? first : -1;
+}
+
+int ReportTextSearch::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant ReportTextSearch::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const Match& m = match(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return QStringLiteral("Pág. %1: %2").arg(m.page + 1).arg(m.line);
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
+        return QStringLiteral("Página %1: %2").arg(m.page + 1).arg(m.line);
+    default:
+        return {};
+    }
+}
