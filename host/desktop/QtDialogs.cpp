@@ -116,6 +116,15 @@ public:
         dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
         return dialog.exec() == QDialog::Accepted;
     }
+    bool setupPrint(QPrinter& printer, int pageCount) override {
+        QPrintDialog dialog(&printer, QtDialogs::dialogParent());
+        dialog.setWindowTitle(QStringLiteral("Imprimir - %1").arg(printer.docName()));
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                          QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintCollateCopies |
+                          QAbstractPrintDialog::PrintShowPageSize);
+        dialog.setMinMax(1, qMax(1, pageCount));
+        return dialog.exec() == QDialog::Accepted;
+    }
     void previewReport(ReportDocument& document) override {
         ReportPreviewWindow window(document, QtDialogs::dialogParent());
         // A run that fails while the preview shows its first pages closes it; the message follows.

@@ -184,18 +184,6 @@ void ReportController::previewReport(const ReportDefinition& def, const QString&
         throw EHostError(doc->failure());
 }
 
-void ReportController::printDocument(const ReportDocument& doc, QPrinter& printer) {
-    ReportTask task(m_context.window, doc.title());
-    task.progress().pageTotal = doc.pageCount();
-    task.start([&doc, &printer](QSqlDatabase, ReportProgress& progress) {
-        doc.print(printer, 1, 0, [&progress](int page) {
-            progress.pages = page;
-            return progress.cancelled.load();
-        });
-    });
-    task.wait();
-}
-
 void ReportController::writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout) {
     ReportRun run = makeRun();
     std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
@@ -221,7 +209,9 @@ void ReportController::print(int index) {
     m_printers.print(
         path, def, [&] { return runReport(def, path); },
         [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); },
-        [&](const ReportDocument& doc, QPrinter& printer) { printDocument(doc, printer); });
+        [&](const ReportDocument& doc, QPrinter& printer) {
+            ReportTask::print(m_context.window, doc, printer);
+        });
 }
 
 void ReportController::printerSetup(int index) {

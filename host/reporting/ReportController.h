@@ -78,8 +78,6 @@ private:
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
     // Opens the preview at the first page while the rest is still being read.
     void previewReport(const ReportDefinition& def, const QString& path);
-    // Prints a complete document on a printer, page by page, with the progress window.
-    void printDocument(const ReportDocument& doc, QPrinter& printer);
     // Runs the report straight into a PDF file.
     void writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout);
     ReportRun makeRun() const;

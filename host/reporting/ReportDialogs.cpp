@@ -24,3 +24,7 @@ ReportDialogs& ReportDialogs::instance() {
 std::unique_ptr<ReportDialogs> ReportDialogs::install(std::unique_ptr<ReportDialogs> dialogs) {
     return Slot::set(std::move(dialogs));
 }
+
+bool ReportDialogs::setupPrint(QPrinter& printer, int) {
+    return setupPrinter(printer);
+}

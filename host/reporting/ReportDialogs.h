@@ -16,6 +16,9 @@ public:
 
     // Printer and page set-up; false when cancelled.
     virtual bool setupPrinter(QPrinter& printer) = 0;
+    // The printer's own dialog for printing a report of that many pages: printer, copies and page
+    // range; false when cancelled. Unless overridden, the printer set-up.
+    virtual bool setupPrint(QPrinter& printer, int pageCount);
     // Shows a laid-out report until the user closes the preview.
     virtual void previewReport(ReportDocument& document) = 0;
     // The report designer; true when the user saved.

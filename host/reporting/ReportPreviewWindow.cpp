@@ -4,6 +4,7 @@
 #include "core/MessageSink.h"
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/ReportTask.h"
 #include "reporting/preview/ReportPageView.h"
 #include "reporting/preview/ReportSearchBar.h"
 #include "reporting/preview/ReportTextSearch.h"
@@ -13,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
@@ -228,13 +228,7 @@ void ReportPreviewWindow::printDocument() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(m_doc.pageLayout());
     printer.setDocName(m_doc.title());
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Imprimir - %1").arg(m_doc.title()));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
-                      QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintCollateCopies |
-                      QAbstractPrintDialog::PrintShowPageSize);
-    dialog.setMinMax(1, m_doc.pageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    if (!ReportDialogs::instance().setupPrint(printer, m_doc.pageCount()))
         return;
     int from = 1, to = m_doc.pageCount();
     if (printer.printRange() == QPrinter::PageRange) {
@@ -244,7 +238,8 @@ void ReportPreviewWindow::printDocument() {
         from = to = currentPage() + 1;
     }
     try {
-        m_doc.print(printer, from, to);
+        ReportTask::print(this, m_doc, printer, from, to);
+    } catch (const EAbort&) {
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
     }

@@ -4,10 +4,12 @@
 #include "core/RunningTask.h"
 #include "data/DatabaseUrl.h"
 #include "data/PortugueseCollation.h"
+#include "reporting/ReportDocument.h"
 #include "reporting/ReportProgressDialog.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QPrinter>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -139,4 +141,19 @@ void ReportTask::wait(const std::function<bool()>& ready) {
     }
     if (m_finished)
         rethrow();
+}
+
+void ReportTask::print(QWidget* window, const ReportDocument& doc, QPrinter& printer, int from, int to) {
+    from = qMax(1, from);
+    if (to <= 0 || to > doc.pageCount())
+        to = doc.pageCount();
+    ReportTask task(window, doc.title());
+    task.progress().pageTotal = qMax(0, to - from + 1);
+    task.start([&doc, &printer, from, to](QSqlDatabase, ReportProgress& progress) {
+        doc.print(printer, from, to, [&progress, from](int page) {
+            progress.pages = page - from + 1;
+            return progress.cancelled.load();
+        });
+    });
+    task.wait();
 }

@@ -14,8 +14,10 @@
 #include <functional>
 #include <memory>
 
+class QPrinter;
 class QThread;
 class QWidget;
+class ReportDocument;
 
 // What the work tells and the progress window shows; any thread may read and write it.
 struct HOST_EXPORT ReportProgress {
@@ -49,6 +51,11 @@ public:
     // The work's error as the user reads it; empty when it ended well or was cancelled.
     QString errorMessage() const;
     ReportProgress& progress() { return m_progress; }
+
+    // Prints pages from..to (1-based, to = 0 for the last) of a complete document on the worker
+    // thread, with the progress window. Throws as wait() does.
+    static void print(QWidget* window, const ReportDocument& document, QPrinter& printer, int from = 1,
+                      int to = 0);
 
 signals:
     // The work has ended, well or not; delivered in the thread that started it.
