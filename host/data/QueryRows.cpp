@@ -1,28 +1,32 @@
 #include "data/QueryRows.h"
 
-#include "core/Errors.h"
-
 #include <QVariant>
 
 QueryRows::QueryRows(int columnCount) : m_columnCount(columnCount) {}
 
 void QueryRows::append(const QVariant& value) {
-    const qsizetype begin = m_text.size();
-    if (!value.isNull()) {
-        const QString text = value.toString();
-        // Room for the worst case, then the buffer cut back to what the text took.
-        m_text.resize(begin + m_encoder.requiredSpace(text.size()));
-        char* end = m_encoder.appendToBuffer(m_text.data() + begin, text);
-        m_text.resize(end - m_text.constData());
+    const QString text = value.isNull() ? QString() : value.toString();
+    const qsizetype room = m_encoder.requiredSpace(text.size());
+    if (m_blocks.empty() || m_blocks.back().text.capacity() - m_blocks.back().text.size() < room) {
+        Block block;
+        block.text.reserve(std::max(BlockSize, room));
+        block.firstCell = m_cellCount;
+        m_blocks.push_back(std::move(block));
     }
-    if (quint64(m_text.size()) >= NullMark)
-        throw EHostError(
-            QStringLiteral("O resultado da consulta tem texto demais para ser lido de uma vez (mais "
-                           "de 2 GB); restrinja a consulta."));
-    m_ends.push_back(quint32(m_text.size()) | (value.isNull() ? NullMark : 0));
+    Block& b = m_blocks.back();
+    // The block has room for the worst case; it is cut back to what the text took.
+    const qsizetype begin = b.text.size();
+    b.text.resize(begin + room);
+    char* end = m_encoder.appendToBuffer(b.text.data() + begin, text);
+    b.text.resize(end - b.text.constData());
+    b.ends.push_back(quint32(b.text.size()) | (value.isNull() ? NullMark : 0));
+    ++m_cellCount;
 }
 
 void QueryRows::squeeze() {
-    m_text.squeeze();
-    m_ends.squeeze();
+    if (m_blocks.empty())
+        return;
+    m_blocks.back().text.squeeze();
+    for (Block& b : m_blocks)
+        b.ends.shrink_to_fit();
 }
