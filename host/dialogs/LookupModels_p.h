@@ -165,22 +165,16 @@ class LookupFilterModel : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
+    // The rows are mapped anew in one layout change: removing the rows that no longer pass one
+    // stretch at a time costs the list's header a pass over every row for each stretch.
     void setNeedle(const QString& text) {
         m_needle = lookupFold(text.trimmed()).toUtf8();
-        invalidateFilter();
+        withSortKeys(sortColumn(), [this] { invalidate(); });
     }
 
-    // A column sorted by its header follows the database's order of names, not the system locale's:
-    // each row's collation key is made once for the sort and dropped after it.
+    // A column sorted by its header follows the database's order of names, not the system locale's.
     void sort(int column, Qt::SortOrder order) override {
-        const auto* rows = static_cast<const LookupRowsModel*>(sourceModel());
-        if (rows && column >= 0 && column < rows->columnCount()) {
-            m_keys.reserve(size_t(rows->rowCount()));
-            for (int r = 0; r < rows->rowCount(); ++r)
-                m_keys.push_back(m_collator.sortKey(rows->text(r, column)));
-        }
-        QSortFilterProxyModel::sort(column, order);
-        m_keys = {};
+        withSortKeys(column, [&] { QSortFilterProxyModel::sort(column, order); });
     }
 
 protected:
@@ -194,6 +188,18 @@ protected:
     }
 
 private:
+    // Each row's collation key in that column is made once for a sort and dropped after it.
+    template <class F> void withSortKeys(int column, F&& f) {
+        const auto* rows = static_cast<const LookupRowsModel*>(sourceModel());
+        if (rows && column >= 0 && column < rows->columnCount()) {
+            m_keys.reserve(size_t(rows->rowCount()));
+            for (int r = 0; r < rows->rowCount(); ++r)
+                m_keys.push_back(m_collator.sortKey(rows->text(r, column)));
+        }
+        f();
+        m_keys = {};
+    }
+
     QByteArray m_needle;
     QCollator m_collator = PortugueseCollation::collator();
     std::vector<QCollatorSortKey> m_keys; // while sorting only
