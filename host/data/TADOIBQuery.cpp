@@ -91,7 +91,7 @@ void TADOIBQuery::Open() {
         throw EHostError(QStringLiteral("A consulta '%1' não tem texto SQL.").arg(objectName()));
 
     QStringList columns;
-    QVector<QVector<QVariant>> rows;
+    QueryRows rows;
     {
         QSqlQuery q(dtmDBGeral::database());
         q.setForwardOnly(true);
@@ -102,12 +102,11 @@ void TADOIBQuery::Open() {
         const int n = record.count();
         for (int i = 0; i < n; ++i)
             columns << record.fieldName(i);
-        while ((m_maxRecords <= 0 || rows.size() < m_maxRecords) && q.next()) {
-            QVector<QVariant> row(n);
+        rows = QueryRows(n);
+        while ((m_maxRecords <= 0 || rows.rowCount() < m_maxRecords) && q.next())
             for (int i = 0; i < n; ++i)
-                row[i] = q.value(i);
-            rows.push_back(std::move(row));
-        }
+                rows.append(q.value(i));
+        rows.squeeze();
         if (q.lastError().isValid())
             throw EHostError(QStringLiteral("Erro ao ler a consulta '%1' no banco de dados '%2': %3")
                                  .arg(objectName(), module.url(), databaseText(q.lastError())));

@@ -4,7 +4,7 @@
 #include "data/TADOIBStringField.h"
 
 int QueryRowsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_rows.rowCount();
 }
 
 int QueryRowsModel::columnCount(const QModelIndex& parent) const {
@@ -14,7 +14,7 @@ int QueryRowsModel::columnCount(const QModelIndex& parent) const {
 QVariant QueryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return m_rows[index.row()][index.column()];
+    return value(index.row(), index.column());
 }
 
 QVariant QueryRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -32,12 +32,11 @@ int QueryRowsModel::column(const QString& name) const {
     return -1;
 }
 
-QString QueryRowsModel::text(int row, int column) const {
-    const QVariant& v = m_rows[row][column];
-    return v.isNull() ? QString() : v.toString();
+QVariant QueryRowsModel::value(int row, int column) const {
+    return m_rows.isNull(row, column) ? QVariant() : QVariant(m_rows.text(row, column));
 }
 
-void QueryRowsModel::reset(QStringList columns, QVector<QVector<QVariant>> rows) {
+void QueryRowsModel::reset(QStringList columns, QueryRows rows) {
     beginResetModel();
     m_columns = std::move(columns);
     m_rows = std::move(rows);
@@ -45,7 +44,7 @@ void QueryRowsModel::reset(QStringList columns, QVector<QVector<QVariant>> rows)
 }
 
 void QueryRowsModel::clear() {
-    reset({}, {});
+    reset({}, QueryRows());
 }
 
 TDataSet::TDataSet(TADOIBQuery* query) : QObject(query) {

@@ -2,14 +2,14 @@
 // The inner dataset of a TADOIBQuery (the child object "Query" that a TDataSource names as
 // "qryCliente.Query"): every row of the last Open, held on the client, read-only. Its model is a
 // plain table model whose columns are the result's columns, so views and the lookup dialog read it
-// without touching the database again.
+// without touching the database again. The cells are kept as text (QueryRows).
+#include "data/QueryRows.h"
 #include "host_export.h"
 #include <QAbstractTableModel>
 #include <QList>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
-#include <QVector>
 
 class TADOIBQuery;
 class TADOIBStringField;
@@ -27,16 +27,18 @@ public:
     const QStringList& columnNames() const { return m_columns; }
     // The column of that name without regard to case, or -1.
     int column(const QString& name) const;
-    const QVariant& value(int row, int column) const { return m_rows[row][column]; }
+    // The cell's text, or a null QVariant for a NULL.
+    QVariant value(int row, int column) const;
     // The value as text; NULL gives an empty text.
-    QString text(int row, int column) const;
+    QString text(int row, int column) const { return m_rows.text(row, column); }
+    const QueryRows& rows() const { return m_rows; }
 
-    void reset(QStringList columns, QVector<QVector<QVariant>> rows);
+    void reset(QStringList columns, QueryRows rows);
     void clear();
 
 private:
     QStringList m_columns;
-    QVector<QVector<QVariant>> m_rows;
+    QueryRows m_rows;
 };
 
 class HOST_EXPORT TDataSet : public QObject {

@@ -3,6 +3,7 @@
 #include "dialogs/LookupModels_p.h"
 
 #include "core/Errors.h"
+#include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
@@ -10,16 +11,72 @@
 #include <QAbstractTableModel>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSet>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
+
+namespace {
+
+// The list, measuring its cells as its delegate draws them.
+class LookupGrid : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    // The width a cell needs: its text, the check box of the first column, margins and grid line.
+    int cellWidth(const QModelIndex& index) const {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        return itemDelegateForIndex(index)->sizeHint(option, index).width() + (showGrid() ? 1 : 0);
+    }
+    bool isCut(const QModelIndex& index) const { return cellWidth(index) > columnWidth(index.column()); }
+
+    // The width that shows the column's header and the texts of the given rows, a long text
+    // capped at the width of maxChars characters (its tooltip shows the rest).
+    int fittedWidth(int column, const std::vector<int>& rows, int maxChars) const {
+        int content = 0;
+        for (int r : rows)
+            content = std::max(content, cellWidth(model()->index(r, column)));
+        const int cap = maxChars * fontMetrics().averageCharWidth();
+        return std::max(horizontalHeader()->sectionSizeHint(column), std::min(content, cap));
+    }
+};
+
+// What the user left of a lookup's layout, kept for the session.
+struct RememberedLayout {
+    QSize size;
+    QList<int> columnWidths;
+};
+QHash<QString, RememberedLayout>& rememberedLayouts() {
+    static QHash<QString, RememberedLayout> layouts;
+    return layouts;
+}
+
+// Rows whose texts size the columns: the first ones and others spread over the rest.
+std::vector<int> sampleRows(int rowCount) {
+    constexpr int first = 100, spread = 400;
+    std::vector<int> rows;
+    for (int r = 0; r < std::min(rowCount, first); ++r)
+        rows.push_back(r);
+    if (rowCount > first) {
+        const int step = std::max(1, (rowCount - first) / spread);
+        for (int r = first; r < rowCount; r += step)
+            rows.push_back(r);
+    }
+    return rows;
+}
+
+} // namespace
 
 LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDialog(parent) {
     if (!request.dataSource)
@@ -37,14 +94,12 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
 
     std::vector<int> columns;
     QStringList titles;
-    std::vector<int> widths;
     const QList<TADOIBStringField*> fields = dataSet->Fields();
     for (TADOIBStringField* f : fields) {
         const int c = dataSet->columnOf(f->FieldName());
         if (f->Visible() && c >= 0) {
             columns.push_back(c);
             titles << f->DisplayLabel();
-            widths.push_back(f->Size());
         }
     }
     if (fields.isEmpty()) {
@@ -52,7 +107,6 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
         for (int c = 0; c < source->columnCount(); ++c) {
             columns.push_back(c);
             titles << source->columnNames()[c];
-            widths.push_back(20);
         }
     }
     if (columns.empty())
@@ -60,6 +114,11 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
 
     setWindowTitle(request.title);
     setObjectName(QStringLiteral("LookupDialog"));
+    m_single = request.flag;
+    const TADOIBQuery* query = dataSet->query();
+    m_identity = QStringList{request.title, request.keyField, titles.join(QChar(0x1f)),
+                             query ? query->SQL() : QString()}
+                     .join(QChar(0x1e));
 
     m_rows = new LookupRowsModel(source, columns, titles, keyColumn, request.flag, this);
     m_proxy = new LookupFilterModel(this);
@@ -71,6 +130,7 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_filter->setObjectName(QStringLiteral("edtFiltro"));
     m_filter->setClearButtonEnabled(true);
     m_filter->setPlaceholderText(QStringLiteral("Digite parte de qualquer coluna"));
+    m_filter->setAccessibleName(QStringLiteral("Filtrar"));
     filterLabel->setBuddy(m_filter);
     m_filter->installEventFilter(this);
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -78,8 +138,12 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
         updateStatus();
     });
 
-    m_view = new QTableView(this);
+    auto* grid = new LookupGrid(this);
+    m_view = grid;
     m_view->setObjectName(QStringLiteral("grdLista"));
+    m_view->setAccessibleName(QStringLiteral("Registros"));
+    m_view->setAccessibleDescription(QStringLiteral(
+        "Espaço marca ou desmarca as linhas selecionadas; Ctrl+A marca todas as linhas mostradas."));
     m_view->setModel(m_proxy);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -92,10 +156,7 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // keep the query's order
     m_view->setSortingEnabled(true);
     m_view->horizontalHeader()->setStretchLastSection(true);
-    // Digits are the widest common characters of codes; long texts are capped so all columns fit.
-    const int charWidth = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (size_t c = 0; c < widths.size(); ++c)
-        m_view->setColumnWidth(int(c), std::clamp(widths[c], 4, 30) * charWidth + 28);
+    m_rows->setCutTest([grid](const QModelIndex& i) { return grid->isCut(i); });
     m_view->installEventFilter(this);
     connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         const int row = m_proxy->mapToSource(i).row();
@@ -105,10 +166,15 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblSituacao"));
+    m_status->setAccessibleName(QStringLiteral("Situação da lista"));
     auto* checkAll = new QPushButton(QStringLiteral("&Marcar todos"), this);
     auto* uncheckAll = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
     checkAll->setObjectName(QStringLiteral("btnMarcarTodos"));
     uncheckAll->setObjectName(QStringLiteral("btnDesmarcarTodos"));
+    checkAll->setAccessibleName(QStringLiteral("Marcar todos"));
+    uncheckAll->setAccessibleName(QStringLiteral("Desmarcar todos"));
+    checkAll->setToolTip(QStringLiteral("Marca as linhas mostradas pelo filtro (Ctrl+A na lista)"));
+    uncheckAll->setToolTip(QStringLiteral("Desmarca as linhas mostradas pelo filtro"));
     checkAll->setAutoDefault(false);
     uncheckAll->setAutoDefault(false);
     checkAll->setVisible(!request.flag);
@@ -120,6 +186,8 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     QPushButton* cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     cancel->setObjectName(QStringLiteral("btnCancelar"));
+    ok->setAccessibleName(QStringLiteral("OK"));
+    cancel->setAccessibleName(QStringLiteral("Cancelar"));
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -136,7 +204,7 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     layout->addLayout(top);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
-    resize(860, 520);
+    fitToContents();
 
     // Rows already in the selection come checked; the first of them is brought into view.
     const QSet<QString> preselected(request.preselected.begin(), request.preselected.end());
@@ -157,6 +225,40 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
 }
 
 LookupDialog::~LookupDialog() = default;
+
+void LookupDialog::fitToContents() {
+    const QRect screen = (parentWidget() ? parentWidget()->screen() : this->screen())->availableGeometry();
+    const int columns = m_proxy->columnCount();
+    const auto remembered = rememberedLayouts().constFind(m_identity);
+    if (remembered != rememberedLayouts().cend() && remembered->columnWidths.size() == columns) {
+        for (int c = 0; c < columns; ++c)
+            m_view->setColumnWidth(c, remembered->columnWidths[c]);
+        resize(remembered->size.boundedTo(screen.size()));
+        return;
+    }
+    auto* grid = static_cast<LookupGrid*>(m_view);
+    const std::vector<int> rows = sampleRows(m_proxy->rowCount());
+    int total = 0;
+    for (int c = 0; c < columns; ++c) {
+        m_view->setColumnWidth(c, grid->fittedWidth(c, rows, 60));
+        total += m_view->columnWidth(c);
+    }
+    // The list's frame, its vertical scroll bar and the dialog's margins around the columns.
+    const QMargins margins = layout()->contentsMargins();
+    const int wanted = total + 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width() +
+                       margins.left() + margins.right();
+    const int width = std::min(std::max(wanted, std::max(minimumSizeHint().width(), 640)), screen.width());
+    resize(width, std::min(520, screen.height()));
+}
+
+void LookupDialog::done(int result) {
+    RememberedLayout& remembered = rememberedLayouts()[m_identity];
+    remembered.size = size();
+    remembered.columnWidths.clear();
+    for (int c = 0; c < m_proxy->columnCount(); ++c)
+        remembered.columnWidths << m_view->columnWidth(c);
+    QDialog::done(result);
+}
 
 std::optional<QStringList> LookupDialog::run(const LookupRequest& request, QWidget* parent) {
     LookupDialog dialog(request, parent);
@@ -203,6 +305,12 @@ bool LookupDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_view && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
         toggleSelectedRows();
+        return true;
+    }
+    // Ctrl+A in the list marks the rows it shows.
+    if (watched == m_view && event->type() == QEvent::KeyPress && !m_single &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        setShownRowsChecked(true);
         return true;
     }
     // Down from the filter box goes to the list.

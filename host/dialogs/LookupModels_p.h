@@ -1,13 +1,17 @@
 #pragma once
 // The lookup dialog's models: the dataset's rows with a check each, and the filter over them.
+// Neither copies the rows: both read the dataset's texts, the filter keeps one folded text per row
+// (built at the first filter) and the sort keeps collation keys only while it sorts.
 // Private to the dialogs layer.
 #include "data/PortugueseCollation.h"
 #include "data/TDataSet.h"
 
 #include <QAbstractTableModel>
-#include <QSet>
+#include <QCollatorSortKey>
 #include <QSortFilterProxyModel>
 #include <QStringList>
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 // Lower case without accents: what the filter compares.
@@ -37,6 +41,9 @@ public:
           m_titles(std::move(titles)), m_keyColumn(keyColumn), m_single(single),
           m_checked(size_t(source->rowCount()), 0) {}
 
+    // Tells whether a cell's text is cut by its column; the full text is the cell's tooltip then.
+    void setCutTest(std::function<bool(const QModelIndex&)> isCut) { m_isCut = std::move(isCut); }
+
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : m_source->rowCount();
     }
@@ -44,11 +51,15 @@ public:
         return parent.isValid() ? 0 : int(m_columns.size());
     }
 
+    QString text(int row, int column) const { return m_source->text(row, m_columns[size_t(column)]); }
+
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid())
             return {};
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-            return m_source->text(index.row(), m_columns[size_t(index.column())]);
+        if (role == Qt::DisplayRole)
+            return text(index.row(), index.column());
+        if (role == Qt::ToolTipRole && m_isCut && m_isCut(index))
+            return text(index.row(), index.column());
         if (role == Qt::CheckStateRole && index.column() == 0)
             return m_checked[size_t(index.row())] ? Qt::Checked : Qt::Unchecked;
         return {};
@@ -105,23 +116,39 @@ public:
     int checkedCount() const { return m_count; }
     QString key(int row) const { return m_source->text(row, m_keyColumn); }
 
-    // Whether a row holds the folded needle in any shown column.
-    bool matches(int row, const QString& needle) const {
-        if (m_folded.empty()) {
-            m_folded.reserve(size_t(rowCount()));
-            for (int r = 0; r < rowCount(); ++r) {
-                QString all;
-                for (int c : m_columns) {
-                    all += m_source->text(r, c);
-                    all += QChar(0x1f); // a match never spans two columns
-                }
-                m_folded.push_back(lookupFold(all));
-            }
-        }
-        return m_folded[size_t(row)].contains(needle);
+    // Whether a row holds the needle (folded, in UTF-8) in any shown column.
+    bool matches(int row, QByteArrayView needle) const {
+        if (m_foldedEnds.isEmpty())
+            foldRows();
+        const quint32 begin = row ? m_foldedEnds[row - 1] : 0;
+        return QByteArrayView(m_folded.constData() + begin, qsizetype(m_foldedEnds[row] - begin))
+            .contains(needle);
     }
 
 private:
+    // Every row's shown texts folded, one after the other in one buffer (UTF-8, as the dataset
+    // keeps them): most are plain ASCII and are only lowered.
+    void foldRows() const {
+        const QueryRows& rows = m_source->rows();
+        m_foldedEnds.reserve(rowCount());
+        for (int r = 0; r < rowCount(); ++r) {
+            for (int c : m_columns) {
+                const QByteArrayView cell = rows.utf8(r, c);
+                if (std::all_of(cell.begin(), cell.end(), [](char b) { return uchar(b) < 0x80; })) {
+                    const qsizetype at = m_folded.size();
+                    m_folded.append(cell);
+                    for (char* b = m_folded.data() + at; b != m_folded.data() + m_folded.size(); ++b)
+                        if (*b >= 'A' && *b <= 'Z')
+                            *b = char(*b + ('a' - 'A'));
+                } else
+                    m_folded.append(lookupFold(QString::fromUtf8(cell)).toUtf8());
+                m_folded.append('\x1f'); // a match never spans two columns
+            }
+            m_foldedEnds.push_back(quint32(m_folded.size()));
+        }
+        m_folded.squeeze();
+    }
+
     const QueryRowsModel* m_source;
     std::vector<int> m_columns;
     QStringList m_titles;
@@ -129,28 +156,51 @@ private:
     bool m_single;
     std::vector<char> m_checked;
     int m_count = 0;
-    mutable std::vector<QString> m_folded; // built at the first filter
+    std::function<bool(const QModelIndex&)> m_isCut;
+    mutable QByteArray m_folded;
+    mutable QList<quint32> m_foldedEnds;
 };
 
 class LookupFilterModel : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
+    // The rows are mapped anew in one layout change: removing the rows that no longer pass one
+    // stretch at a time costs the list's header a pass over every row for each stretch.
     void setNeedle(const QString& text) {
-        m_needle = lookupFold(text.trimmed());
-        invalidateFilter();
+        m_needle = lookupFold(text.trimmed()).toUtf8();
+        withSortKeys(sortColumn(), [this] { invalidate(); });
+    }
+
+    // A column sorted by its header follows the database's order of names, not the system locale's.
+    void sort(int column, Qt::SortOrder order) override {
+        withSortKeys(column, [&] { QSortFilterProxyModel::sort(column, order); });
     }
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex&) const override {
         return m_needle.isEmpty() || static_cast<LookupRowsModel*>(sourceModel())->matches(row, m_needle);
     }
-    // A column sorted by its header follows the database's order of names, not the system locale's.
     bool lessThan(const QModelIndex& a, const QModelIndex& b) const override {
+        if (!m_keys.empty())
+            return m_keys[size_t(a.row())].compare(m_keys[size_t(b.row())]) < 0;
         return m_collator.compare(a.data().toString(), b.data().toString()) < 0;
     }
 
 private:
-    QString m_needle;
+    // Each row's collation key in that column is made once for a sort and dropped after it.
+    template <class F> void withSortKeys(int column, F&& f) {
+        const auto* rows = static_cast<const LookupRowsModel*>(sourceModel());
+        if (rows && column >= 0 && column < rows->columnCount()) {
+            m_keys.reserve(size_t(rows->rowCount()));
+            for (int r = 0; r < rows->rowCount(); ++r)
+                m_keys.push_back(m_collator.sortKey(rows->text(r, column)));
+        }
+        f();
+        m_keys = {};
+    }
+
+    QByteArray m_needle;
     QCollator m_collator = PortugueseCollation::collator();
+    std::vector<QCollatorSortKey> m_keys; // while sorting only
 };

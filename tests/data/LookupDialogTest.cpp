@@ -15,8 +15,12 @@
 #include <QAbstractProxyModel>
 #include <QApplication>
 #include <QCollator>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
@@ -257,6 +261,121 @@ TEST_F(LookupDialogTest, HeaderSortsNamesInPortugueseOrderLikeTheDatabase) {
     portuguese.setCaseSensitivity(Qt::CaseSensitive);
     std::sort(expected.begin(), expected.end(), portuguese);
     EXPECT_EQ(shownNames.join(" | ").toStdString(), expected.join(" | ").toStdString());
+}
+
+struct LookupCase {
+    const char* name;
+    const char* source;
+    const char* key;
+};
+const LookupCase lookups[] = {{"clients", "dtsCliente_", "CDCLIENTE"},
+                              {"lines_of_business", "dspRamoAtiv_", "CDATIVCLI"},
+                              {"neighbourhoods", "dtsBairro_", "BAIRROMUNI"}};
+void PrintTo(const LookupCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LookupDialogColumns : public LookupDialogTest, public ::testing::WithParamInterface<LookupCase> {};
+
+// Every header and the first rows' texts are whole, and the dialog is as wide as its columns unless
+// the screen is narrower; a text cut by a narrowed column has the whole text as its tooltip.
+TEST_P(LookupDialogColumns, OpenFittedToHeadersAndTexts) {
+    LookupRequest r = request(GetParam().source, GetParam().key);
+    r.title = QStringLiteral("Largura ") + GetParam().name; // no layout remembered from other tests
+    LookupDialog d(r);
+    d.show();
+    QApplication::processEvents();
+    QTableView* g = grid(&d);
+    QAbstractItemModel* m = shown(&d);
+    for (int c = 0; c < m->columnCount(); ++c) {
+        const QString header = m->headerData(c, Qt::Horizontal).toString();
+        EXPECT_GE(g->columnWidth(c), g->horizontalHeader()->sectionSizeHint(c)) << header.toStdString();
+        EXPECT_GT(g->columnWidth(c), g->horizontalHeader()->fontMetrics().horizontalAdvance(header))
+            << header.toStdString();
+        for (int row = 0; row < std::min(m->rowCount(), 10); ++row) {
+            const QString text = cell(&d, row, c);
+            EXPECT_LT(g->fontMetrics().horizontalAdvance(text), g->columnWidth(c)) << text.toStdString();
+            EXPECT_FALSE(m->index(row, c).data(Qt::ToolTipRole).isValid()) << text.toStdString();
+        }
+    }
+    const bool screenTooNarrow = d.width() >= d.screen()->availableGeometry().width();
+    EXPECT_TRUE(g->horizontalScrollBar()->maximum() == 0 || screenTooNarrow)
+        << "dialog " << d.width() << " px wide, columns scroll by " << g->horizontalScrollBar()->maximum();
+
+    const int last = m->columnCount() - 1;
+    g->horizontalHeader()->setStretchLastSection(false);
+    g->setColumnWidth(last, 12);
+    EXPECT_EQ(m->index(0, last).data(Qt::ToolTipRole).toString(), cell(&d, 0, last));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lookups, LookupDialogColumns, ::testing::ValuesIn(lookups),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct MarkShownCase {
+    const char* name;
+    const char* typed;
+    bool byKeyboard; // Ctrl+A in the list instead of the button
+};
+void PrintTo(const MarkShownCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LookupDialogMarkShown : public LookupDialogTest, public ::testing::WithParamInterface<MarkShownCase> {};
+
+TEST_P(LookupDialogMarkShown, MarksOnlyTheRowsTheFilterShowsAndCountsThem) {
+    const MarkShownCase& c = GetParam();
+    LookupDialog d(request("dtsBairro_", "BAIRROMUNI", {"nao-existe"}));
+    d.show();
+    const int all = dataset(&d)->rowCount();
+    QTest::keyClicks(filterEdit(&d), c.typed);
+    const int visible = shown(&d)->rowCount();
+    ASSERT_GT(visible, 0);
+    ASSERT_LT(visible, all);
+    if (c.byKeyboard) {
+        grid(&d)->setFocus();
+        QTest::keyClick(grid(&d), Qt::Key_A, Qt::ControlModifier);
+    } else {
+        QTest::mouseClick(widget<QPushButton>(&d, "btnMarcarTodos"), Qt::LeftButton);
+    }
+    EXPECT_EQ(widget<QLabel>(&d, "lblSituacao")->text(),
+              QStringLiteral("%1 de %2 registros, %1 marcados").arg(visible).arg(all));
+    filterEdit(&d)->clear();
+    int marked = 0;
+    for (int row = 0; row < all; ++row)
+        if (isChecked(&d, row)) {
+            ++marked;
+            QString texts;
+            for (int col = 0; col < dataset(&d)->columnCount(); ++col)
+                texts += dataset(&d)->index(row, col).data().toString() + '|';
+            EXPECT_TRUE(folded(texts).contains(c.typed)) << texts.toStdString();
+        }
+    EXPECT_EQ(marked, visible);
+    EXPECT_EQ(widget<QLabel>(&d, "lblSituacao")->text(),
+              QStringLiteral("%1 de %1 registros, %2 marcados").arg(all).arg(visible));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, LookupDialogMarkShown,
+                         ::testing::Values(MarkShownCase{"button", "centro", false},
+                                           MarkShownCase{"ctrl_a_in_the_list", "centro", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LookupDialogTest, RemembersSizeAndColumnWidthsOfTheSameLookup) {
+    LookupRequest r = request("dspRamoAtiv_", "CDATIVCLI");
+    r.title = "Lembrada";
+    int fitted = 0;
+    {
+        LookupDialog d(r);
+        fitted = grid(&d)->columnWidth(0);
+        d.resize(555, 333);
+        grid(&d)->setColumnWidth(0, fitted + 40);
+        d.reject();
+    }
+    LookupDialog same(r);
+    EXPECT_EQ(same.size(), QSize(555, 333));
+    EXPECT_EQ(grid(&same)->columnWidth(0), fitted + 40);
+    r.title = "Outra";
+    LookupDialog other(r);
+    EXPECT_EQ(grid(&other)->columnWidth(0), fitted);
 }
 
 // PesquisaLista: what it asks the dialog service and what it writes back.
