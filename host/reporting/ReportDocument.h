@@ -39,6 +39,8 @@ public:
     const QString& branch() const { return m_branch; }
     const QDateTime& issued() const { return m_issued; }
     int rowCount() const { return int(m_rows.cells.size()); }
+    // The rows as the columns show them, for the table exports.
+    const ReportRows& rows() const { return m_rows; }
 
     const QPageLayout& pageLayout() const { return m_layout; }
     // A new page size, orientation or margins: lays the pages out again.

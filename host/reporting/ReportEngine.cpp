@@ -7,6 +7,7 @@
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
+#include "reporting/export/TableWriter.h"
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QSqlError>
@@ -118,6 +119,19 @@ ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const Report
         throw EHostError(e.message());
     }
     return result;
+}
+
+int ReportEngine::writeTable(const ReportDefinition& def, const ReportRun& run, const QString& path,
+                             ReportExport::Format format, const QStringList& criteria) {
+    // The target is opened first: one that cannot be written is said before the report asks anything.
+    const std::unique_ptr<TableWriter> writer = TableWriter::create(
+        format, path, def, {def.title, run.branch, QDateTime::currentDateTime(), criteria});
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run);
+    query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+        writer->addRow(cells, key, title);
+    });
+    writer->finish();
+    return writer->rowCount();
 }
 
 QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db, DatabaseKind kind) {

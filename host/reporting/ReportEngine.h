@@ -8,6 +8,7 @@
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QSqlDatabase>
 #include <functional>
@@ -40,6 +41,10 @@ std::unique_ptr<ReportDocument> run(const ReportDefinition& definition, const Re
 // report is written. Throws as run() does.
 ReportPdfResult writePdf(const ReportDefinition& definition, const ReportRun& run, const QString& path,
                          const QPageLayout& layout);
+// The same into an XLSX or CSV table (see TableWriter): the rows written. criteria are the lines
+// saying how the report was filtered, shown above the table.
+int writeTable(const ReportDefinition& definition, const ReportRun& run, const QString& path,
+               ReportExport::Format format, const QStringList& criteria = {});
 // The parameter list of a definition's query on that database, every parameter unset.
 std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);
 // What a parameter binds as: dates as QDateTime, an unset parameter as NULL.
