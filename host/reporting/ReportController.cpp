@@ -117,9 +117,13 @@ std::unique_ptr<ReportDocument> ReportController::runReport(const ReportDefiniti
     return doc;
 }
 
-void ReportController::writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout) {
+void ReportController::writeFile(const ReportDefinition& def, const SessionPrinters::FileTarget& file,
+                                 const QPageLayout& layout) {
     ReportProgressDialog progress(m_context.window, def.title);
-    ReportEngine::writePdf(def, makeRun(progress), file, layout);
+    if (file.format == ReportExport::Format::Pdf)
+        ReportEngine::writePdf(def, makeRun(progress), file.path, layout);
+    else
+        ReportEngine::writeTable(def, makeRun(progress), file.path, file.format);
 }
 
 void ReportController::preview(int index) {
@@ -133,7 +137,9 @@ void ReportController::print(int index) {
     const QString path = m_catalogue.at(index).path;
     m_printers.print(
         path, def, [&] { return runReport(def, path); },
-        [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); });
+        [&](const SessionPrinters::FileTarget& file, const QPageLayout& layout) {
+            writeFile(def, file, layout);
+        });
 }
 
 void ReportController::printerSetup(int index) {

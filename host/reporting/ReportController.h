@@ -68,8 +68,9 @@ private:
     // The definition at index; a missing one shows "Arq_Rel_Err" and aborts.
     ReportDefinition definitionAt(int index) const;
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
-    // Runs the report straight into a PDF file.
-    void writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout);
+    // Runs the report straight into a PDF, XLSX or CSV file.
+    void writeFile(const ReportDefinition& def, const SessionPrinters::FileTarget& file,
+                   const QPageLayout& layout);
     ReportRun makeRun(ReportProgressDialog& progress) const;
 
     ReportContext m_context;
