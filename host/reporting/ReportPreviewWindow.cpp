@@ -4,10 +4,13 @@
 #include "core/MessageSink.h"
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
@@ -59,13 +62,24 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     bar->addWidget(m_zoomBox);
     bar->addStretch();
     auto* print = new QPushButton(QStringLiteral("&Imprimir..."), this);
-    auto* pdf = new QPushButton(QStringLiteral("Exportar &PDF..."), this);
+    // Export offers the three formats; each asks for its file.
+    auto* exporting = new QPushButton(QStringLiteral("&Exportar"), this);
+    exporting->setAccessibleName(QStringLiteral("Exportar o relatório"));
+    exporting->setToolTip(QStringLiteral("Exportar o relatório em PDF, planilha do Excel (XLSX) ou CSV"));
+    auto* formats = new QMenu(exporting);
+    formats->setAccessibleName(QStringLiteral("Formatos de exportação"));
+    using ReportExport::Format;
+    for (const auto& [format, text] :
+         {std::pair{Format::Pdf, QStringLiteral("&PDF...")},
+          std::pair{Format::Xlsx, QStringLiteral("Planilha do &Excel (XLSX)...")},
+          std::pair{Format::Csv, QStringLiteral("&CSV (separado por ponto e vírgula)...")}})
+        connect(formats->addAction(text), &QAction::triggered, this, [this, format] { exportTo(format); });
+    exporting->setMenu(formats);
     auto* close = new QPushButton(QStringLiteral("&Fechar"), this);
     bar->addWidget(print);
-    bar->addWidget(pdf);
+    bar->addWidget(exporting);
     bar->addWidget(close);
     connect(print, &QPushButton::clicked, this, &ReportPreviewWindow::printDocument);
-    connect(pdf, &QPushButton::clicked, this, &ReportPreviewWindow::exportPdf);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     m_canvas = new QLabel;
@@ -149,14 +163,16 @@ void ReportPreviewWindow::printDocument() {
     }
 }
 
-void ReportPreviewWindow::exportPdf() {
-    const std::optional<QString> path = ReportDialogs::instance().chooseExportFile(
-        QStringLiteral("Exportar PDF"), m_doc.title() + QStringLiteral(".pdf"),
-        QStringLiteral("Documentos PDF (*.pdf)"));
-    if (!path)
+void ReportPreviewWindow::exportTo(ReportExport::Format format) {
+    const QString suffix = ReportExport::suffix(format);
+    const std::optional<QString> chosen = ReportDialogs::instance().chooseExportFile(
+        ReportExport::dialogCaption(format), m_doc.title() + u'.' + suffix, ReportExport::fileFilter(format));
+    if (!chosen)
         return;
+    // A name typed without a suffix gets the format's.
+    const QString path = QFileInfo(*chosen).suffix().isEmpty() ? *chosen + u'.' + suffix : *chosen;
     try {
-        m_doc.exportPdf(*path);
+        ReportExport::write(m_doc, path, format);
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
     }

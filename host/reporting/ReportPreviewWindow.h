@@ -1,7 +1,8 @@
 #pragma once
 // The report preview: one page at a time, drawn when it is shown; page navigation, zoom (fit width,
-// fit page, percentages), print and export to PDF.
+// fit page, percentages), print and export to PDF, XLSX or CSV.
 #include "host_export.h"
+#include "reporting/export/ReportExport.h"
 #include <QDialog>
 
 class ReportDocument;
@@ -26,7 +27,7 @@ protected:
 private:
     void render();
     void printDocument();
-    void exportPdf();
+    void exportTo(ReportExport::Format format);
 
     ReportDocument& m_doc;
     int m_page = 0;
