@@ -392,7 +392,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 class CancelledExport : public ExportTarget {};
 
-// A run cancelled after its first row leaves the former file as it was, and nothing beside it.
+// A run cancelled after its first row leaves the former file as it was, nothing beside it and no file
+// open.
 TEST_P(CancelledExport, LeavesTheFormerFileAlone) {
     const TargetCase& c = GetParam();
     QTemporaryDir dir;
@@ -404,7 +405,12 @@ TEST_P(CancelledExport, LeavesTheFormerFileAlone) {
     Harness h;
     HostSettings::setPrinter(ReportExport::suffix(c.format) + ':' + path);
     h.controller.setCancelCheck([](qint64 rows) { return rows >= 1; });
+    const auto openFiles = [] {
+        return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System).size();
+    };
+    const qsizetype before = openFiles();
     EXPECT_THROW(h.controller.print(2), EAbort);
+    EXPECT_EQ(openFiles(), before) << "the cancelled run left a file open";
     ASSERT_TRUE(former.open(QIODevice::ReadOnly));
     EXPECT_EQ(former.readAll(), "former");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{c.target});

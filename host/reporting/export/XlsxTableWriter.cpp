@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cstdio>
 #include <xlsxwriter.h>
 
 namespace {
@@ -122,8 +123,14 @@ XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& de
 
 XlsxTableWriter::~XlsxTableWriter() {
     // A run that did not finish: the workbook is dropped unwritten and the temporary file removed.
-    if (m_book)
-        lxw_workbook_free(m_book);
+    if (!m_book)
+        return;
+    // Freeing a workbook leaves its sheet's row file open; only closing it closes that.
+    if (m_sheet && m_sheet->optimize_tmpfile) {
+        std::fclose(m_sheet->optimize_tmpfile);
+        m_sheet->optimize_tmpfile = nullptr;
+    }
+    lxw_workbook_free(m_book);
 }
 
 void XlsxTableWriter::fail(const QString& reason) {
