@@ -50,11 +50,13 @@ QString validate(HostOptions& o) {
         o.open = upper;
     }
     if (!o.printer.isEmpty()) {
-        const std::optional<QString> pdf = SessionPrinters::pdfFile(o.printer);
-        if (!pdf || pdf->isEmpty())
-            return bad(QStringLiteral("printer"),
-                       QStringLiteral("impressora inválida '%1' (use pdf:ARQUIVO).").arg(o.printer));
-        const QFileInfo file(*pdf);
+        std::optional<SessionPrinters::FileTarget> target = SessionPrinters::fileTarget(o.printer);
+        if (!target || target->path.isEmpty())
+            return bad(
+                QStringLiteral("printer"),
+                QStringLiteral("impressora inválida '%1' (use pdf:ARQUIVO, xlsx:ARQUIVO ou csv:ARQUIVO).")
+                    .arg(o.printer));
+        const QFileInfo file(target->path);
         if (file.isDir())
             return bad(QStringLiteral("printer"),
                        QStringLiteral("'%1' é uma pasta, não um arquivo.").arg(file.filePath()));
@@ -62,7 +64,8 @@ QString validate(HostOptions& o) {
         if (!folder.isDir() || !folder.isWritable())
             return bad(QStringLiteral("printer"),
                        QStringLiteral("não é possível gravar na pasta '%1'.").arg(folder.filePath()));
-        o.printer = SessionPrinters::pdfSetting(file.absoluteFilePath());
+        target->path = file.absoluteFilePath();
+        o.printer = SessionPrinters::fileSetting(*target);
     }
     static const QRegularExpression languageCode(QStringLiteral("^[a-z]{2}(_[A-Z]{2})?$"));
     if (!languageCode.match(o.language).hasMatch())
@@ -109,7 +112,8 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (QMT31800)."), QStringLiteral("TELA"));
     const QCommandLineOption printer(
         QStringLiteral("printer"),
-        QStringLiteral("Impressora da sessão: pdf:ARQUIVO grava a impressão num PDF."),
+        QStringLiteral("Impressora da sessão: pdf:ARQUIVO grava a impressão num PDF, xlsx:ARQUIVO numa "
+                       "planilha do Excel e csv:ARQUIVO num texto separado por ponto e vírgula."),
         QStringLiteral("pdf:ARQUIVO"));
     const QCommandLineOption idioma(QStringLiteral("idioma"),
                                     QStringLiteral("Idioma da interface dos módulos (padrão: pt)."),

@@ -10,7 +10,7 @@ struct HostOptions {
     QString reportsDir; // empty: the installed or the build's reports folder
     QString modulesDir; // empty: beside the executable, then the installed lib folder
     QString open;       // screen to open at start ("QMT31800"), or empty
-    QString printer;    // "pdf:PATH", or empty for the system's printer
+    QString printer;    // "pdf:PATH", "xlsx:PATH" or "csv:PATH", or empty for the system's printer
     QString language = QStringLiteral("pt");
 };
 

@@ -1,8 +1,9 @@
 // Report 1 ("Clientes por Ramo de Atividade") of many clients to PDF through the engine, against a
 // floor measured in the same run: the same query with the same parameters, every column of every row
 // read as text, nothing laid out or written. Then the same report restricted by a selection of every
-// client. Each figure comes from a child process of its own, so each peak memory is that run's alone
-// (the database is written by the parent beforehand).
+// client; then report 1 to an XLSX workbook, streamed the same way. Each figure comes from a child
+// process of its own, so each peak memory is that run's alone (the database is written by the parent
+// beforehand).
 //   report_pdf [--million | --rows N]     SQLite, and the Firebird server when ERP_FIREBIRD_URL is set
 #include "BenchSupport.h"
 #include "core/Errors.h"
@@ -92,8 +93,8 @@ Figures floorRun(const ReportDefinition& def, DatabaseKind kind) {
     return f;
 }
 
-Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString& clients,
-                  const QString& pdf) {
+Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString& clients, const QString& file,
+                  bool xlsx) {
     Filler filler;
     filler.clients = clients;
     TReportDesignerDialog designer;
@@ -107,12 +108,16 @@ Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString&
     run.designer = &designer;
     run.branch = QStringLiteral("01 - Matriz");
     run.progress = [](qint64) { return false; };
-    const ReportPdfResult r = ReportEngine::writePdf(def, run, pdf, def.page.layout());
     Figures f;
+    if (xlsx) {
+        f.rows = ReportEngine::writeTable(def, run, file, ReportExport::Format::Xlsx);
+    } else {
+        const ReportPdfResult r = ReportEngine::writePdf(def, run, file, def.page.layout());
+        f.rows = r.rows;
+        f.pages = r.pages;
+    }
     f.seconds = t.nsecsElapsed() / 1e9;
-    f.rows = r.rows;
-    f.pages = r.pages;
-    f.bytes = QFileInfo(pdf).size();
+    f.bytes = QFileInfo(file).size();
     return f;
 }
 
@@ -136,7 +141,7 @@ int child(const QString& what, const QString& url, const QString& pdf) {
         f = floorRun(def, kind);
     } else {
         const QString clients = what == u"restricted" ? everyClient() : QStringLiteral("T");
-        f = engineRun(def, kind, clients, pdf);
+        f = engineRun(def, kind, clients, pdf, what == u"xlsx");
     }
     f.peakKb = peakKb();
     dtmDBGeral::instance().close();
@@ -167,7 +172,7 @@ void bench(const QString& name, const QString& url, int clients, const QString& 
     DemoDatabase::create(url, clients);
     std::printf("%s: %d clients written in %.1f s\n", qPrintable(name), clients, t.elapsed() / 1000.0);
     std::fflush(stdout);
-    Figures floor, engine, restricted;
+    Figures floor, engine, restricted, xlsx;
     const QString pdf = folder + QStringLiteral("/%1.pdf").arg(name);
     if (measure("floor", url, pdf, floor))
         std::printf("  floor  (the query alone)   : %7.3f s  %7d rows                       peak %5.1f MB\n",
@@ -185,6 +190,13 @@ void bench(const QString& name, const QString& url, int clients, const QString& 
         if (engine.seconds > 0)
             std::printf("  restricted / unrestricted  : %7.2f x (goal: under 2x)\n",
                         restricted.seconds / engine.seconds);
+    }
+    if (measure("xlsx", url, folder + QStringLiteral("/%1.xlsx").arg(name), xlsx)) {
+        std::printf(
+            "  engine (report 1 to XLSX)  : %7.3f s  %7d rows                %6.2f MB  peak %5.1f MB\n",
+            xlsx.seconds, xlsx.rows, xlsx.bytes / 1048576.0, xlsx.peakKb / 1024.0);
+        if (floor.seconds > 0)
+            std::printf("  xlsx / floor               : %7.2f x\n", xlsx.seconds / floor.seconds);
     }
     std::fflush(stdout);
 }

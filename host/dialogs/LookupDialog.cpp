@@ -316,6 +316,9 @@ bool LookupDialog::eventFilter(QObject* watched, QEvent* event) {
     // Down from the filter box goes to the list.
     if (watched == m_filter && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        // on the first row shown, when the filter took the current one away
+        if (!m_view->currentIndex().isValid() && m_proxy->rowCount() > 0)
+            m_view->setCurrentIndex(m_proxy->index(0, 0));
         m_view->setFocus();
         return true;
     }

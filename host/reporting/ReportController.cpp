@@ -184,7 +184,11 @@ void ReportController::previewReport(const ReportDefinition& def, const QString&
         throw EHostError(doc->failure());
 }
 
-void ReportController::writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout) {
+void ReportController::writeFile(const ReportDefinition& def, const SessionPrinters::FileTarget& file,
+                                 const QPageLayout& layout) {
+    // A file that cannot be written is said before the report asks anything.
+    if (const QString problem = ReportExport::targetProblem(file.path); !problem.isEmpty())
+        throw EHostError(ReportExport::cannotWrite(file.path, problem));
     ReportRun run = makeRun();
     std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
     run.params = params.get();
@@ -193,7 +197,11 @@ void ReportController::writePdf(const ReportDefinition& def, const QString& file
     ReportTask task(m_context.window, def.title);
     task.start(
         [&, run](QSqlDatabase db, ReportProgress& progress) {
-            ReportEngine::writePdf(def, onWorker(run, db, progress, m_cancelCheck), file, layout);
+            const ReportRun worker = onWorker(run, db, progress, m_cancelCheck);
+            if (file.format == ReportExport::Format::Pdf)
+                ReportEngine::writePdf(def, worker, file.path, layout);
+            else
+                ReportEngine::writeTable(def, worker, file.path, file.format);
         },
         source, dtmDBGeral::instance().url());
     task.wait();
@@ -208,7 +216,9 @@ void ReportController::print(int index) {
     const QString path = m_catalogue.at(index).path;
     m_printers.print(
         path, def, [&] { return runReport(def, path); },
-        [&](const QString& file, const QPageLayout& layout) { writePdf(def, file, layout); },
+        [&](const SessionPrinters::FileTarget& file, const QPageLayout& layout) {
+            writeFile(def, file, layout);
+        },
         [&](const ReportDocument& doc, QPrinter& printer) {
             ReportTask::print(m_context.window, doc, printer);
         });

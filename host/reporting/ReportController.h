@@ -78,8 +78,9 @@ private:
     std::unique_ptr<ReportDocument> runReport(const ReportDefinition& def, const QString& path);
     // Opens the preview at the first page while the rest is still being read.
     void previewReport(const ReportDefinition& def, const QString& path);
-    // Runs the report straight into a PDF file.
-    void writePdf(const ReportDefinition& def, const QString& file, const QPageLayout& layout);
+    // Runs the report straight into a PDF, XLSX or CSV file.
+    void writeFile(const ReportDefinition& def, const SessionPrinters::FileTarget& file,
+                   const QPageLayout& layout);
     ReportRun makeRun() const;
 
     ReportContext m_context;

@@ -63,8 +63,11 @@ public:
     const QString& title() const { return m_def.title; }
     const QString& branch() const { return m_branch; }
     const QDateTime& issued() const { return m_issued; }
+    // What the report was filtered by, as printed under the title of its first page.
     const QStringList& criteria() const { return m_criteria; }
     int rowCount() const { return int(m_rows.cells.size()); }
+    // The rows as the columns show them, for the table exports.
+    const ReportRows& rows() const { return m_rows; }
 
     const QPageLayout& pageLayout() const { return m_layout; }
     // A new page size, orientation or margins: lays the pages out again.

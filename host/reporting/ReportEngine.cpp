@@ -8,6 +8,7 @@
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
+#include "reporting/export/TableWriter.h"
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QElapsedTimer>
@@ -171,6 +172,19 @@ ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const Report
         throw EHostError(e.message());
     }
     return result;
+}
+
+int ReportEngine::writeTable(const ReportDefinition& def, const ReportRun& run, const QString& path,
+                             ReportExport::Format format) {
+    QStringList criteria;
+    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
+    const std::unique_ptr<TableWriter> writer = TableWriter::create(
+        format, path, def, {def.title, run.branch, QDateTime::currentDateTime(), criteria});
+    query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+        writer->addRow(cells, key, title);
+    });
+    writer->finish();
+    return writer->rowCount();
 }
 
 QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db, DatabaseKind kind) {

@@ -8,6 +8,7 @@
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QSqlDatabase>
 #include <functional>
@@ -52,6 +53,10 @@ std::unique_ptr<TParams> fillParams(const ReportDefinition& definition, const Re
 void fetchRows(const ReportDefinition& definition, const ReportRun& run,
                const std::function<void(const QStringList& criteria)>& described,
                const std::function<void(ReportRows&& batch)>& batch);
+// The same into an XLSX or CSV table (see TableWriter), the criteria block above the table: the rows
+// written.
+int writeTable(const ReportDefinition& definition, const ReportRun& run, const QString& path,
+               ReportExport::Format format);
 // The parameter list of a definition's query on that database, every parameter unset.
 std::unique_ptr<TParams> makeParams(const ReportDefinition& definition, DatabaseKind kind);
 // What a parameter binds as: dates as QDateTime, an unset parameter as NULL.

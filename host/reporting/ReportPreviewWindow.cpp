@@ -5,15 +5,18 @@
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportTask.h"
+#include "reporting/export/ReportExport.h"
 #include "reporting/preview/ReportPageView.h"
 #include "reporting/preview/ReportSearchBar.h"
 #include "reporting/preview/ReportTextSearch.h"
 #include "reporting/preview/ReportThumbnailView.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
@@ -170,11 +173,21 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
 
 // Every way out of the preview into a file: one button per format.
 void ReportPreviewWindow::addExportActions(QToolBar* bar) {
-    auto* pdf = new QPushButton(QStringLiteral("Exportar &PDF..."), this);
-    pdf->setAccessibleName(QStringLiteral("Exportar PDF"));
-    connect(pdf, &QPushButton::clicked, this, &ReportPreviewWindow::exportPdf);
-    bar->addWidget(pdf);
-    m_whenComplete << pdf;
+    // Export offers the three formats; each asks for its file.
+    auto* exporting = new QPushButton(QStringLiteral("&Exportar"), this);
+    exporting->setAccessibleName(QStringLiteral("Exportar o relatório"));
+    exporting->setToolTip(QStringLiteral("Exportar o relatório em PDF, planilha do Excel (XLSX) ou CSV"));
+    auto* formats = new QMenu(exporting);
+    formats->setAccessibleName(QStringLiteral("Formatos de exportação"));
+    using ReportExport::Format;
+    for (const auto& [format, text] :
+         {std::pair{Format::Pdf, QStringLiteral("&PDF...")},
+          std::pair{Format::Xlsx, QStringLiteral("Planilha do &Excel (XLSX)...")},
+          std::pair{Format::Csv, QStringLiteral("&CSV (separado por ponto e vírgula)...")}})
+        connect(formats->addAction(text), &QAction::triggered, this, [this, format] { exportTo(format); });
+    exporting->setMenu(formats);
+    bar->addWidget(exporting);
+    m_whenComplete << exporting;
 }
 
 void ReportPreviewWindow::exec(ReportDocument& document, QWidget* parent) {
@@ -245,14 +258,16 @@ void ReportPreviewWindow::printDocument() {
     }
 }
 
-void ReportPreviewWindow::exportPdf() {
-    const std::optional<QString> path = ReportDialogs::instance().chooseExportFile(
-        QStringLiteral("Exportar PDF"), m_doc.title() + QStringLiteral(".pdf"),
-        QStringLiteral("Documentos PDF (*.pdf)"));
-    if (!path)
+void ReportPreviewWindow::exportTo(ReportExport::Format format) {
+    const QString suffix = ReportExport::suffix(format);
+    const std::optional<QString> chosen = ReportDialogs::instance().chooseExportFile(
+        ReportExport::dialogCaption(format), m_doc.title() + u'.' + suffix, ReportExport::fileFilter(format));
+    if (!chosen)
         return;
+    // A name typed without a suffix gets the format's.
+    const QString path = QFileInfo(*chosen).suffix().isEmpty() ? *chosen + u'.' + suffix : *chosen;
     try {
-        m_doc.exportPdf(*path);
+        ReportExport::write(m_doc, path, format);
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
     }

@@ -1,10 +1,11 @@
 #pragma once
 // The report preview: the pages one under the other in a continuous scroll, drawn as they come into
 // sight, with their thumbnails beside them; go to a page, zoom (fit width, fit page, percentages,
-// Ctrl+wheel), search the report's text (Ctrl+F), print a range of pages and export. It opens while
-// the report still runs: the pages arrive under it ("de 37…"), and printing and exporting wait for
-// the last one.
+// Ctrl+wheel), search the report's text (Ctrl+F), print a range of pages and export (PDF, XLSX, CSV). It
+// opens while the report still runs: the pages arrive under it ("de 37…"), and printing and exporting wait
+// for the last one.
 #include "host_export.h"
+#include "reporting/export/ReportExport.h"
 #include <QDialog>
 
 class ReportDocument;
@@ -37,7 +38,7 @@ private:
     void updatePageCount();
     void showZoom(int zoom);
     void printDocument();
-    void exportPdf();
+    void exportTo(ReportExport::Format format);
 
     ReportDocument& m_doc;
     ReportPageView* m_view;

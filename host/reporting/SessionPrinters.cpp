@@ -10,21 +10,21 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-namespace {
-const QLatin1String kPdfPrefix("pdf:");
-}
-
 SessionPrinters::SessionPrinters() = default;
 SessionPrinters::~SessionPrinters() = default;
 
-std::optional<QString> SessionPrinters::pdfFile(const QString& setting) {
-    if (!setting.startsWith(kPdfPrefix))
+std::optional<SessionPrinters::FileTarget> SessionPrinters::fileTarget(const QString& setting) {
+    const qsizetype colon = setting.indexOf(u':');
+    if (colon < 0)
         return std::nullopt;
-    return setting.mid(kPdfPrefix.size());
+    const std::optional<ReportExport::Format> format = ReportExport::formatOfSuffix(setting.left(colon));
+    if (!format || setting.left(colon) != ReportExport::suffix(*format))
+        return std::nullopt;
+    return FileTarget{*format, setting.mid(colon + 1)};
 }
 
-QString SessionPrinters::pdfSetting(const QString& file) {
-    return kPdfPrefix + file;
+QString SessionPrinters::fileSetting(const FileTarget& file) {
+    return ReportExport::suffix(file.format) + u':' + file.path;
 }
 
 std::optional<QPageLayout> SessionPrinters::pageLayout(const QString& definitionPath) const {
@@ -35,14 +35,16 @@ std::optional<QPageLayout> SessionPrinters::pageLayout(const QString& definition
 
 void SessionPrinters::print(const QString& definitionPath, const ReportDefinition& def,
                             const std::function<std::unique_ptr<ReportDocument>()>& run,
-                            const std::function<void(const QString&, const QPageLayout&)>& writePdf,
+                            const std::function<void(const FileTarget&, const QPageLayout&)>& writeFile,
                             const std::function<void(const ReportDocument&, QPrinter&)>& printDocument) {
     const QString target = HostSettings::printer();
-    if (const std::optional<QString> file = pdfFile(target)) {
-        if (file->trimmed().isEmpty())
-            throw EHostError(QStringLiteral(
-                "A impressora da sessão é um arquivo PDF, mas o nome do arquivo não foi informado."));
-        writePdf(*file, pageLayout(definitionPath).value_or(def.page.layout()));
+    if (const std::optional<FileTarget> file = fileTarget(target)) {
+        if (file->path.trimmed().isEmpty())
+            throw EHostError(
+                QStringLiteral(
+                    "A impressora da sessão é um arquivo %1, mas o nome do arquivo não foi informado.")
+                    .arg(ReportExport::suffix(file->format).toUpper()));
+        writeFile(*file, pageLayout(definitionPath).value_or(def.page.layout()));
         return;
     }
     std::shared_ptr<QPrinter> printer = m_printers.value(definitionPath);
@@ -74,15 +76,16 @@ void SessionPrinters::setup(const QString& definitionPath, const ReportDefinitio
     const std::shared_ptr<QPrinter> kept = m_printers.value(definitionPath);
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     const QString target = HostSettings::printer();
-    if (const std::optional<QString> file = pdfFile(target)) {
+    const std::optional<FileTarget> file = fileTarget(target);
+    if (file && file->format == ReportExport::Format::Pdf) {
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(*file);
+        printer->setOutputFileName(file->path);
     } else if (kept) {
         printer->setPrinterName(kept->printerName());
         printer->setCopyCount(kept->copyCount());
         printer->setDuplex(kept->duplex());
         printer->setColorMode(kept->colorMode());
-    } else if (!target.isEmpty()) {
+    } else if (!target.isEmpty() && !file) {
         printer->setPrinterName(target);
     }
     printer->setPageLayout(kept ? kept->pageLayout() : def.page.layout());

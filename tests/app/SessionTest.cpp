@@ -1,6 +1,6 @@
 // erp-host sessions on the offscreen platform: the window on a demo database, the screen opened from
-// the command line, a print to a PDF printer, a damaged demo database, an unreachable database, the
-// language resource module.
+// the command line, a print to a PDF, XLSX or CSV printer, a damaged demo database, an unreachable database,
+// the language resource module.
 #include "app/HostProcess.h"
 
 #include "data/dtmDBGeral.h"
@@ -80,6 +80,48 @@ TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
                                                                 << text.left(800).toStdString();
 }
+
+// The session printer writes a spreadsheet or a CSV as well: the first sheet or line holds the
+// report's title or its column headers.
+struct FilePrinter {
+    const char* name;
+    const char* setting; // the prefix of --printer
+    const char* member;  // the file's part to read ("" for the file itself)
+    const char* expected;
+};
+
+class FilePrinters : public Session, public ::testing::WithParamInterface<FilePrinter> {};
+
+TEST_P(FilePrinters, PrintWritesTheFile) {
+    const FilePrinter& c = GetParam();
+    const QString file = m_home.filePath(QStringLiteral("saida.") + QLatin1String(c.setting));
+    const HostRun r = runHost(
+        {"--database", s_url, "--open", "QMT31800", "--printer", QLatin1String(c.setting) + ':' + file},
+        scripted(QStringLiteral("print;quit")));
+    ASSERT_TRUE(r.finished) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("erro:"))) << r.err.toStdString();
+    QByteArray content;
+    if (*c.member) {
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, QLatin1String(c.member)});
+        ASSERT_TRUE(unzip.waitForFinished(60000) && unzip.exitCode() == 0) << "not a workbook";
+        content = unzip.readAllStandardOutput();
+    } else {
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << "nothing was written";
+        content = written.readAll();
+    }
+    EXPECT_TRUE(content.contains(c.expected)) << content.left(600).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, FilePrinters,
+                         ::testing::Values(FilePrinter{"xlsx", "xlsx", "xl/worksheets/sheet1.xml",
+                                                       "Aniversariantes do Mês"},
+                                           FilePrinter{"csv", "csv", "",
+                                                       "\xEF\xBB\xBF"
+                                                       "Dia;Código;Nome / Razão Social"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
     const HostRun r = runHost({}, scripted(QStringLiteral("describe;quit")));

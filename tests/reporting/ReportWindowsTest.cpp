@@ -7,11 +7,14 @@
 #include "reporting/preview/ReportTextSearch.h"
 #include "support/TestEnv.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -224,23 +227,49 @@ TEST(PreviewSearch, BarCountsAndHighlightsFromThePageInSight) {
     window.grab().save(TestEnv::binaryDir() + "/report_preview_search.png");
 }
 
-// The file to export to is asked through the dialogs the host installed, like every modal question.
-TEST(ReportPreviewWindow, ExportAsksForTheFileThroughTheDialogs) {
+// The file to export to is asked through the dialogs the host installed, like every modal question;
+// the export button offers each format, and a name typed without a suffix gets the format's.
+struct PreviewExport {
+    const char* name;
+    const char* action;   // part of the menu entry
+    const char* suffix;   // of the suggested name and of the file written
+    QByteArray beginning; // of the file written
+};
+
+class PreviewExports : public ::testing::TestWithParam<PreviewExport> {};
+
+TEST_P(PreviewExports, AskForTheFileThroughTheDialogs) {
+    const PreviewExport& c = GetParam();
     TestEnv::reset();
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("exportado.pdf"));
     TestEnv::dialogs().onExportFile = [&](const QString& suggested) -> std::optional<QString> {
-        EXPECT_TRUE(suggested.endsWith(QStringLiteral(".pdf")));
-        return target;
+        EXPECT_TRUE(suggested.endsWith(QLatin1String(c.suffix))) << suggested.toStdString();
+        return dir.filePath(QStringLiteral("exportado"));
     };
     auto doc = sampleDocument();
     ReportPreviewWindow window(*doc);
-    for (QPushButton* b : window.findChildren<QPushButton*>())
-        if (b->text().contains(QStringLiteral("PDF")))
-            b->click();
+    QAction* chosen = nullptr;
+    for (QPushButton* b : window.findChildren<QPushButton*>()) {
+        if (!b->menu())
+            continue;
+        EXPECT_FALSE(b->accessibleName().isEmpty());
+        for (QAction* a : b->menu()->actions())
+            if (a->text().contains(QLatin1String(c.action)))
+                chosen = a;
+    }
+    ASSERT_NE(chosen, nullptr) << c.action;
+    chosen->trigger();
     EXPECT_EQ(TestEnv::dialogs().shown.size(), 1u);
-    EXPECT_TRUE(QFileInfo(target).size() > 0);
+    QFile file(dir.filePath(QStringLiteral("exportado") + QLatin1String(c.suffix)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "nothing written to " << file.fileName().toStdString();
+    EXPECT_EQ(file.read(c.beginning.size()), c.beginning);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReportPreviewWindow, PreviewExports,
+                         ::testing::Values(PreviewExport{"pdf", "PDF", ".pdf", "%PDF-"},
+                                           PreviewExport{"xlsx", "XLSX", ".xlsx", "PK\x03\x04"},
+                                           PreviewExport{"csv", "CSV", ".csv", "\xEF\xBB\xBF"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReportDesignerWindow, ShowsAndGivesBackTheWholeDefinition) {
     ReportEditRequest request;

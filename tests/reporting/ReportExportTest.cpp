@@ -1,0 +1,469 @@
+// Reports exported as XLSX and CSV, read back from the written files: the rows and values the report
+// shows (codes with leading zeros, accents, dates), from the preview's document and straight from the
+// query through the session printer, on SQLite and on the Firebird server; what a target that cannot
+// be written and a cancelled run leave behind.
+#include "reporting/export/ReportExport.h"
+#include "ParamFiller.h"
+#include "ReportTestData.h"
+#include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "data/dtmDBGeral.h"
+#include "reporting/ReportController.h"
+#include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
+#include "reporting/SessionPrinters.h"
+#include "reporting/export/CsvTableWriter.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Format = ReportExport::Format;
+using Table = QList<QStringList>;
+
+// The other tests of this program keep the shared connection open on their own database: each
+// test here gives it back as it found it.
+class SharedConnectionKept {
+public:
+    SharedConnectionKept() : m_url(dtmDBGeral::instance().url()), m_open(dtmDBGeral::instance().isOpen()) {}
+    ~SharedConnectionKept() {
+        dtmDBGeral& shared = dtmDBGeral::instance();
+        if (!m_open)
+            shared.close();
+        else if (shared.url() != m_url || !shared.isOpen())
+            shared.open(m_url);
+    }
+
+private:
+    QString m_url;
+    bool m_open;
+};
+
+// Clients whose codes a spreadsheet would spoil: leading zeros, and a key of the full 21 characters.
+void addSpoilableClients() {
+    QSqlDatabase db = dtmDBGeral::database();
+    for (const auto& [code, name, birth] :
+         {std::tuple{"000123", "João Açaí Ávila", QDate(1992, 3, 10)},
+          std::tuple{"000000000000000000042", "Ângela; \"Ótima\" Ltda", QDate(1961, 3, 15)}}) {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.prepare("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, "
+                              "NMRAZSOCCLIE, DTNASCCLIE, CDATIVCLI, CDFILIAL, IDTPORCAEVEN) "
+                              "VALUES (?, 'F', '000.000.000-00', ?, ?, ?, 'A1', '01', 'O')"));
+        for (const QVariant& v : {QVariant(QString::fromLatin1(code)), QVariant(QString::fromUtf8(name)),
+                                  QVariant(QString::fromUtf8(name)), QVariant(birth)})
+            q.addBindValue(v);
+        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    }
+}
+
+QString cellText(QXmlStreamReader& xml) {
+    QString text;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"t" || xml.name() == u"v")
+            text += xml.readElementText();
+        else if (xml.name() == u"is")
+            text += cellText(xml);
+        else
+            xml.skipCurrentElement();
+    }
+    return text;
+}
+
+int columnOf(QStringView ref) {
+    int column = 0;
+    for (QChar c : ref) {
+        if (!c.isLetter())
+            break;
+        column = column * 26 + (c.unicode() - 'A' + 1);
+    }
+    return column - 1;
+}
+
+QByteArray unzipped(const QString& xlsx, const QString& member) {
+    QProcess unzip;
+    unzip.start("unzip", {"-p", xlsx, member});
+    if (!unzip.waitForFinished(60000) || unzip.exitCode() != 0)
+        return {};
+    return unzip.readAllStandardOutput();
+}
+
+// The sheet's rows that hold anything, each cell's text; a number is "#" and its value.
+Table readXlsx(const QString& path) {
+    QXmlStreamReader xml(unzipped(path, "xl/worksheets/sheet1.xml"));
+    Table rows;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != u"row")
+            continue;
+        QStringList row;
+        while (xml.readNextStartElement()) {
+            const int column = columnOf(xml.attributes().value("r"));
+            const bool number = !xml.attributes().hasAttribute("t");
+            QString text = cellText(xml);
+            if (number && !text.isEmpty())
+                text.prepend('#');
+            while (row.size() <= column)
+                row << QString();
+            row[column] = text;
+        }
+        rows << row;
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return rows;
+}
+
+// RFC 4180 with ";" between fields.
+Table readCsv(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << "no byte order mark";
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    Table rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ';') {
+            row << field;
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(row.isEmpty() && field.isEmpty()) << "the last line has no line end";
+    return rows;
+}
+
+// What the file must hold for the report a document shows, from the column headers down.
+Table expectedTable(const ReportDocument& doc, Format format) {
+    const ReportDefinition& def = doc.definition();
+    const ReportRows& rows = doc.rows();
+    const int columns = int(def.columns.size());
+    const bool grouping = def.group.enabled();
+    Table table;
+    QStringList headers;
+    for (const ReportColumn& c : def.columns)
+        headers << c.header;
+    if (format == Format::Csv) {
+        table << (grouping ? QStringList{"Grupo"} + headers : headers);
+        for (int r = 0; r < doc.rowCount(); ++r)
+            table << (grouping ? QStringList{ReportDocumentRows::groupTitle(doc, r)} + rows.cells[size_t(r)]
+                               : rows.cells[size_t(r)]);
+        return table;
+    }
+    // XLSX: dates are day numbers, counts are numbers in the last column, captions fill the row.
+    auto count = [&](const QString& label, int n) {
+        QStringList row(columns);
+        row[0] = label;
+        row[columns - 1] = QStringLiteral("#%1").arg(n);
+        table << row;
+    };
+    table << headers;
+    int groupStart = 0;
+    for (int r = 0; r < doc.rowCount(); ++r) {
+        if (grouping && (r == 0 || rows.groupKeys[size_t(r)] != rows.groupKeys[size_t(r - 1)])) {
+            if (r > 0)
+                count(def.group.countLabel, r - groupStart);
+            groupStart = r;
+            QStringList caption(columns);
+            caption[0] = ReportDocumentRows::groupTitle(doc, r);
+            table << caption;
+        }
+        QStringList cells = rows.cells[size_t(r)];
+        for (int c = 0; c < columns; ++c)
+            if (def.columns[c].format == u"date" && !cells[c].isEmpty())
+                cells[c] = QStringLiteral("#%1").arg(
+                    QDate(1899, 12, 30).daysTo(QDate::fromString(cells[c], "dd/MM/yyyy")));
+        while (!cells.isEmpty() && cells.last().isEmpty())
+            cells.removeLast();
+        table << cells;
+    }
+    if (grouping && doc.rowCount() > 0)
+        count(def.group.countLabel, doc.rowCount() - groupStart);
+    count(def.totalLabel, doc.rowCount());
+    return table;
+}
+
+QString dump(const Table& table) {
+    QStringList lines;
+    for (const QStringList& row : table)
+        lines << row.join(" | ");
+    return lines.join('\n');
+}
+
+struct Harness {
+    TReportDesignerDialog designer;
+    ParamFiller filler;
+    ReportController controller;
+    Harness() {
+        filler.bindTo(designer);
+        HostSettings::setReportsDir(TestEnv::sourceDir() + "/reports");
+        HostSettings::setPrinter({});
+        ReportContext ctx;
+        ctx.code = "QMT318";
+        ctx.designer = &designer;
+        controller.setContext(ctx);
+        controller.reload();
+        filler.fill = [](TParams* p) {
+            TestFilters f;
+            f.from = QDate(2026, 3, 1);
+            f.to = QDate(2026, 3, 31);
+            fillParams(p, f);
+        };
+    }
+};
+
+struct ExportCase {
+    const char* name;
+    Format format;
+    int report;    // 2 lists birthdays with their dates; 1 groups by line of business
+    bool streamed; // through the session printer, straight from the query; else from the preview
+};
+
+void PrintTo(const ExportCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ExportedTable : public BackendTest<std::tuple<TestBackend, ExportCase>> {
+protected:
+    SharedConnectionKept kept;
+    void open(TestBackend b) override {
+        openTestDatabase(b);
+        addSpoilableClients();
+    }
+};
+
+TEST_P(ExportedTable, HoldsTheReportsRowsAndValues) {
+    const ExportCase& c = std::get<1>(GetParam());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("relatório." + ReportExport::suffix(c.format));
+    Harness h;
+    std::unique_ptr<ReportDocument> shown;
+    TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
+        shown = std::make_unique<ReportDocument>(doc.definition(), doc.rows(), doc.branch(), doc.issued());
+        if (!c.streamed)
+            ReportExport::write(doc, path, c.format);
+    };
+    h.controller.preview(c.report);
+    ASSERT_TRUE(shown);
+    if (c.streamed) {
+        HostSettings::setPrinter(ReportExport::suffix(c.format) + ':' + path);
+        h.controller.print(c.report);
+    }
+    ASSERT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
+
+    // The clients a spreadsheet would spoil are there, as the report shows them.
+    QStringList codes;
+    for (int r = 0; r < shown->rowCount(); ++r)
+        codes << ReportDocumentRows::cell(*shown, r, "CDCLIENTE");
+    ASSERT_TRUE(codes.contains("000123") && codes.contains("000000000000000000042"))
+        << codes.join(' ').toStdString();
+
+    Table got = c.format == Format::Xlsx ? readXlsx(path) : readCsv(path);
+    const Table expected = expectedTable(*shown, c.format);
+    if (c.format == Format::Xlsx) {
+        ASSERT_FALSE(got.isEmpty());
+        EXPECT_EQ(got.first().value(0), shown->title());
+        // Title, branch and issue above the table; the table starts at the column headers.
+        while (!got.isEmpty() && got.first() != expected.first())
+            got.removeFirst();
+        const bool dates = std::any_of(shown->definition().columns.begin(), shown->definition().columns.end(),
+                                       [](const ReportColumn& column) { return column.format == u"date"; });
+        if (dates) {
+            EXPECT_TRUE(unzipped(path, "xl/styles.xml").contains("formatCode=\"dd/mm/yyyy\""));
+        }
+    }
+    EXPECT_EQ(got, expected) << "got:\n"
+                             << dump(got).toStdString() << "\nexpected:\n"
+                             << dump(expected).toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QFileInfo(path).fileName()});
+}
+
+const ExportCase kExportCases[] = {
+    {"xlsx_dates_streamed", Format::Xlsx, 2, true},
+    {"xlsx_groups_from_preview", Format::Xlsx, 1, false},
+    {"csv_dates_from_preview", Format::Csv, 2, false},
+    {"csv_groups_streamed", Format::Csv, 1, true},
+};
+
+std::string exportCaseName(const ::testing::TestParamInfo<std::tuple<TestBackend, ExportCase>>& info) {
+    return backendName(std::get<0>(info.param)).toLower().toStdString() + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(SQLite, ExportedTable,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite),
+                                            ::testing::ValuesIn(kExportCases)),
+                         exportCaseName);
+INSTANTIATE_TEST_SUITE_P(Firebird, ExportedTable,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+                                            ::testing::ValuesIn(kExportCases)),
+                         exportCaseName);
+
+struct TargetCase {
+    const char* name;
+    Format format;
+    bool streamed;
+    const char* target; // under the test's folder
+};
+
+void PrintTo(const TargetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ExportTarget : public ::testing::TestWithParam<TargetCase> {
+protected:
+    SharedConnectionKept kept;
+    void SetUp() override {
+        TestEnv::reset();
+        openTestDatabase(TestBackend::SQLite);
+    }
+};
+
+// The message names the file, the report did not run, and no file was left anywhere.
+TEST_P(ExportTarget, ThatCannotBeWrittenIsNamedAndLeavesNothing) {
+    const TargetCase& c = GetParam();
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("pasta.xlsx");
+    const QString path = dir.filePath(c.target);
+    Harness h;
+    QString message;
+    try {
+        if (c.streamed) {
+            HostSettings::setPrinter(ReportExport::suffix(c.format) + ':' + path);
+            h.controller.print(2);
+        } else {
+            TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
+                ReportExport::write(doc, path, c.format);
+            };
+            h.controller.preview(2);
+        }
+    } catch (const EHostError& e) {
+        message = e.message();
+    }
+    EXPECT_TRUE(message.startsWith("Não foi possível gravar o arquivo '" + path + "'"))
+        << message.toStdString();
+    if (c.streamed) {
+        EXPECT_EQ(h.filler.calls, 0) << "the report ran although its file could not be written";
+    }
+    QStringList left;
+    for (QDirIterator it(dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        left << QDir(dir.path()).relativeFilePath(it.next());
+    EXPECT_EQ(left, QStringList{"pasta.xlsx"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exports, ExportTarget,
+    ::testing::Values(TargetCase{"xlsx_streamed_folder_missing", Format::Xlsx, true, "nao-existe/saida.xlsx"},
+                      TargetCase{"xlsx_preview_is_a_folder", Format::Xlsx, false, "pasta.xlsx"},
+                      TargetCase{"csv_streamed_is_a_folder", Format::Csv, true, "pasta.xlsx"},
+                      TargetCase{"csv_preview_folder_missing", Format::Csv, false, "nao-existe/saida.csv"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class CancelledExport : public ExportTarget {};
+
+// A run cancelled after its first row leaves the former file as it was, nothing beside it and no file
+// open.
+TEST_P(CancelledExport, LeavesTheFormerFileAlone) {
+    const TargetCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(c.target);
+    QFile former(path);
+    ASSERT_TRUE(former.open(QIODevice::WriteOnly));
+    former.write("former");
+    former.close();
+    Harness h;
+    HostSettings::setPrinter(ReportExport::suffix(c.format) + ':' + path);
+    h.controller.setCancelCheck([](qint64 rows) { return rows >= 1; });
+    const auto openFiles = [] {
+        return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System).size();
+    };
+    const qsizetype before = openFiles();
+    EXPECT_THROW(h.controller.print(2), EAbort);
+    EXPECT_EQ(openFiles(), before) << "the cancelled run left a file open";
+    ASSERT_TRUE(former.open(QIODevice::ReadOnly));
+    EXPECT_EQ(former.readAll(), "former");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{c.target});
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, CancelledExport,
+                         ::testing::Values(TargetCase{"xlsx", Format::Xlsx, true, "saida.xlsx"},
+                                           TargetCase{"csv", Format::Csv, true, "saida.csv"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct CsvField {
+    const char* text;
+    const char* written;
+};
+
+class CsvFields : public ::testing::TestWithParam<CsvField> {};
+
+TEST_P(CsvFields, AreQuotedOnlyWhereASpreadsheetNeedsIt) {
+    EXPECT_EQ(CsvTableWriter::field(QString::fromUtf8(GetParam().text)), QByteArray(GetParam().written));
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, CsvFields,
+                         ::testing::Values(CsvField{"000123", "000123"}, CsvField{"São João", "São João"},
+                                           CsvField{"a;b", "\"a;b\""}, CsvField{"o \"x\"", "\"o \"\"x\"\"\""},
+                                           CsvField{"linha\r\noutra", "\"linha\r\noutra\""},
+                                           CsvField{"a, b", "a, b"}));
+
+struct SettingCase {
+    const char* setting;
+    std::optional<Format> format;
+    const char* path;
+};
+
+class PrinterSetting : public ::testing::TestWithParam<SettingCase> {};
+
+TEST_P(PrinterSetting, NamesAFileOnlyWithAKnownPrefix) {
+    const SettingCase& c = GetParam();
+    const auto target = SessionPrinters::fileTarget(c.setting);
+    ASSERT_EQ(target.has_value(), c.format.has_value()) << c.setting;
+    if (!target)
+        return;
+    EXPECT_EQ(target->format, *c.format);
+    EXPECT_EQ(target->path, c.path);
+    EXPECT_EQ(SessionPrinters::fileSetting(*target), c.setting);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, PrinterSetting,
+                         ::testing::Values(SettingCase{"pdf:/tmp/a.pdf", Format::Pdf, "/tmp/a.pdf"},
+                                           SettingCase{"xlsx:/tmp/a.xlsx", Format::Xlsx, "/tmp/a.xlsx"},
+                                           SettingCase{"csv:C:/saida.csv", Format::Csv, "C:/saida.csv"},
+                                           SettingCase{"csv:", Format::Csv, ""},
+                                           SettingCase{"HP LaserJet", std::nullopt, ""},
+                                           SettingCase{"docx:/tmp/a.docx", std::nullopt, ""},
+                                           SettingCase{"XLSX:/tmp/a.xlsx", std::nullopt, ""}));
+
+} // namespace
