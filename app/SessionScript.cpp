@@ -10,12 +10,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTimer>
+#include <QWindow>
 
 using SessionOutput::trace;
 
@@ -47,10 +49,11 @@ void SessionScript::run(MainWindow& window) {
 void SessionScript::next(MainWindow& window) {
     if (m_index >= m_steps.size())
         return;
-    // A report still running is waited for, as a person would; quit and dismiss stop it instead.
+    // A report still running is waited for, as a person would; quit, close and dismiss stop it.
     RunningTask& task = RunningTask::instance();
     const QString verb = m_steps.at(m_index).section('=', 0, 0);
-    if (task.isRunning() && verb != QLatin1String("quit") && verb != QLatin1String("dismiss")) {
+    if (task.isRunning() && verb != QLatin1String("quit") && verb != QLatin1String("close") &&
+        verb != QLatin1String("dismiss")) {
         task.whenIdle(&window, [this, &window] { next(window); });
         return;
     }
@@ -173,6 +176,14 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
     }
     if (verb == QLatin1String("quit")) {
         quit(window);
+        return true;
+    }
+    if (verb == QLatin1String("close")) {
+        // What the window manager's close button sends; the host ends with its last window.
+        if (QWindow* handle = window.windowHandle())
+            QCoreApplication::postEvent(handle, new QCloseEvent);
+        else
+            window.close();
         return true;
     }
     return fail(QStringLiteral("passo desconhecido"));

@@ -4,10 +4,12 @@
 // a moment apart so the window system can paint. ERP_SCREENSHOT=PATH is short for
 // "screenshot=PATH;quit". Steps act as a user would, through the menus and the screen's buttons:
 //   open, variant=N, click=BUTTON, print, preview, wait, describe (what is shown, on stdout),
-//   screenshot=PNG, dialog-screenshot=PNG, dismiss (cancels the open dialog), quit,
+//   screenshot=PNG, dialog-screenshot=PNG, dismiss (cancels the open dialog or the running report),
+//   close (the main window's close button, as the window manager sends it), quit,
 //   watch[=DIR]: from then on prints "foco", "relatorio" and "marcado" lines as focus moves, a
 //   report is picked or a button is checked (so that input typed from outside can be followed),
 //   and with DIR saves a picture of the window per report picked and of each dialog focused.
+// A step waits for a report still running, as a person would; quit, close and dismiss stop it.
 #include <QString>
 #include <QStringList>
 

@@ -6,6 +6,7 @@
 #include "data/dtmDBGeral.h"
 #include "demo/DemoDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -121,6 +122,58 @@ INSTANTIATE_TEST_SUITE_P(Session, FilePrinters,
                                            FilePrinter{"csv", "csv", "",
                                                        "\xEF\xBB\xBF"
                                                        "Dia;Código;Nome / Razão Social"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Steps that land while report 1 is still reading a third of 100,000 clients: the host never crashes, a print
+// waits for the one before it, and quit, close and dismiss stop the run and leave no file.
+struct StepDuringRun {
+    const char* name;
+    const char* steps;
+    bool complete; // the PDF is written whole; otherwise there is none
+};
+
+class StepsDuringARun : public ::testing::TestWithParam<StepDuringRun> {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new QTemporaryDir;
+        s_url = QStringLiteral("sqlite:") + s_dir->filePath(QStringLiteral("grande.db"));
+        DemoDatabase::create(s_url, 100000);
+    }
+    static void TearDownTestSuite() {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static QString s_url;
+    static QTemporaryDir* s_dir;
+};
+QString StepsDuringARun::s_url;
+QTemporaryDir* StepsDuringARun::s_dir = nullptr;
+
+TEST_P(StepsDuringARun, NeverCrashAndLeaveNoHalfFile) {
+    QTemporaryDir home;
+    const QString pdf = home.filePath(QStringLiteral("saida.pdf"));
+    QProcessEnvironment env = hostEnvironment(home.path());
+    env.insert(QStringLiteral("ERP_SCRIPT"), QLatin1String(GetParam().steps));
+    env.insert(QStringLiteral("ERP_SCRIPT_DELAY"), QStringLiteral("30"));
+    const HostRun r = runHost({"--database", s_url, "--open", "QMT31800", "--printer", "pdf:" + pdf}, env);
+    ASSERT_TRUE(r.finished) << r.err.toStdString();
+    EXPECT_FALSE(r.crashed) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    if (GetParam().complete)
+        EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Total de clientes: ")))
+            << r.err.toStdString();
+    else
+        EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("*.pdf*")}, QDir::Files).size(),
+              GetParam().complete ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, StepsDuringARun,
+                         ::testing::Values(StepDuringRun{"quit", "variant=1;print;quit", false},
+                                           StepDuringRun{"close", "variant=1;print;close", false},
+                                           StepDuringRun{"dismiss", "variant=1;print;dismiss;wait;quit",
+                                                         false},
+                                           StepDuringRun{"print_waits", "variant=1;print;print;quit", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
