@@ -1,9 +1,9 @@
 // Report 1 ("Clientes por Ramo de Atividade") of many clients to PDF through the engine, against a
 // floor measured in the same run: the same query with the same parameters, every column of every row
 // read as text, nothing laid out or written. Then the same report restricted by a selection of every
-// client; then report 1 to an XLSX workbook, streamed the same way. Each figure comes from a child
-// process of its own, so each peak memory is that run's alone (the database is written by the parent
-// beforehand).
+// client; then report 1 to an XLSX workbook, streamed the same way; then the preview's first page. Each
+// figure comes from a child process of its own, so each peak memory is that run's alone (the database is
+// written by the parent beforehand).
 //   report_pdf [--million | --rows N]     SQLite, and the Firebird server when ERP_FIREBIRD_URL is set
 #include "BenchSupport.h"
 #include "core/Errors.h"
@@ -14,8 +14,10 @@
 #include "demo/FirebirdAdmin.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"
+#include "reporting/ReportDocument.h"
 #include "reporting/ReportEngine.h"
 #include "reporting/ReportSql.h"
+#include "reporting/ReportTask.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
 
@@ -23,10 +25,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -59,6 +64,7 @@ struct Figures {
     int rows = 0, pages = 0;
     qint64 bytes = 0;
     long peakKb = 0;
+    double firstRow = 0; // preview: seconds to the query's first row
 };
 
 // The floor: the query alone, every value read as the engine reads it, nothing drawn.
@@ -121,6 +127,75 @@ Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString&
     return f;
 }
 
+// The preview's route: the rows read on the report's worker thread and laid out here as they come;
+// the figure is the time until page 1 is drawn as the screen shows it, the run going on behind it.
+Figures previewRun(const ReportDefinition& def, DatabaseKind kind) {
+    Filler filler;
+    filler.clients = QStringLiteral("T");
+    TReportDesignerDialog designer;
+    designer.bindEvent("BeforeGetQueryParams",
+                       {&filler, filler.metaObject()->indexOfMethod("fill(TParams*,bool&)"), "fill"});
+    QElapsedTimer t;
+    t.start();
+    ReportRun run;
+    run.kind = kind;
+    run.designer = &designer;
+    run.branch = QStringLiteral("01 - Matriz");
+    const std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
+    run.designer = nullptr;
+    run.params = params.get();
+    ReportDocument doc(def, run.branch, QDateTime::currentDateTime());
+    std::atomic<qint64> firstRowNs{-1};
+    Figures f;
+    {
+        ReportTask task(nullptr, def.title);
+        task.start(
+            [&](QSqlDatabase db, ReportProgress&) {
+                ReportRun worker = run;
+                worker.db = db;
+                worker.progress = [&](qint64 rows) {
+                    if (rows == 1)
+                        firstRowNs = t.nsecsElapsed();
+                    return false;
+                };
+                ReportDocument* target = &doc;
+                ReportEngine::fetchRows(
+                    def, worker,
+                    [&](const QStringList& criteria) {
+                        QMetaObject::invokeMethod(
+                            target, [target, criteria] { target->setCriteria(criteria); },
+                            Qt::QueuedConnection);
+                    },
+                    [&](ReportRows&& rows) {
+                        auto batch = std::make_shared<ReportRows>(std::move(rows));
+                        QMetaObject::invokeMethod(
+                            target, [target, batch] { target->appendRows(std::move(*batch)); },
+                            Qt::QueuedConnection);
+                    });
+            },
+            dtmDBGeral::database(), QStringLiteral("bench"));
+        task.wait([&] { return doc.pageCount() > 0; });
+        // Page 1 as a 1000-pixel-wide preview draws it.
+        const QSizeF paper = doc.pageLayout().fullRect(QPageLayout::Point).size();
+        QImage image((paper * (1000 / paper.width())).toSize(), QImage::Format_RGB32);
+        image.setDotsPerMeterX(int(1000 / paper.width() * 72 / 0.0254));
+        image.setDotsPerMeterY(image.dotsPerMeterX());
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            ReportDocument::prepare(painter, image, true, doc.pageLayout());
+            doc.drawPage(painter, 0);
+        }
+        f.seconds = t.nsecsElapsed() / 1e9;
+        f.firstRow = firstRowNs / 1e9;
+        task.wait();
+        doc.complete();
+    }
+    f.rows = doc.rowCount();
+    f.pages = doc.pageCount();
+    return f;
+}
+
 QString everyClient() {
     QStringList keys;
     QSqlQuery q(dtmDBGeral::database());
@@ -139,13 +214,16 @@ int child(const QString& what, const QString& url, const QString& pdf) {
     Figures f;
     if (what == u"floor") {
         f = floorRun(def, kind);
+    } else if (what == u"preview") {
+        f = previewRun(def, kind);
     } else {
         const QString clients = what == u"restricted" ? everyClient() : QStringLiteral("T");
         f = engineRun(def, kind, clients, pdf, what == u"xlsx");
     }
     f.peakKb = peakKb();
     dtmDBGeral::instance().close();
-    std::printf("%.4f %d %d %lld %ld\n", f.seconds, f.rows, f.pages, qlonglong(f.bytes), f.peakKb);
+    std::printf("%.4f %d %d %lld %ld %.4f\n", f.seconds, f.rows, f.pages, qlonglong(f.bytes), f.peakKb,
+                f.firstRow);
     return 0;
 }
 
@@ -157,9 +235,9 @@ bool measure(const char* what, const QString& url, const QString& pdf, Figures& 
     const bool read = out && std::fgets(line, sizeof line, out);
     const int status = out ? pclose(out) : -1;
     long long bytes = 0;
-    const bool ok =
-        read && status == 0 &&
-        std::sscanf(line, "%lf %d %d %lld %ld", &f.seconds, &f.rows, &f.pages, &bytes, &f.peakKb) == 5;
+    const bool ok = read && status == 0 &&
+                    std::sscanf(line, "%lf %d %d %lld %ld %lf", &f.seconds, &f.rows, &f.pages, &bytes,
+                                &f.peakKb, &f.firstRow) == 6;
     f.bytes = bytes;
     if (!ok)
         std::printf("  %-30s failed\n", what);
@@ -172,7 +250,7 @@ void bench(const QString& name, const QString& url, int clients, const QString& 
     DemoDatabase::create(url, clients);
     std::printf("%s: %d clients written in %.1f s\n", qPrintable(name), clients, t.elapsed() / 1000.0);
     std::fflush(stdout);
-    Figures floor, engine, restricted, xlsx;
+    Figures floor, engine, restricted, xlsx, preview;
     const QString pdf = folder + QStringLiteral("/%1.pdf").arg(name);
     if (measure("floor", url, pdf, floor))
         std::printf("  floor  (the query alone)   : %7.3f s  %7d rows                       peak %5.1f MB\n",
@@ -197,6 +275,14 @@ void bench(const QString& name, const QString& url, int clients, const QString& 
             xlsx.seconds, xlsx.rows, xlsx.bytes / 1048576.0, xlsx.peakKb / 1024.0);
         if (floor.seconds > 0)
             std::printf("  xlsx / floor               : %7.2f x\n", xlsx.seconds / floor.seconds);
+    }
+    if (measure("preview", url, pdf, preview)) {
+        std::printf("  preview: page 1 on screen  : %7.3f s  (%.3f s after the first row)  %7d rows  %6d "
+                    "pages  peak %5.1f MB\n",
+                    preview.seconds, preview.seconds - preview.firstRow, preview.rows, preview.pages,
+                    preview.peakKb / 1024.0);
+        if (floor.seconds > 0)
+            std::printf("  preview page 1 / floor     : %7.2f x\n", preview.seconds / floor.seconds);
     }
     std::fflush(stdout);
 }
