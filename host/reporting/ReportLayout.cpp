@@ -92,16 +92,6 @@ void PdfCanvas::pageNumber(double x, double baseline, double width, Font font, d
 
 namespace {
 
-// The widest advance, in thousandths of an em, of the characters a key or a name is typed with:
-// printable ASCII and the Latin-1 letters and signs ("@", "W", "Æ"...).
-float widestAdvance(const TextMeasurer& m) {
-    float widest = 0;
-    for (char16_t c = 0x21; c <= 0xff; ++c)
-        if (c < 0x7f || (c > 0xa0 && c != 0xad))
-            widest = std::max(widest, m.advance(c, Font::Regular));
-    return widest;
-}
-
 // Widths scaled from the designed ones to the page, each at least its need: a column that needs more
 // takes it and the others share what is left, in their designed proportions. When the needs alone
 // exceed the page, every column gets its share of the page in proportion to its need (the text of
@@ -185,7 +175,9 @@ double neededWidth(const ReportColumn& column, double size, const TextMeasurer& 
         return 0;
     if (column.overflow == ReportColumn::Overflow::Wrap)
         return (column.chars + 1) / 2 * m.advance(u'n', Font::Regular) * size / 1000 + 2 * kCellPadding;
-    return column.chars * widestAdvance(m) * size / 1000 + 2 * kCellPadding + 1;
+    // Room for a key of that many digits on one line; wider letters wrap onto a second line rather
+    // than being cut, so the column does not take a third of the page for its rare longest values.
+    return column.chars * m.advance(u'0', Font::Regular) * size / 1000 + 2 * kCellPadding + 1;
 }
 
 Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const TextMeasurer& m,
