@@ -235,11 +235,8 @@ void MainWindow::openClientScreen() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A report still running uses the module's screen: it is stopped first, and the window closes
     // once it has.
-    RunningTask& task = RunningTask::instance();
-    if (task.isRunning()) {
+    if (RunningTask::instance().stopFirst(this, [this] { close(); })) {
         event->ignore();
-        task.cancel();
-        task.whenIdle(this, [this] { close(); });
         return;
     }
     // The module's forms go first (PackageLoader closes them), then the module itself.

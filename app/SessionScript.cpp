@@ -72,12 +72,8 @@ void SessionScript::next(MainWindow& window) {
 // Closing the window unloads the module, which must not happen under a dialog that one of its
 // handlers is still showing: open dialogs are cancelled first and the close waits for them to unwind.
 void SessionScript::quit(MainWindow& window) {
-    RunningTask& task = RunningTask::instance();
-    if (task.isRunning()) {
-        task.cancel();
-        task.whenIdle(&window, [this, &window] { quit(window); });
+    if (RunningTask::instance().stopFirst(&window, [this, &window] { quit(window); }))
         return;
-    }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();

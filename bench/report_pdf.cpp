@@ -130,19 +130,16 @@ Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString&
 // The preview's route: the rows read on the report's worker thread and laid out here as they come;
 // the figure is the time until page 1 is drawn as the screen shows it, the run going on behind it.
 Figures previewRun(const ReportDefinition& def, DatabaseKind kind) {
-    Filler filler;
-    filler.clients = QStringLiteral("T");
-    TReportDesignerDialog designer;
-    designer.bindEvent("BeforeGetQueryParams",
-                       {&filler, filler.metaObject()->indexOfMethod("fill(TParams*,bool&)"), "fill"});
     QElapsedTimer t;
     t.start();
+    const std::unique_ptr<TParams> params = ReportEngine::makeParams(def, kind);
+    Filler filler;
+    filler.clients = QStringLiteral("T");
+    bool cancel = false;
+    filler.fill(params.get(), cancel);
     ReportRun run;
     run.kind = kind;
-    run.designer = &designer;
     run.branch = QStringLiteral("01 - Matriz");
-    const std::shared_ptr<const TParams> params = ReportEngine::fillParams(def, run);
-    run.designer = nullptr;
     run.params = params.get();
     ReportDocument doc(def, run.branch, QDateTime::currentDateTime());
     std::atomic<qint64> firstRowNs{-1};

@@ -27,6 +27,14 @@ void RunningTask::whenIdle(QObject* context, std::function<void()> then) {
         Qt::QueuedConnection);
 }
 
+bool RunningTask::stopFirst(QObject* context, std::function<void()> retry) {
+    if (!isRunning())
+        return false;
+    cancel();
+    whenIdle(context, std::move(retry));
+    return true;
+}
+
 void RunningTask::begin(std::function<void()> cancel) {
     m_cancel = std::move(cancel);
 }

@@ -17,6 +17,9 @@ public:
     void cancel();
     // Calls then, in context's thread, once nothing runs: at once when nothing does.
     void whenIdle(QObject* context, std::function<void()> then);
+    // For whatever would close under a running action: false when nothing runs; otherwise stops it,
+    // calls retry once it has stopped, and returns true (the caller does not close now).
+    bool stopFirst(QObject* context, std::function<void()> retry);
 
     // For the action itself: begins with the way to stop it, ends when it has stopped.
     void begin(std::function<void()> cancel);

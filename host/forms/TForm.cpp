@@ -61,11 +61,8 @@ void TForm::streamResources() {
 
 void TForm::closeEvent(QCloseEvent* event) {
     // Not while one of its actions still runs in the background: that one is stopped first.
-    RunningTask& task = RunningTask::instance();
-    if (task.isRunning()) {
+    if (RunningTask::instance().stopFirst(this, [this] { close(); })) {
         event->ignore();
-        task.cancel();
-        task.whenIdle(this, [this] { close(); });
         return;
     }
     TCloseAction action = caHide;

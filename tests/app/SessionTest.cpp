@@ -160,8 +160,7 @@ TEST_P(StepsDuringARun, NeverCrashAndLeaveNoHalfFile) {
     EXPECT_FALSE(r.crashed) << r.err.toStdString();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     if (GetParam().complete)
-        EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Total de clientes: ")))
-            << r.err.toStdString();
+        EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Total de clientes: "))) << r.err.toStdString();
     else
         EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(QDir(home.path()).entryList({QStringLiteral("*.pdf*")}, QDir::Files).size(),

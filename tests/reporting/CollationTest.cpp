@@ -83,24 +83,6 @@ void exec(const QString& sql, const QVariantList& values = {}) {
         throw EHostError(sql + ": " + q.lastError().text());
 }
 
-// The other tests of this program keep the shared connection open on their own database: each
-// test here gives it back as it found it.
-class SharedConnectionKept {
-public:
-    SharedConnectionKept() : m_url(dtmDBGeral::instance().url()), m_open(dtmDBGeral::instance().isOpen()) {}
-    ~SharedConnectionKept() {
-        dtmDBGeral& shared = dtmDBGeral::instance();
-        if (!m_open)
-            shared.close();
-        else if (shared.url() != m_url || !shared.isOpen())
-            shared.open(m_url);
-    }
-
-private:
-    QString m_url;
-    bool m_open;
-};
-
 // A new database of that kind holding only the rows above.
 void openNamesDatabase(TestBackend b) {
     openTestDatabase(b);

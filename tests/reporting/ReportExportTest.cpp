@@ -30,24 +30,6 @@ namespace {
 using Format = ReportExport::Format;
 using Table = QList<QStringList>;
 
-// The other tests of this program keep the shared connection open on their own database: each
-// test here gives it back as it found it.
-class SharedConnectionKept {
-public:
-    SharedConnectionKept() : m_url(dtmDBGeral::instance().url()), m_open(dtmDBGeral::instance().isOpen()) {}
-    ~SharedConnectionKept() {
-        dtmDBGeral& shared = dtmDBGeral::instance();
-        if (!m_open)
-            shared.close();
-        else if (shared.url() != m_url || !shared.isOpen())
-            shared.open(m_url);
-    }
-
-private:
-    QString m_url;
-    bool m_open;
-};
-
 // Clients whose codes a spreadsheet would spoil: leading zeros, and a key of the full 21 characters.
 void addSpoilableClients() {
     QSqlDatabase db = dtmDBGeral::database();

@@ -441,7 +441,8 @@ TEST_P(LongValues, PrintWhole) {
         for (int r = 0; r < doc.rowCount(); ++r) {
             const QString code = ReportDocumentRows::cell(doc, r, "CDCLIENTE");
             const QStringList codeLines = ReportDocumentRows::printed(doc, r, "CDCLIENTE");
-            EXPECT_EQ(withoutSpaces(codeLines.join("")), withoutSpaces(code)) << codeLines.join("|").toStdString();
+            EXPECT_EQ(withoutSpaces(codeLines.join("")), withoutSpaces(code))
+                << codeLines.join("|").toStdString();
             const QString name = ReportDocumentRows::cell(doc, r, "NMRAZSOCCLIE");
             EXPECT_EQ(name.size(), 50);
             const QStringList lines = ReportDocumentRows::printed(doc, r, "NMRAZSOCCLIE");

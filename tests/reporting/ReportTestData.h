@@ -16,6 +16,24 @@
 
 class TParams;
 
+// The other tests of this program keep the shared connection open on their own database: each
+// test that opens another gives it back as it found it.
+class SharedConnectionKept {
+public:
+    SharedConnectionKept() : m_url(dtmDBGeral::instance().url()), m_open(dtmDBGeral::instance().isOpen()) {}
+    ~SharedConnectionKept() {
+        dtmDBGeral& shared = dtmDBGeral::instance();
+        if (!m_open)
+            shared.close();
+        else if (shared.url() != m_url || !shared.isOpen())
+            shared.open(m_url);
+    }
+
+private:
+    QString m_url;
+    bool m_open;
+};
+
 struct TestClient {
     QString code, type, name, fantasy;
     QDate birth; // null: no birth date
