@@ -208,7 +208,9 @@ void ReportController::writeFile(const ReportDefinition& def, const SessionPrint
 }
 
 void ReportController::preview(int index) {
-    previewReport(definitionAt(index), m_catalogue.at(index).path);
+    // The definition first: a missing one is said before its entry is looked at.
+    const ReportDefinition def = definitionAt(index);
+    previewReport(def, m_catalogue.at(index).path);
 }
 
 void ReportController::print(int index) {
