@@ -184,7 +184,7 @@ void ReportPreviewWindow::addExportActions(QToolBar* bar) {
          {std::pair{Format::Pdf, QStringLiteral("&PDF...")},
           std::pair{Format::Xlsx, QStringLiteral("Planilha do &Excel (XLSX)...")},
           std::pair{Format::Csv, QStringLiteral("&CSV (separado por ponto e vírgula)...")}})
-        connect(formats->addAction(text), &QAction::triggered, this, [this, format] { exportTo(format); });
+        connect(formats->addAction(text), &QAction::triggered, this, [this, f = format] { exportTo(f); });
     exporting->setMenu(formats);
     bar->addWidget(exporting);
     m_whenComplete << exporting;

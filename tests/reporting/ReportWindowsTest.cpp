@@ -184,7 +184,7 @@ TEST_P(PreviewSearch, FindsTheNameOnItsPages) {
     ASSERT_EQ(search.count(), GetParam().found);
     ASSERT_EQ(search.searchedPages(), doc.pageCount());
     for (int i = 0; i < search.count(); ++i) {
-        const ReportTextSearch::Match& m = search.match(i);
+        const ReportTextSearch::Match& m = search.matchAt(i);
         bool onPage = false;
         for (const ReportDocument::TextRun& run : doc.pageText(m.page))
             onPage |= run.text == QStringLiteral("José São Paulo") &&
@@ -218,7 +218,7 @@ TEST(PreviewSearch, BarCountsAndHighlightsFromThePageInSight) {
         QCoreApplication::processEvents();
     const ReportTextSearch& search = window.searchBar().search();
     ASSERT_GE(window.searchBar().current(), 0);
-    EXPECT_EQ(search.match(window.searchBar().current()).page, search.match(search.firstFrom(10)).page);
+    EXPECT_EQ(search.matchAt(window.searchBar().current()).page, search.matchAt(search.firstFrom(10)).page);
     EXPECT_EQ(window.searchBar().countText(), QStringLiteral("%1 de 80").arg(search.firstFrom(10) + 1));
     QTest::keyClick(window.searchBar().field(), Qt::Key_Return);
     EXPECT_EQ(window.searchBar().current(), search.firstFrom(10) + 1);

@@ -205,7 +205,7 @@ void ReportPageView::setSearch(const ReportTextSearch* search) {
 void ReportPageView::setCurrentMatch(int index) {
     m_currentMatch = index;
     if (m_search && index >= 0 && index < m_search->count()) {
-        const ReportTextSearch::Match& match = m_search->match(index);
+        const ReportTextSearch::Match& match = m_search->matchAt(index);
         const QRectF paper = m_doc.onPaper(match.box);
         const double s = scale();
         const QRect page = pageRect(match.page);
@@ -258,7 +258,7 @@ void ReportPageView::paintMatches(QPainter& painter, int page, const QRect& wher
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Multiply); // the text stays black
     for (int i = first; i < last; ++i) {
-        const QRectF paper = m_doc.onPaper(m_search->match(i).box);
+        const QRectF paper = m_doc.onPaper(m_search->matchAt(i).box);
         const QRectF box(where.topLeft() + paper.topLeft() * s, paper.size() * s);
         const bool current = i == m_currentMatch;
         painter.fillRect(box.adjusted(-1, -1, 1, 1), current ? QColor(255, 140, 0) : QColor(255, 235, 60));

@@ -141,7 +141,7 @@ int ReportTextSearch::rowCount(const QModelIndex& parent) const {
 QVariant ReportTextSearch::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return {};
-    const Match& m = match(index.row());
+    const Match& m = matchAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return QStringLiteral("Pág. %1: %2").arg(m.page + 1).arg(m.line);

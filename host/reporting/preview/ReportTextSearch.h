@@ -36,7 +36,7 @@ public:
     int searchedPages() const { return m_nextPage; }
 
     int count() const { return int(m_matches.size()); }
-    const Match& match(int index) const { return m_matches[size_t(index)]; }
+    const Match& matchAt(int index) const { return m_matches[size_t(index)]; }
     // The matches on a page: indexes [first, second).
     std::pair<int, int> matchesOn(int page) const;
     // The first match on page or after it, -1 when none has been found (yet).
