@@ -193,14 +193,15 @@ Figures previewRun(const ReportDefinition& def, DatabaseKind kind) {
     return f;
 }
 
+// Written key by key, so that the run's peak is not a list of every client held here.
 QString everyClient() {
-    QStringList keys;
+    QString text;
     QSqlQuery q(dtmDBGeral::database());
     q.setForwardOnly(true);
     q.exec("SELECT CDCLIENTE FROM CLIENTE");
     while (q.next())
-        keys << q.value(0).toString();
-    return SelectionText::encode(keys);
+        SelectionText::append(text, q.value(0).toString());
+    return text;
 }
 
 // In the child: one run, one line of figures.

@@ -42,16 +42,17 @@ QString tableName() {
 }
 
 void load(QSqlDatabase& db, const QString& param, const QStringList& keys) {
+    Loader loader(db, param);
+    for (const QString& key : keys)
+        loader.add(key);
+    loader.finish();
+}
+
+Loader::Loader(QSqlDatabase& db, const QString& param) : m_param(param) {
     if (param.isEmpty() || param.size() > kParamWidth)
         throw EHostError(
             QStringLiteral("Nome de parâmetro inválido para a tabela de chaves: '%1'").arg(param));
-    for (const QString& key : keys)
-        if (key.size() > kKeyWidth)
-            throw EHostError(QStringLiteral("A chave '%1' do parâmetro %2 passa de %3 caracteres.")
-                                 .arg(key, param)
-                                 .arg(kKeyWidth));
-    const bool firebird = DatabaseConnection::isFirebird(db);
-    if (!firebird)
+    if (!DatabaseConnection::isFirebird(db))
         ensureSqliteTable(db);
     QSqlQuery del(db);
     if (!del.prepare(QStringLiteral("DELETE FROM SELKEYS WHERE PARAM = ?")))
@@ -59,17 +60,29 @@ void load(QSqlDatabase& db, const QString& param, const QStringList& keys) {
     del.bindValue(0, param);
     if (!del.exec())
         fail(QStringLiteral("ao limpar as chaves de %1").arg(param), del.lastError());
-    BatchInserter insert(
-        db, KeyTable::tableName(), {{"PARAM", "VARCHAR(20)"}, {"KEYVALUE", "VARCHAR(60)"}},
+    m_insert = std::make_unique<BatchInserter>(
+        db, KeyTable::tableName(),
+        std::vector<BatchInserter::Column>{{"PARAM", "VARCHAR(20)"}, {"KEYVALUE", "VARCHAR(60)"}},
         [](BatchInserter::Stage stage, const QSqlError& error) {
             fail(stage == BatchInserter::Stage::Prepare ? QStringLiteral("ao preparar a carga")
                                                         : QStringLiteral("ao gravar as chaves"),
                  error);
         },
         kMaxBatch);
-    for (const QString& key : keys)
-        insert.add({param, key});
-    insert.flush();
+}
+
+Loader::~Loader() = default;
+
+void Loader::add(const QString& key) {
+    if (key.size() > kKeyWidth)
+        throw EHostError(QStringLiteral("A chave '%1' do parâmetro %2 passa de %3 caracteres.")
+                             .arg(key, m_param)
+                             .arg(kKeyWidth));
+    m_insert->add({m_param, key});
+}
+
+void Loader::finish() {
+    m_insert->flush();
 }
 
 void clear(QSqlDatabase& db) {

@@ -6,6 +6,9 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class BatchInserter;
 
 namespace KeyTable HOST_EXPORT {
 // Name to use in SQL: "SELKEYS".
@@ -13,4 +16,19 @@ QString tableName();
 // Removes the keys of param, then inserts keys in bulk (many per statement). Throws EHostError.
 void load(QSqlDatabase& db, const QString& param, const QStringList& keys);
 void clear(QSqlDatabase& db);
+
+// The keys of one parameter, written as they come, in batches: for a selection too large to hold
+// as a list. Removes the parameter's keys first. Throws EHostError.
+class HOST_EXPORT Loader {
+public:
+    Loader(QSqlDatabase& db, const QString& param);
+    ~Loader();
+    void add(const QString& key);
+    // Writes what is left of the last batch.
+    void finish();
+
+private:
+    QString m_param;
+    std::unique_ptr<BatchInserter> m_insert;
+};
 } // namespace KeyTable

@@ -7,45 +7,54 @@ const QString kMarker = QStringLiteral("#L1:");
 namespace SelectionText HOST_EXPORT {
 
 QString encode(const QStringList& keys) {
-    if (keys.isEmpty())
-        return {};
-    QString out = kMarker;
-    for (const QString& key : keys) {
-        out += QString::number(key.size());
-        out += ':';
-        out += key;
-    }
+    QString out;
+    for (const QString& key : keys)
+        append(out, key);
     return out;
 }
 
-std::optional<QStringList> decode(const QString& text) {
+void append(QString& text, QStringView key) {
     if (text.isEmpty())
-        return QStringList();
+        text = kMarker;
+    text += QString::number(key.size());
+    text += u':';
+    text += key;
+}
+
+bool forEachKey(QStringView text, const std::function<void(QStringView)>& each) {
+    if (text.isEmpty())
+        return true;
     if (!text.startsWith(kMarker))
-        return std::nullopt;
-    QStringList keys;
+        return false;
     qsizetype pos = kMarker.size();
     const qsizetype end = text.size();
     if (pos == end)
-        return std::nullopt; // the marker alone: encode never writes it
+        return false; // the marker alone: encode never writes it
     while (pos < end) {
         qsizetype length = 0;
         qsizetype digits = 0;
         while (pos < end && text[pos].isDigit() && text[pos].unicode() < 128) {
             length = length * 10 + (text[pos].unicode() - '0');
             if (length > end)
-                return std::nullopt; // longer than the whole text: also stops overflow
+                return false; // longer than the whole text: also stops overflow
             ++pos;
             ++digits;
         }
-        if (digits == 0 || pos >= end || text[pos] != ':')
-            return std::nullopt;
+        if (digits == 0 || pos >= end || text[pos] != u':')
+            return false;
         ++pos;
         if (length > end - pos)
-            return std::nullopt;
-        keys << text.mid(pos, length);
+            return false;
+        each(text.mid(pos, length));
         pos += length;
     }
+    return true;
+}
+
+std::optional<QStringList> decode(const QString& text) {
+    QStringList keys;
+    if (!forEachKey(text, [&](QStringView key) { keys << key.toString(); }))
+        return std::nullopt;
     return keys;
 }
 

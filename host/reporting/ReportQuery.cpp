@@ -170,12 +170,14 @@ void ReportQuery::bind(const TParams& params) {
             values.insert(p.Name(), QStringLiteral("T"));
             continue;
         }
-        const std::optional<QStringList> keys = SelectionText::decode(text);
-        if (!keys)
+        // Key by key into the table: a selection of every client never becomes a list of them. A
+        // text that turns out not to be a selection leaves its keys to the run's rollback.
+        KeyTable::Loader keys(m_db, p.Name().toUpper());
+        if (!SelectionText::forEachKey(text, [&](QStringView key) { keys.add(key.toString()); }))
             throw EHostError(
                 QStringLiteral("A seleção informada para '%1' no relatório '%2' não pôde ser lida.")
                     .arg(p.Name(), m_def.title));
-        KeyTable::load(m_db, p.Name().toUpper(), *keys);
+        keys.finish();
         m_keysLoaded = true;
         values.insert(p.Name(), QStringLiteral("L"));
     }
