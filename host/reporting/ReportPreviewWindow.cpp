@@ -12,6 +12,8 @@
 #include "reporting/preview/ReportThumbnailView.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +38,11 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Visualização - %1").arg(document.title()));
     setModal(true);
-    resize(980, 760);
+    // Large enough to read a page at its width, within the screen it opens on.
+    QSize size(1100, 900);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 0.9);
+    resize(size);
 
     m_view = new ReportPageView(document, this);
     m_thumbnails = new ReportThumbnailView(document, this);
@@ -53,6 +59,7 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
         b->setAccessibleName(name);
         connect(b, &QToolButton::clicked, this, slot);
         bar->addWidget(b);
+        b->setAutoRaise(false); // drawn as buttons: a flat "Pesquisar" reads like a label
         return b;
     };
     m_thumbnailsButton =
