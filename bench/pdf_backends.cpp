@@ -549,7 +549,7 @@ private:
 };
 #endif
 
-// (a) today's route: every row held in a ReportDocument, painted with QPainter on QPdfWriter.
+// (a) the preview's export: every row held in a ReportDocument, written through our PDF writer.
 int currentRoute(int rowCount, const QString& path) {
     ReportDefinition def = ReportDefinition::load(
         QStringLiteral(ERP_SOURCE_DIR "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"));
@@ -581,9 +581,9 @@ int floorRun(int rowCount) {
     return sum > 0 ? 0 : -1;
 }
 
-const char* const kCandidates[] = {"floor",         "qpainter-current", "qpainter-layout", "libharu",
-                                   "cairo",         "ours-inline",      "ours-worker",     "ours-worker-l1",
-                                   "ours-worker-l6"};
+const char* const kCandidates[] = {"floor",       "document-export", "qpainter-layout",
+                                   "libharu",     "cairo",           "ours-inline",
+                                   "ours-worker", "ours-worker-l1",  "ours-worker-l6"};
 
 // In the child: one candidate, one line of figures.
 int runCandidate(const QString& name, int rows, const QString& path) {
@@ -601,7 +601,7 @@ int runCandidate(const QString& name, int rows, const QString& path) {
     };
     if (name == u"floor") {
         pages = floorRun(rows);
-    } else if (name == u"qpainter-current") {
+    } else if (name == u"document-export") {
         pages = currentRoute(rows, path);
     } else if (name == u"qpainter-layout") {
         PainterSink sink(path);
