@@ -12,15 +12,15 @@
 #include "reporting/preview/ReportThumbnailView.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
