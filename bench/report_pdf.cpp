@@ -155,20 +155,7 @@ Figures previewRun(const ReportDefinition& def, DatabaseKind kind) {
                         firstRowNs = t.nsecsElapsed();
                     return false;
                 };
-                ReportDocument* target = &doc;
-                ReportEngine::fetchRows(
-                    def, worker,
-                    [&](const QStringList& criteria) {
-                        QMetaObject::invokeMethod(
-                            target, [target, criteria] { target->setCriteria(criteria); },
-                            Qt::QueuedConnection);
-                    },
-                    [&](ReportRows&& rows) {
-                        auto batch = std::make_shared<ReportRows>(std::move(rows));
-                        QMetaObject::invokeMethod(
-                            target, [target, batch] { target->appendRows(std::move(*batch)); },
-                            Qt::QueuedConnection);
-                    });
+                ReportEngine::fetchInto(def, worker, doc);
             },
             dtmDBGeral::database(), QStringLiteral("bench"));
         task.wait([&] { return doc.pageCount() > 0; });

@@ -6,7 +6,6 @@
 #include "forms/TApplication.h"
 #include "reporting/ReportDesignerWindow.h"
 #include "reporting/ReportDialogs.h"
-#include "reporting/ReportDocument.h"
 #include "reporting/ReportPreviewWindow.h"
 
 #include <QApplication>
@@ -126,10 +125,7 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
     void previewReport(ReportDocument& document) override {
-        ReportPreviewWindow window(document, QtDialogs::dialogParent());
-        // A run that fails while the preview shows its first pages closes it; the message follows.
-        QObject::connect(&document, &ReportDocument::failed, &window, &QDialog::reject);
-        window.QDialog::exec();
+        ReportPreviewWindow::exec(document, QtDialogs::dialogParent());
     }
     bool editReport(ReportEditRequest& request) override {
         return ReportDesignerWindow::exec(request, QtDialogs::dialogParent());

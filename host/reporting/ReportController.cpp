@@ -145,19 +145,7 @@ std::unique_ptr<ReportDocument> ReportController::startDocument(const ReportDefi
     run.db = QSqlDatabase();
     task.start(
         [def, run, params, target, check = m_cancelCheck](QSqlDatabase db, ReportProgress& progress) {
-            // The document lives on this thread: what the worker reads is posted to it, in order.
-            auto post = [target](auto apply) {
-                QMetaObject::invokeMethod(target, apply, Qt::QueuedConnection);
-            };
-            ReportEngine::fetchRows(
-                def, onWorker(run, db, progress, check),
-                [&](const QStringList& criteria) {
-                    post([target, criteria] { target->setCriteria(criteria); });
-                },
-                [&](ReportRows&& rows) {
-                    auto batch = std::make_shared<ReportRows>(std::move(rows));
-                    post([target, batch] { target->appendRows(std::move(*batch)); });
-                });
+            ReportEngine::fetchInto(def, onWorker(run, db, progress, check), *target);
         },
         source, dtmDBGeral::instance().url());
     return doc;

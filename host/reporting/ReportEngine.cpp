@@ -105,12 +105,12 @@ std::unique_ptr<TParams> ReportEngine::fillParams(const ReportDefinition& def, c
     return params;
 }
 
-void ReportEngine::fetchRows(const ReportDefinition& def, const ReportRun& run,
-                             const std::function<void(const QStringList& criteria)>& described,
-                             const std::function<void(ReportRows&&)>& batch) {
+void ReportEngine::fetchInto(const ReportDefinition& def, const ReportRun& run, ReportDocument& document) {
+    ReportDocument* target = &document;
+    auto post = [target](auto apply) { QMetaObject::invokeMethod(target, apply, Qt::QueuedConnection); };
     QStringList criteria;
     std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
-    described(criteria);
+    post([target, criteria] { target->setCriteria(criteria); });
     constexpr size_t kFirstBatch = 64, kLargestBatch = 4096;
     constexpr qint64 kMostMs = 100;
     ReportRows rows;
@@ -118,7 +118,8 @@ void ReportEngine::fetchRows(const ReportDefinition& def, const ReportRun& run,
     QElapsedTimer clock;
     clock.start();
     auto hand = [&] {
-        batch(std::move(rows));
+        auto batch = std::make_shared<ReportRows>(std::move(rows));
+        post([target, batch] { target->appendRows(std::move(*batch)); });
         rows = ReportRows();
         limit = std::min(limit * 4, kLargestBatch);
         clock.restart();

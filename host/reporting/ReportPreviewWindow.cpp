@@ -135,6 +135,8 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     connect(&document, &ReportDocument::pagesAdded, this, &ReportPreviewWindow::updatePageCount);
     connect(&document, &ReportDocument::completed, this, &ReportPreviewWindow::updatePageCount);
     connect(&document, &ReportDocument::failed, this, &ReportPreviewWindow::updatePageCount);
+    // A run that fails while its first pages are shown closes the preview; its message follows.
+    connect(&document, &ReportDocument::failed, this, &QDialog::reject);
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int v) { showPage(v - 1); });
     connect(m_view, &ReportPageView::currentPageChanged, this, [this](int page) {
         const QSignalBlocker block(m_pageBox);

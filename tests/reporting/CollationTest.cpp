@@ -75,13 +75,8 @@ QCollator portuguese() {
 }
 
 void exec(const QString& sql, const QVariantList& values = {}) {
-    QSqlQuery q(dtmDBGeral::database());
-    if (!q.prepare(sql))
-        throw EHostError(sql + ": " + q.lastError().text());
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values[i]);
-    if (!q.exec())
-        throw EHostError(sql + ": " + q.lastError().text());
+    QSqlDatabase db = dtmDBGeral::database();
+    exec(db, sql, values);
 }
 
 // A new database of that kind holding only the rows above.

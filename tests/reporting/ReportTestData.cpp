@@ -48,16 +48,6 @@ public:
 };
 [[maybe_unused]] ::testing::Environment* const g_cleanup = ::testing::AddGlobalTestEnvironment(new Cleanup);
 
-void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-    QSqlQuery q(db);
-    if (!q.prepare(sql))
-        throw EHostError(sql + ": " + q.lastError().text());
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values[i]);
-    if (!q.exec())
-        throw EHostError(sql + ": " + q.lastError().text());
-}
-
 QVariant text(const QString& s) {
     return s.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
 }
@@ -83,6 +73,16 @@ bool inPeriod(const QDate& birth, const TestFilters& f) {
 }
 
 } // namespace
+
+void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+    QSqlQuery q(db);
+    if (!q.prepare(sql))
+        throw EHostError(sql + ": " + q.lastError().text());
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    if (!q.exec())
+        throw EHostError(sql + ": " + q.lastError().text());
+}
 
 const std::vector<TestClient>& testClients() {
     static const std::vector<TestClient> clients = {

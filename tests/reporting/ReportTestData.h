@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -33,6 +34,9 @@ private:
     QString m_url;
     bool m_open;
 };
+
+// Runs one statement with its values bound in order; throws EHostError with the SQL and the database's words.
+void exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 struct TestClient {
     QString code, type, name, fantasy;
