@@ -2,11 +2,13 @@
 
 #include <initializer_list>
 
+#include "core/WriteFailure.h"
 #include "reporting/pdf/TrueType.h"
 
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -199,7 +201,7 @@ struct PdfWriter::Impl {
         if (failed.load(std::memory_order_relaxed))
             return false;
         if (file->write(data, size) != size) {
-            failure = file->errorString();
+            failure = writeFailureReason(path, file->errorString(), errno);
             failed = true;
             return false;
         }
@@ -717,7 +719,7 @@ void PdfWriter::close() {
     if (s.failed)
         s.fail(s.failure);
     if (!s.file->commit()) {
-        const QString reason = s.file->errorString();
+        const QString reason = writeFailureReason(s.path, s.file->errorString(), errno);
         s.file.reset();
         s.open = false;
         throw PdfWriteError(s.path, reason);

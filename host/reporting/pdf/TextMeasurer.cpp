@@ -185,18 +185,19 @@ std::vector<TextMeasurer::Line> TextMeasurer::wrap(QStringView text, double size
         if (hasWord && lineWidth + spaces + word > limit)
             push(pos);
         if (!hasWord && word > limit) {
-            // The word alone is wider than the line: as many characters as fit, at least one.
+            // The word alone is wider than the line: as many characters a line as fit, at least one,
+            // in one pass over the word (a long word without spaces stays linear).
             double sum = advance[text[pos].unicode()];
-            qsizetype k = pos + 1;
-            while (k < end && sum + advance[text[k].unicode()] <= limit)
-                sum += advance[text[k++].unicode()];
-            if (k < end && text[k - 1].isHighSurrogate() && k - 1 > pos)
-                --k;
-            if (k < end) {
+            for (qsizetype k = pos + 1; k < end; ++k) {
+                const double a = advance[text[k].unicode()];
+                if (sum + a <= limit || text[k].isLowSurrogate()) {
+                    sum += a;
+                    continue;
+                }
                 push(k);
-                pos = k;
-                continue;
+                sum = a;
             }
+            word = sum; // the word's last piece starts the current line
         }
         lineWidth += spaces + word;
         spaces = 0;
