@@ -1,5 +1,6 @@
 #include "reporting/ReportController.h"
 
+#include "core/CellText.h"
 #include "core/Errors.h"
 #include "core/MessageSink.h"
 #include "data/Branches.h"
@@ -102,7 +103,7 @@ ReportRun ReportController::makeRun() const {
     run.db = dtmDBGeral::database();
     run.kind = data.kind();
     run.designer = m_context.designer;
-    run.branch = Branches::caption(run.db, FiliProc());
+    run.branch = cellText(Branches::caption(run.db, FiliProc()));
     return run;
 }
 

@@ -1,5 +1,6 @@
 #include "reporting/ReportCriteria.h"
 
+#include "core/CellText.h"
 #include "core/DateTime.h"
 #include "core/Errors.h"
 #include "data/KeyTable.h"
@@ -334,7 +335,8 @@ QStringList ReportCriteria::describe(const ReportDefinition& def, const TParams&
     Describer describer(def, params, std::move(db), kind);
     QStringList lines;
     for (const ReportCriterion& c : def.criteria) {
-        const QString line = describer.line(c);
+        // Names in the criteria come from the database like the rows, under the same rule.
+        const QString line = cellText(describer.line(c));
         if (!line.isEmpty())
             lines << line;
     }

@@ -1,5 +1,6 @@
 #include "reporting/ReportQuery.h"
 
+#include "core/CellText.h"
 #include "core/Errors.h"
 #include "data/KeyTable.h"
 #include "library/SelectionText.h"
@@ -243,14 +244,14 @@ void ReportQuery::fetch(const std::function<bool(qint64)>& progress, const RowSi
         cells.clear();
         cells.reserve(qsizetype(columnIndex.size()));
         for (size_t c = 0; c < columnIndex.size(); ++c)
-            cells << display(q.value(columnIndex[c]), m_def.columns[int(c)].format);
+            cells << cellText(display(q.value(columnIndex[c]), m_def.columns[int(c)].format));
         if (groupField >= 0) {
             QString rowKey = rightTrimmed(q.value(groupField).toString());
             if (fetched == 0 || rowKey != key) {
                 key = std::move(rowKey);
                 title.clear();
                 for (const CaptionPart& part : caption)
-                    title += part.field < 0 ? part.text : display(q.value(part.field), {});
+                    title += part.field < 0 ? part.text : cellText(display(q.value(part.field), {}));
             }
         }
         sink(cells, key, title);
