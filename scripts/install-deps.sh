@@ -10,7 +10,7 @@ PACKAGES=(
   firebird3.0-server firebird3.0-utils firebird-dev
   libgtest-dev
   xvfb xauth dbus dbus-x11 x11-utils
-  poppler-utils qpdf fonts-liberation zlib1g-dev libxlsxwriter-dev unzip
+  poppler-utils qpdf fonts-liberation zlib1g-dev libxlsxwriter-dev unzip python3-openpyxl
   fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola libfontconfig-dev libharfbuzz-dev
   xdotool at-spi2-core python3-pyatspi
   clang clang-format libclang-rt-14-dev valgrind

@@ -1,0 +1,163 @@
+// Client names as real data holds them (pasted from web forms and other systems), printed by the
+// four reports to PDF, XLSX and CSV through the session printer, and read back by programs nobody
+// here wrote: pdftotext and qpdf, openpyxl, Python's csv. Every name comes back as stored (composed,
+// NUL dropped), none becomes a live formula.
+#include "ReportHarness.h"
+#include "core/CellText.h"
+#include "core/HostSettings.h"
+#include "data/dtmDBGeral.h"
+#include "reporting/export/ReportExport.h"
+#include "support/TestEnv.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Format = ReportExport::Format;
+
+template <size_t N> QString text(const char16_t (&literal)[N]) {
+    return QString::fromUtf16(literal, qsizetype(N - 1));
+}
+
+struct Name {
+    QString stored;
+    bool formula = false; // a spreadsheet would take it for a formula
+};
+
+const std::vector<Name>& names() {
+    static const std::vector<Name> all = {
+        {text(u"Jose\u0301 Conceic\u0327a\u0303o")}, // accents typed as separate marks
+        {text(u"山田 太郎")},
+        {text(u"محمد علي")},
+        {text(u"שלום כהן")},
+        {text(u"Café ☕ \U0001F600")},
+        {text(u"Sem fonte \U0010FFFD")}, // no installed font has it
+        {text(u"Nome\u0000Cortado")},
+        {text(u"_x000D_ literal")},
+        {text(u"=1+1"), true},
+        {text(u"+1+1"), true},
+        {text(u"-2+3"), true},
+        {text(u"@SUM(A1)"), true},
+        {text(u"=cmd|' /C calc'!A0"), true},
+    };
+    return all;
+}
+
+void addHostileClients() {
+    QSqlDatabase db = dtmDBGeral::database();
+    int n = 0;
+    for (const Name& name : names()) {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.prepare("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, "
+                              "NMRAZSOCCLIE, DTNASCCLIE, CDATIVCLI, CDFILIAL, IDTPORCAEVEN) "
+                              "VALUES (?, 'F', '000.000.000-00', ?, ?, ?, 'A1', '01', 'O')"));
+        for (const QVariant& v : {QVariant(QStringLiteral("H%1").arg(++n, 5, 10, QChar('0'))),
+                                  QVariant(name.stored), QVariant(name.stored), QVariant(QDate(1990, 3, n))})
+            q.addBindValue(v);
+        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    }
+}
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("<%1 did not finish>").arg(program);
+    return QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
+}
+
+struct Cell {
+    QString value, type;
+};
+
+std::vector<Cell> readSheet(const QString& path) {
+    const QString json =
+        run("/usr/bin/python3", {TestEnv::sourceDir() + "/tests/reporting/read_export.py", path});
+    std::vector<Cell> cells;
+    for (const QJsonValue& row : QJsonDocument::fromJson(json.toUtf8()).array())
+        for (const QJsonValue& cell : row.toArray())
+            cells.push_back({cell["v"].toString(), cell["t"].toString()});
+    EXPECT_FALSE(cells.empty()) << json.toStdString();
+    return cells;
+}
+
+struct Print {
+    Format format;
+    int report;
+};
+
+void PrintTo(const Print& p, std::ostream* os) {
+    *os << ReportExport::suffix(p.format).toStdString() << " of report " << p.report;
+}
+
+std::vector<Print> everyPrint() {
+    std::vector<Print> all;
+    for (Format format : {Format::Pdf, Format::Xlsx, Format::Csv})
+        for (int report = 0; report < 4; ++report)
+            all.push_back({format, report});
+    return all;
+}
+
+class HostileText : public BackendTest<std::tuple<TestBackend, Print>> {
+protected:
+    SharedConnectionKept kept;
+    void open(TestBackend b) override {
+        openTestDatabase(b);
+        addHostileClients();
+    }
+};
+
+TEST_P(HostileText, EveryNameReadsBackAsStoredAndNoneIsAFormula) {
+    const auto [format, report] = std::get<1>(GetParam());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nomes." + ReportExport::suffix(format));
+    ReportHarness h;
+    HostSettings::setPrinter(ReportExport::suffix(format) + ':' + path);
+    h.controller.print(report);
+    ASSERT_TRUE(TestEnv::dialogs().errors().isEmpty())
+        << TestEnv::dialogs().errors().join('\n').toStdString();
+
+    if (format == Format::Pdf) {
+        EXPECT_TRUE(run("qpdf", {"--check", path}).contains("No syntax or stream encoding errors"));
+        const QString got = run("pdftotext", {"-enc", "UTF-8", path, "-"});
+        for (const Name& name : names()) {
+            // What no font can draw is a box, and extracts as the replacement character.
+            const QString expected =
+                cellText(name.stored).replace(QString::fromUcs4(U"\U0010FFFD"), QString(QChar(0xFFFD)));
+            EXPECT_TRUE(got.contains(expected)) << expected.toStdString() << " not in:\n"
+                                                << got.toStdString();
+        }
+        return;
+    }
+    const std::vector<Cell> cells = readSheet(path);
+    for (const Cell& cell : cells)
+        EXPECT_NE(cell.type, "f") << "a formula: " << cell.value.toStdString();
+    for (const Name& name : names()) {
+        QString expected = cellText(name.stored);
+        if (format == Format::Csv && name.formula)
+            expected.prepend('\'');
+        const bool found = std::any_of(cells.begin(), cells.end(), [&](const Cell& c) {
+            return c.value == expected && (format == Format::Csv || c.type == "s");
+        });
+        EXPECT_TRUE(found) << expected.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, HostileText,
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite),
+                                            ::testing::ValuesIn(everyPrint())),
+                         [](const auto& info) {
+                             const Print& p = std::get<1>(info.param);
+                             return ReportExport::suffix(p.format).toStdString() + "_report" +
+                                    std::to_string(p.report);
+                         });
+
+} // namespace
