@@ -638,7 +638,7 @@ void PdfWriter::begin(const QString& path, QSizeF pageSize, const Options& optio
 
     s.file = std::make_unique<QSaveFile>(path);
     if (!s.file->open(QIODevice::WriteOnly)) {
-        const QString reason = s.file->errorString();
+        const QString reason = writeFailureReason(path, s.file->errorString(), errno);
         s.file.reset();
         throw PdfWriteError(path, reason);
     }
