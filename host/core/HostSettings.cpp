@@ -1,9 +1,12 @@
 #include "core/HostSettings.h"
 
+#include <QStandardPaths>
 #include <QtGlobal>
+#include <optional>
 
 namespace {
 QString g_reportsDir;
+std::optional<QString> g_siteReportsDir, g_userReportsDir;
 QString g_printer;
 QString g_user;
 } // namespace
@@ -16,6 +19,25 @@ QString HostSettings::reportsDir() {
 }
 void HostSettings::setReportsDir(const QString& dir) {
     g_reportsDir = dir;
+}
+QString HostSettings::siteReportsDir() {
+    return g_siteReportsDir ? *g_siteReportsDir : qEnvironmentVariable("ERP_SITE_REPORTS_DIR");
+}
+void HostSettings::setSiteReportsDir(const QString& dir) {
+    g_siteReportsDir = dir;
+}
+QString HostSettings::userReportsDir() {
+    if (g_userReportsDir)
+        return *g_userReportsDir;
+    const QString env = qEnvironmentVariable("ERP_USER_REPORTS_DIR");
+    if (!env.isEmpty())
+        return env;
+    // Not AppDataLocation: it follows the application's name, and the tests' programs have others.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/erp-host/reports");
+}
+void HostSettings::setUserReportsDir(const QString& dir) {
+    g_userReportsDir = dir;
 }
 QString HostSettings::printer() {
     return g_printer;

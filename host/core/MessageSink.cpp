@@ -23,6 +23,10 @@ std::optional<Credentials> MessageSink::promptLogin(const QString&, const QStrin
     return std::nullopt;
 }
 
+bool MessageSink::confirm(const QString&, const QString&, const QString&) {
+    return false;
+}
+
 MessageSink& MessageSink::instance() {
     return Slot::get();
 }

@@ -27,6 +27,10 @@ public:
     virtual std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
                                                    const QString& initialUser);
 
+    // A question with two answers: true for yes (its button reads yesText), false for no or cancel.
+    // A sink that cannot ask a person says no, so that nothing is overwritten or removed unasked.
+    virtual bool confirm(const QString& caption, const QString& question, const QString& yesText);
+
     static MessageSink& instance();
     // Installs a sink (the application's or a test's); returns the previous one.
     static std::unique_ptr<MessageSink> install(std::unique_ptr<MessageSink> sink);

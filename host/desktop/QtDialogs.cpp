@@ -63,6 +63,18 @@ public:
             return std::nullopt;
         return dialog.textValue();
     }
+    bool confirm(const QString& caption, const QString& question, const QString& yesText) override {
+        normalCursor();
+        QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton,
+                        QtDialogs::dialogParent());
+        QPushButton* yes = box.addButton(yesText, QMessageBox::AcceptRole);
+        QPushButton* no = box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+        // Enter and Esc keep the files as they are.
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
     std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
                                            const QString& initialUser) override {
         QDialog dialog(QtDialogs::dialogParent());

@@ -231,7 +231,7 @@ void ReportController::saveAs(int index) {
         MensErro(QStringLiteral("O título do relatório deve ser informado."), true);
     if (m_catalogue.titleTaken(title))
         MensErro(titleTakenMessage(title), true);
-    emit added(m_catalogue.saveCopy(def, title, index).title);
+    emit added(m_catalogue.saveCopy(def, title, index).listText());
 }
 
 void ReportController::edit(int index) {
@@ -267,5 +267,67 @@ void ReportController::edit(int index) {
     const QString problem = request.validate(request.definition);
     if (!problem.isEmpty())
         throw EHostError(problem);
-    emit renamed(index, m_catalogue.update(index, request.definition).title);
+    // The package's file stays as shipped; its first change goes above it, once the user says so.
+    if (m_catalogue.at(index).layer == ReportLayer::Package &&
+        !MessageSink::instance().confirm(
+            QStringLiteral("Salvar"),
+            QStringLiteral("'%1' é um relatório padrão. Salvar as alterações em '%2'?\nO padrão continua "
+                           "guardado e volta com \"Restaurar o padrão\".")
+                .arg(def.title, QDir::toNativeSeparators(m_catalogue.updateTarget(index))),
+            QStringLiteral("Salvar")))
+        return;
+    emit renamed(index, m_catalogue.update(index, request.definition).listText());
+}
+
+void ReportController::restoreDefault(int index) {
+    // A corrupt file too can be removed: it is not read, only named.
+    if (!m_catalogue.exists(index))
+        MensErro(missingDefinitionMessage(), true);
+    const ReportEntry& entry = m_catalogue.at(index);
+    if (entry.shipped.isEmpty())
+        MensErro(entry.isShipped()
+                     ? QStringLiteral("O relatório '%1' não foi alterado: já é o padrão.").arg(entry.title)
+                     : QStringLiteral("O relatório '%1' não é um relatório padrão; para apagá-lo use "
+                                      "\"Excluir relatório…\".")
+                           .arg(entry.title),
+                 true);
+    if (!MessageSink::instance().confirm(
+            QStringLiteral("Restaurar o padrão"),
+            QStringLiteral("Restaurar o relatório padrão no lugar de '%1'?\nAs alterações gravadas em '%2' "
+                           "serão apagadas.")
+                .arg(entry.title, entry.layered.join(QStringLiteral("', '"))),
+            QStringLiteral("Restaurar")))
+        return;
+    const size_t count = m_catalogue.entries().size();
+    m_catalogue.removeLayered(index);
+    if (m_catalogue.entries().size() == count)
+        emit renamed(index, m_catalogue.at(index).listText());
+    else
+        emit listed(m_catalogue.titles());
+}
+
+void ReportController::remove(int index) {
+    // A corrupt file too can be removed: it is not read, only named.
+    if (!m_catalogue.exists(index))
+        MensErro(missingDefinitionMessage(), true);
+    const ReportEntry& entry = m_catalogue.at(index);
+    if (entry.isShipped())
+        MensErro(QStringLiteral("O relatório '%1' é um relatório padrão e não pode ser excluído.%2")
+                     .arg(entry.title, entry.shipped.isEmpty()
+                                           ? QString()
+                                           : QStringLiteral(" Para desfazer as alterações use \"Restaurar o "
+                                                            "padrão\".")),
+                 true);
+    if (!MessageSink::instance().confirm(
+            QStringLiteral("Excluir relatório"),
+            QStringLiteral("Excluir o relatório '%1'?\nO arquivo '%2' será apagado.")
+                .arg(entry.title, entry.layered.join(QStringLiteral("', '"))),
+            QStringLiteral("Excluir")))
+        return;
+    const size_t count = m_catalogue.entries().size();
+    m_catalogue.removeLayered(index);
+    if (m_catalogue.entries().size() + 1 == count)
+        emit removed(index);
+    else
+        emit listed(m_catalogue.titles());
 }

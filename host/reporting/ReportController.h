@@ -46,11 +46,19 @@ public:
     void print(int index);
     void saveAs(int index);
     void printerSetup(int index);
+    // Changes go to the site's or the user's folder, never the package's; a shipped definition's
+    // first change is written only when the user confirms "Salvar".
     void edit(int index);
+    // "Restaurar o padrão": after confirmation, removes the files that hide the shipped definition.
+    void restoreDefault(int index);
+    // "Excluir relatório…": after confirmation, removes a copy; a shipped definition is refused.
+    void remove(int index);
 
     // The position whose filter rules the entry at index follows (a copy follows its source's);
     // -1 when index names no entry.
     int variantAt(int index) const;
+    // The listed definitions, as the form's list shows them.
+    const std::vector<ReportEntry>& entries() const { return m_catalogue.entries(); }
 
     // Asked between fetched rows, on the thread that reads them, besides the progress window's Cancel
     // (tests, batch runs).
@@ -63,6 +71,8 @@ signals:
     void added(const QString& title);
     // The definition at index now carries that title.
     void renamed(int index, const QString& title);
+    // The definition at index is gone; those after it move up one place.
+    void removed(int index);
 
 private:
     QString message(const QString& key) const;

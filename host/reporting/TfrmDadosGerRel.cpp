@@ -2,6 +2,7 @@
 
 #include "forms/TApplication.h"
 
+#include <QAction>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -10,6 +11,7 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {
     connect(&m_reports, &ReportController::listed, this, &TfrmDadosGerRel::showReports);
     connect(&m_reports, &ReportController::added, this, &TfrmDadosGerRel::addReport);
     connect(&m_reports, &ReportController::renamed, this, &TfrmDadosGerRel::renameReport);
+    connect(&m_reports, &ReportController::removed, this, &TfrmDadosGerRel::removeReport);
 }
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
 
@@ -23,6 +25,7 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
     // A definition that cannot be read is reported; the screen still opens with the others.
     TApplication::guard([&] { m_reports.reload(); });
     installShortcuts();
+    installEditMenu();
 }
 
 void TfrmDadosGerRel::FormActivate(QObject* Sender) {}
@@ -51,6 +54,13 @@ void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) {
     m_reports.edit(cbbReportNames->ItemIndex());
 }
 
+void TfrmDadosGerRel::mniRestaurarPadraoClick(QObject* Sender) {
+    m_reports.restoreDefault(cbbReportNames->ItemIndex());
+}
+void TfrmDadosGerRel::mniExcluirRelatorioClick(QObject* Sender) {
+    m_reports.remove(cbbReportNames->ItemIndex());
+}
+
 void TfrmDadosGerRel::showReports(const QStringList& titles) {
     if (!cbbReportNames)
         return;
@@ -72,6 +82,48 @@ void TfrmDadosGerRel::renameReport(int index, const QString& title) {
     // A new text for the selected item is not a new selection.
     const QSignalBlocker block(cbbReportNames);
     cbbReportNames->setItemText(index, title);
+}
+
+void TfrmDadosGerRel::removeReport(int index) {
+    if (!cbbReportNames || index >= cbbReportNames->count())
+        return;
+    const bool selected = cbbReportNames->ItemIndex() == index;
+    {
+        const QSignalBlocker block(cbbReportNames);
+        cbbReportNames->removeItem(index);
+    }
+    // The deleted report was on screen: the first one is, with its filter rules, as if picked.
+    if (selected) {
+        cbbReportNames->SetItemIndex(cbbReportNames->count() > 0 ? 0 : -1);
+        cbbReportNames->userNotify(QStringLiteral("OnChange"));
+    }
+}
+
+void TfrmDadosGerRel::installEditMenu() {
+    if (!ppmEditReport || !cbbReportNames || !sbtReportEdit)
+        return;
+    QMenu* menu = ppmEditReport->menu();
+    menu->clear();
+    auto item = [this, menu](const QString& text, void (TfrmDadosGerRel::*handler)(QObject*)) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { TApplication::guard([&] { (this->*handler)(ppmEditReport); }); });
+        return action;
+    };
+    QAction* restore = item(QStringLiteral("Restaurar o padrão"), &TfrmDadosGerRel::mniRestaurarPadraoClick);
+    QAction* remove = item(QStringLiteral("Excluir relatório…"), &TfrmDadosGerRel::mniExcluirRelatorioClick);
+    // Each item only where it applies to the selected report.
+    connect(menu, &QMenu::aboutToShow, this, [this, restore, remove] {
+        const int index = cbbReportNames->ItemIndex();
+        const bool listed = index >= 0 && index < int(m_reports.entries().size());
+        restore->setEnabled(listed && !m_reports.entries()[size_t(index)].shipped.isEmpty());
+        remove->setEnabled(listed && !m_reports.entries()[size_t(index)].isShipped());
+    });
+    for (QWidget* w : {static_cast<QWidget*>(cbbReportNames), static_cast<QWidget*>(sbtReportEdit)}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [w, menu](const QPoint& at) { menu->popup(w->mapToGlobal(at)); });
+    }
 }
 
 void TfrmDadosGerRel::installShortcuts() {

@@ -70,12 +70,17 @@ public slots:
     void sbtSalvarComoClick(QObject* Sender);
     void sbtConfigImprClick(QObject* Sender);
     void sbtReportEditClick(QObject* Sender);
+    // The items of ppmEditReport, shown by a right click on the list or on "Editar".
+    void mniRestaurarPadraoClick(QObject* Sender);
+    void mniExcluirRelatorioClick(QObject* Sender);
 
 private:
     // The controller's changes to the list of definitions, shown in cbbReportNames.
     void showReports(const QStringList& titles);
     void addReport(const QString& title);
     void renameReport(int index, const QString& title);
+    void removeReport(int index);
     void installShortcuts();
+    void installEditMenu();
     ReportController m_reports;
 };

@@ -35,6 +35,11 @@ std::optional<Credentials> ScriptedDialogService::promptLogin(const QString&, co
     return std::nullopt;
 }
 
+bool ScriptedDialogService::confirm(const QString&, const QString& question, const QString&) {
+    shown.push_back({"confirm", question});
+    return onConfirm ? onConfirm(question) : false;
+}
+
 bool ScriptedDialogService::setupPrinter(QPrinter& printer) {
     shown.push_back({"printer", {}});
     return onPrinter ? onPrinter(printer) : false;
@@ -88,6 +93,9 @@ public:
     }
     std::optional<Credentials> promptLogin(const QString& c, const QString& p, const QString& u) override {
         return m_s.promptLogin(c, p, u);
+    }
+    bool confirm(const QString& c, const QString& q, const QString& y) override {
+        return m_s.confirm(c, q, y);
     }
     bool setupPrinter(QPrinter& printer) override { return m_s.setupPrinter(printer); }
     void previewReport(ReportDocument& d) override { m_s.previewReport(d); }

@@ -1,6 +1,7 @@
 #pragma once
 // The host's modal services for tests: records every request and answers from scripted callbacks.
-// Without a script, a lookup is cancelled, a prompt and a login cancelled, printer set-up refused.
+// Without a script, a lookup is cancelled, a prompt and a login cancelled, a question answered no,
+// printer set-up refused.
 #include "core/MessageSink.h"
 #include "dialogs/LookupService.h"
 #include "reporting/ReportDialogs.h"
@@ -11,7 +12,8 @@
 class ScriptedDialogService : public MessageSink, public LookupService, public ReportDialogs {
 public:
     struct Shown {
-        QString kind; // "error", "information", "lookup", "prompt", "login", "printer", "preview", "edit"
+        // "error", "information", "lookup", "prompt", "login", "confirm", "printer", "preview", "edit"
+        QString kind;
         QString text;
     };
 
@@ -22,6 +24,7 @@ public:
                                       const QString& initial) override;
     std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
                                            const QString& initialUser) override;
+    bool confirm(const QString& caption, const QString& question, const QString& yesText) override;
     bool setupPrinter(QPrinter& printer) override;
     void previewReport(ReportDocument& document) override;
     bool editReport(ReportEditRequest& request) override;
@@ -33,6 +36,7 @@ public:
     std::function<std::optional<QStringList>(const LookupRequest&)> onLookup;
     std::function<std::optional<QString>(const QString& caption, const QString& prompt)> onPrompt;
     std::function<std::optional<Credentials>(const QString& prompt)> onLogin;
+    std::function<bool(const QString& question)> onConfirm; // none: no
     std::function<bool(QPrinter&)> onPrinter;
     std::function<void(ReportDocument&)> onPreview;
     std::function<bool(ReportEditRequest&)> onEdit;

@@ -1,16 +1,29 @@
 #include "support/TestEnv.h"
 
+#include "core/HostSettings.h"
 #include "forms/TApplication.h"
 
+#include <QTemporaryDir>
 #include <ctime>
+#include <memory>
 
 namespace {
 ScriptedDialogService g_dialogs;
+std::unique_ptr<QTemporaryDir> g_userReports;
+
+// Every test starts without site definitions and with an empty folder of the user's: what one test
+// saves is never listed by the next, and nothing is written under the real home.
+void freshReportLayers() {
+    g_userReports = std::make_unique<QTemporaryDir>();
+    HostSettings::setSiteReportsDir({});
+    HostSettings::setUserReportsDir(g_userReports->path());
 }
+} // namespace
 
 void TestEnv::initialise() {
     TApplication::instance().initialise();
     ScriptedDialogService::installFor(g_dialogs);
+    freshReportLayers();
 }
 
 ScriptedDialogService& TestEnv::dialogs() {
@@ -19,6 +32,7 @@ ScriptedDialogService& TestEnv::dialogs() {
 
 void TestEnv::reset() {
     g_dialogs = ScriptedDialogService();
+    freshReportLayers();
 }
 
 QString TestEnv::sourceDir() {
