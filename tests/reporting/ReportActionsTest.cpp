@@ -1,6 +1,6 @@
 // The base form's report actions through the controller: missing and corrupt definitions, print to
 // a PDF file (its text read back with pdftotext), save as and designer save with the file system
-// checked afterwards.
+// checked afterwards: they write the office's folder, never the package's.
 #include "ParamFiller.h"
 #include "ReportList.h"
 #include "ReportTestData.h"
@@ -42,7 +42,8 @@ QStringList jsonFiles(const QString& dir) {
 
 class ReportActions : public ::testing::Test {
 protected:
-    QTemporaryDir dir; // a copy of reports/, so that saving never touches the source tree
+    QTemporaryDir dir;  // a copy of reports/, so that saving never touches the source tree
+    QTemporaryDir site; // the office's folder, where saves go
     TMessages messages;
     TReportDesignerDialog designer;
     ParamFiller filler;
@@ -50,6 +51,7 @@ protected:
     ReportController controller;
 
     QString folder() const { return dir.filePath("QMT318"); }
+    QString siteFolder() const { return site.filePath("QMT318"); }
 
     void SetUp() override {
         TestEnv::reset();
@@ -62,6 +64,7 @@ protected:
         for (const QString& f : jsonFiles(TestEnv::sourceDir() + "/reports/QMT318"))
             QFile::copy(TestEnv::sourceDir() + "/reports/QMT318/" + f, folder() + "/" + f);
         HostSettings::setReportsDir(dir.path());
+        HostSettings::setSiteReportsDir(site.path());
         HostSettings::setPrinter({});
         SetFilial("01");
         messages.SetLines({"Arq_Rel_Err|" + kArqRelErr, "NovoCaption|Título do relatório",
@@ -317,11 +320,12 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
     EXPECT_EQ(caption, "Título do relatório");
     EXPECT_EQ(prompt, "Informe o título do relatório:");
     EXPECT_EQ(combo.ItemIndex(), 1);
-    const QStringList after = jsonFiles(folder());
-    EXPECT_TRUE(QDir(folder()).entryList(QDir::Files).filter(".tmp").isEmpty())
+    EXPECT_EQ(jsonFiles(folder()), before) << "the package's folder was written";
+    const QStringList after = jsonFiles(siteFolder());
+    EXPECT_TRUE(QDir(siteFolder()).entryList(QDir::Files).filter(".tmp").isEmpty())
         << "a temporary file was left behind";
     if (c.saved) {
-        ASSERT_EQ(after.size(), before.size() + 1);
+        ASSERT_EQ(after.size(), 1);
         EXPECT_EQ(combo.count(), 5);
         EXPECT_EQ(combo.Items().last(), c.answer->simplified());
         ReportCatalogue catalogue; // read afresh from the folder the fixture set
@@ -336,7 +340,7 @@ TEST_P(SaveAs, WritesACopyOrExplainsWhyNot) {
         EXPECT_EQ(copy.sql, original.sql);
         EXPECT_EQ(copy.group.field, original.group.field);
     } else {
-        EXPECT_EQ(after, before);
+        EXPECT_TRUE(after.isEmpty());
         EXPECT_EQ(combo.count(), 4);
     }
 }
@@ -353,13 +357,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ReportActions, SaveAsIntoAReadOnlyFolderLosesNothing) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
-    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
+    // Neither the office's folder nor the user's may be written.
+    const QString user = HostSettings::userReportsDir();
+    QDir().mkpath(user);
+    for (const QString& f : {site.path(), user})
+        QFile::setPermissions(f, QFile::ReadOwner | QFile::ExeOwner);
     TestEnv::dialogs().onPrompt = [](const QString&, const QString&) {
         return std::optional<QString>("Outro");
     };
     EXPECT_THROW(controller.saveAs(1), EHostError);
-    QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString& f : {site.path(), user})
+        QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(jsonFiles(folder()).size(), 4);
+    EXPECT_FALSE(QFileInfo::exists(siteFolder()));
     EXPECT_EQ(combo.count(), 4);
 }
 
@@ -368,15 +378,16 @@ TEST_F(ReportActions, SaveAsOverAnUnwritableTargetLosesNothing) {
     TestEnv::dialogs().onPrompt = [](const QString&, const QString&) {
         return std::optional<QString>("Outro");
     };
-    const QString moved = dir.filePath("guardado");
-    QDir().rename(folder(), moved);
-    QFile blocker(folder());
+    QFile blocker(siteFolder());
     blocker.open(QIODevice::WriteOnly);
     blocker.close();
-    EXPECT_ANY_THROW(controller.saveAs(1));
+    try {
+        controller.saveAs(1);
+        FAIL() << "saved";
+    } catch (const EHostError& e) {
+        EXPECT_TRUE(e.message().contains(siteFolder())) << e.message().toStdString();
+    }
     EXPECT_EQ(combo.count(), 4);
-    QFile::remove(folder());
-    QDir().rename(moved, folder());
     EXPECT_EQ(jsonFiles(folder()).size(), 4);
 }
 
@@ -394,20 +405,21 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
     f.close();
-    QString testedTitle;
     TestEnv::dialogs().onEdit = [&](ReportEditRequest& r) {
         EXPECT_EQ(r.path, path);
         GetParam().change(r.definition);
         return true;
     };
+    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+    const QString changed = siteFolder() + "/1_clientes_por_ramo_de_atividade.json";
     if (QString(GetParam().error).isEmpty()) {
         controller.edit(1);
-        const ReportDefinition saved = ReportDefinition::load(path);
+        const ReportDefinition saved = ReportDefinition::load(changed);
         ReportDefinition expected = ReportDefinition::load(
             TestEnv::sourceDir() + "/reports/QMT318/1_clientes_por_ramo_de_atividade.json");
         GetParam().change(expected);
         EXPECT_EQ(saved.toJson(), expected.toJson());
-        EXPECT_EQ(combo.Items()[1], saved.title);
+        EXPECT_EQ(combo.Items()[1], saved.title + " (alterado)");
     } else {
         try {
             controller.edit(1);
@@ -416,9 +428,10 @@ TEST_P(EditReport, SavesBackOnlyWhatPreparesAndOnlyReads) {
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().error)))
                 << e.message().toStdString();
         }
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), before) << "the definition changed although it was refused";
+        EXPECT_FALSE(QFileInfo::exists(changed)) << "the definition changed although it was refused";
     }
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before) << "the package's file was written";
 }
 
 INSTANTIATE_TEST_SUITE_P(

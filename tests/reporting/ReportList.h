@@ -23,4 +23,8 @@ inline void showReportsIn(ReportController& controller, TComboBox& combo) {
                          const QSignalBlocker block(&combo);
                          combo.setItemText(index, title);
                      });
+    QObject::connect(&controller, &ReportController::removed, &combo, [&combo](int index) {
+        const QSignalBlocker block(&combo);
+        combo.removeItem(index);
+    });
 }

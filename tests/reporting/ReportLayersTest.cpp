@@ -1,0 +1,199 @@
+// Report definitions in layers: the package's folder (read-only here) under the office's and the
+// user's. The nearest wins; saves, restores and deletions touch only the folders above the package.
+#include "ReportList.h"
+#include "ReportTestData.h"
+#include "core/Errors.h"
+#include "core/HostSettings.h"
+#include "reporting/ReportController.h"
+#include "reporting/ReportDefinition.h"
+#include "reporting/ReportEditRequest.h"
+#include "support/TestEnv.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every file under a folder with a digest of its bytes.
+QStringList snapshot(const QString& root) {
+    QStringList out;
+    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile f(it.next());
+        f.open(QIODevice::ReadOnly);
+        out << f.fileName() + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
+    }
+    out.sort();
+    return out;
+}
+
+struct Def {
+    const char* file;
+    const char* title;
+    int order;
+};
+
+struct LayerCase {
+    const char* name;
+    std::vector<Def> site, user;
+    QStringList listed;
+};
+
+class NearestLayer : public ::testing::TestWithParam<LayerCase> {};
+
+TEST_P(NearestLayer, Wins) {
+    QTemporaryDir package, site, user;
+    auto put = [](const QTemporaryDir& root, const std::vector<Def>& defs) {
+        QDir().mkpath(root.filePath("R"));
+        for (const Def& d : defs) {
+            ReportDefinition def =
+                ReportDefinition::fromJson(QJsonObject{{"title", d.title},
+                                                       {"sql", "SELECT 1 AS A"},
+                                                       {"columns", QJsonArray{QJsonObject{{"field", "A"}}}}});
+            def.order = d.order;
+            def.save(root.filePath("R/") + d.file);
+        }
+    };
+    put(package, {{"0_a.json", "A", 0}, {"1_b.json", "B", 1}});
+    put(site, GetParam().site);
+    put(user, GetParam().user);
+    HostSettings::setReportsDir(package.path());
+    HostSettings::setSiteReportsDir(site.path());
+    HostSettings::setUserReportsDir(user.path());
+    ReportCatalogue catalogue;
+    catalogue.setCode("R");
+    EXPECT_TRUE(catalogue.reload().isEmpty());
+    EXPECT_EQ(catalogue.titles(), GetParam().listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layers, NearestLayer,
+    ::testing::Values(
+        LayerCase{"site_over_package",
+                  {{"0_a.json", "A do escritório", 0}},
+                  {},
+                  {"A do escritório (alterado)", "B"}},
+        LayerCase{"user_over_site",
+                  {{"0_a.json", "A do escritório", 0}},
+                  {{"0_a.json", "A meu", 0}},
+                  {"A meu (alterado)", "B"}},
+        LayerCase{
+            "shipped_position_other_file", {{"outro.json", "Outro B", 1}}, {}, {"A", "Outro B (alterado)"}},
+        // Copies come after the shipped ones, without a gap for a copy since deleted.
+        LayerCase{
+            "copies", {{"c.json", "Cópia", 5}}, {{"m.json", "Minha", 7}}, {"A", "B", "Cópia", "Minha"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class Layered : public ::testing::Test {
+protected:
+    QTemporaryDir package, site;
+    TComboBox combo;
+    ReportController controller;
+
+    QString shipped() const { return package.filePath("QMT318/0_aniversariantes_do_mes.json"); }
+
+    void SetUp() override {
+        TestEnv::reset();
+        static bool opened = false;
+        if (!opened)
+            openTestDatabase(TestBackend::SQLite);
+        opened = true;
+        QDir().mkpath(package.filePath("QMT318"));
+        const QDir source(TestEnv::sourceDir() + "/reports/QMT318");
+        for (const QString& f : source.entryList({"*.json"}, QDir::Files))
+            QFile::copy(source.filePath(f), package.filePath("QMT318/" + f));
+        // What an installed package's folder is: not writable by the user.
+        QFile::setPermissions(package.filePath("QMT318"), QFile::ReadOwner | QFile::ExeOwner);
+        HostSettings::setReportsDir(package.path());
+        HostSettings::setSiteReportsDir(site.path());
+        ReportContext ctx;
+        ctx.code = "QMT318";
+        controller.setContext(ctx);
+        showReportsIn(controller, combo);
+        controller.reload();
+        TestEnv::dialogs().onEdit = [](ReportEditRequest& r) {
+            r.definition.title = "Aniversariantes revisados";
+            return true;
+        };
+        TestEnv::dialogs().onPrompt = [](const QString&, const QString&) {
+            return std::optional<QString>("Cópia");
+        };
+    }
+    void TearDown() override {
+        QFile::setPermissions(package.filePath("QMT318"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+struct SaveCase {
+    const char* name;
+    bool siteUsable; // else a file stands where the office's folder should be
+    bool edit;       // else save as
+    bool confirmed;
+    const char* lands; // "site", "user" or "" (nothing written)
+};
+
+class SaveShipped : public Layered, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveShipped, NeverWritesThePackage) {
+    const SaveCase& c = GetParam();
+    QTemporaryDir blocked;
+    if (!c.siteUsable) {
+        QFile(blocked.filePath("arquivo")).open(QIODevice::WriteOnly);
+        HostSettings::setSiteReportsDir(blocked.filePath("arquivo"));
+    }
+    TestEnv::dialogs().onConfirm = [&](const QString&) { return c.confirmed; };
+    const QStringList before = snapshot(package.path());
+    c.edit ? controller.edit(0) : controller.saveAs(0);
+    EXPECT_EQ(snapshot(package.path()), before);
+    const QString user = HostSettings::userReportsDir();
+    EXPECT_EQ(snapshot(site.path()).size(), QString(c.lands) == "site" ? 1 : 0);
+    EXPECT_EQ(snapshot(user).size(), QString(c.lands) == "user" ? 1 : 0);
+    EXPECT_EQ(combo.Items().join('|').contains(c.edit ? "Aniversariantes revisados (alterado)" : "Cópia"),
+              !QString(c.lands).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layers, SaveShipped,
+                         ::testing::Values(SaveCase{"edit_to_site", true, true, true, "site"},
+                                           SaveCase{"edit_to_user", false, true, true, "user"},
+                                           SaveCase{"edit_not_confirmed", true, true, false, ""},
+                                           SaveCase{"copy_to_site", true, false, false, "site"},
+                                           SaveCase{"copy_to_user", false, false, false, "user"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Layered, RestoreBringsTheShippedOneBack) {
+    EXPECT_THROW(controller.restoreDefault(0), EAbort); // nothing to restore yet
+    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+    controller.edit(0);
+    const QString changed = site.filePath("QMT318/0_aniversariantes_do_mes.json");
+    ASSERT_TRUE(QFile::exists(changed));
+    TestEnv::dialogs().onConfirm = [](const QString&) { return false; };
+    controller.restoreDefault(0);
+    EXPECT_TRUE(QFile::exists(changed));
+    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+    controller.restoreDefault(0);
+    EXPECT_FALSE(QFile::exists(changed));
+    EXPECT_EQ(combo.Items()[0], "Aniversariantes do Mês");
+    EXPECT_EQ(controller.entries()[0].path, shipped());
+}
+
+TEST_F(Layered, DeleteRemovesACopyAndRefusesAShippedOne) {
+    controller.saveAs(1);
+    ASSERT_EQ(combo.count(), 5);
+    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+    EXPECT_THROW(controller.remove(0), EAbort);
+    EXPECT_TRUE(TestEnv::dialogs().errors().join("").contains("não pode ser excluído"));
+    EXPECT_TRUE(QFile::exists(shipped()));
+    controller.remove(4);
+    EXPECT_EQ(combo.count(), 4);
+    EXPECT_TRUE(snapshot(site.path()).isEmpty());
+    controller.reload();
+    EXPECT_EQ(combo.count(), 4);
+}
+
+} // namespace
