@@ -22,6 +22,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -58,7 +59,13 @@ public:
         dialog.setLabelText(prompt);
         dialog.setTextValue(initial);
         dialog.setInputMode(QInputDialog::TextInput);
-        dialog.setMinimumWidth(420);
+        // The dialog's layout fixes its size from its contents, so a minimum width on the dialog is
+        // lost: the entry itself is made wide enough for the whole initial text (a report's title).
+        if (auto* edit = dialog.findChild<QLineEdit*>()) {
+            const int text = edit->fontMetrics().horizontalAdvance(initial) + 32;
+            const int most = dialog.screen() ? dialog.screen()->availableGeometry().width() * 3 / 4 : 900;
+            edit->setMinimumWidth(qMax(400, qMin(text, most)));
+        }
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();

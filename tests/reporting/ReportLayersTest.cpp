@@ -4,18 +4,23 @@
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
+#include "core/MessageSink.h"
+#include "desktop/QtDialogs.h"
 #include "reporting/ReportController.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportEditRequest.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -194,6 +199,20 @@ TEST_F(Layered, DeleteRemovesACopyAndRefusesAShippedOne) {
     EXPECT_TRUE(snapshot(site.path()).isEmpty());
     controller.reload();
     EXPECT_EQ(combo.count(), 4);
+}
+
+// The "Salvar como" prompt shows the whole title it offers.
+TEST(SaveAsPrompt, ShowsTheWholeTitle) {
+    const QString title = "Clientes Aniversariantes por Ramo de Atividade e Bairro";
+    int shown = -1, needed = 0;
+    QTimer::singleShot(0, [&] {
+        auto* edit = QApplication::activeModalWidget()->findChild<QLineEdit*>();
+        shown = edit->contentsRect().width() - edit->textMargins().left() - edit->textMargins().right();
+        needed = edit->fontMetrics().horizontalAdvance(title);
+        QApplication::activeModalWidget()->close();
+    });
+    QtDialogs::messageSink()->promptText("Título do relatório", "Informe o título do relatório:", title);
+    EXPECT_GE(shown, needed);
 }
 
 } // namespace
