@@ -4,6 +4,10 @@
 #   lib/erp-qmt318/modules/Pkg_qmt31800.so
 #   share/erp-qmt318/{reports,db}        report definitions and the demo schema
 #   share/applications/erp-host.desktop
+# The Debian package adds, outside the prefix:
+#   /etc/erp-host/erp-host.conf          the machine's settings, a conffile (an upgrade keeps edits)
+#   /var/lib/erp-host/reports            the office's report definitions, made by postinst (not a
+#                                        packaged file, so an upgrade never replaces what is in it)
 # The English language resource module is an example outside the default install:
 #   cmake --install <build> --component idiomas
 # The variables ERP_INSTALL_* come from app/CMakeLists.txt. The package: cpack -G DEB in the build folder.
@@ -20,6 +24,10 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/db/ DESTINATION ${ERP_INSTALL_DATADIR}/db 
         FILES_MATCHING PATTERN "*.sql")
 install(FILES ${CMAKE_SOURCE_DIR}/app/erp-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT erp)
+# Absolute, so a component of its own that only the package installs: a plain cmake --install into
+# a prefix leaves the machine's /etc alone.
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/deb/erp-host.conf DESTINATION /etc/erp-host COMPONENT conf
+        EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_SOURCE_DIR}/app/lang/Pkg_qmt31800.so.en DESTINATION ${ERP_INSTALL_MODULEDIR}
         COMPONENT idiomas EXCLUDE_FROM_ALL)
 
@@ -31,14 +39,20 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ERP - Dados do Cliente (QMT31800): tela d
 set(CPACK_PACKAGE_DESCRIPTION "Aplicação desktop erp-host com o módulo Pkg_qmt31800 (tela Dados do Cliente, \
 relatório QMT318), banco de demonstração SQLite e suporte a Firebird.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_COMPONENTS_ALL erp)
+set(CPACK_COMPONENTS_ALL erp conf)
 set(CPACK_DEB_COMPONENT_INSTALL OFF)
+# One package of both components.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};erp;/;${CMAKE_BINARY_DIR};${PROJECT_NAME};conf;/")
+# postinst makes the group erp and the office's folder of report definitions; conffiles lists the
+# settings file.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/cmake/deb/postinst;${CMAKE_SOURCE_DIR}/cmake/deb/conffiles")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the SQL drivers, Qt's translations, the fonts
-# the forms are measured with.
+# the forms are measured with; and addgroup for postinst.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation")
+    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, adduser")
 include(CPack)
