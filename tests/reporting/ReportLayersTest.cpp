@@ -7,7 +7,6 @@
 #include "core/MessageSink.h"
 #include "desktop/QtDialogs.h"
 #include "reporting/ReportController.h"
-#include "reporting/ReportDefinition.h"
 #include "reporting/ReportEditRequest.h"
 #include "support/TestEnv.h"
 
@@ -16,8 +15,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -37,36 +34,31 @@ QStringList snapshot(const QString& root) {
     return out;
 }
 
-struct Def {
-    const char* file;
-    const char* title;
-    int order;
-};
+// Definitions as "file:title:order", one string per folder.
+void put(const QString& folder, const QStringList& defs) {
+    QDir().mkpath(folder);
+    for (const QString& d : defs) {
+        QFile f(folder + "/" + d.section(':', 0, 0));
+        f.open(QIODevice::WriteOnly);
+        f.write(
+            QString(R"({"title": "%1", "order": %2, "sql": "SELECT 1 AS A", "columns": [{"field": "A"}]})")
+                .arg(d.section(':', 1, 1), d.section(':', 2, 2))
+                .toUtf8());
+    }
+}
 
 struct LayerCase {
     const char* name;
-    std::vector<Def> site, user;
-    QStringList listed;
+    QStringList site, user, listed;
 };
 
 class NearestLayer : public ::testing::TestWithParam<LayerCase> {};
 
 TEST_P(NearestLayer, Wins) {
     QTemporaryDir package, site, user;
-    auto put = [](const QTemporaryDir& root, const std::vector<Def>& defs) {
-        QDir().mkpath(root.filePath("R"));
-        for (const Def& d : defs) {
-            ReportDefinition def =
-                ReportDefinition::fromJson(QJsonObject{{"title", d.title},
-                                                       {"sql", "SELECT 1 AS A"},
-                                                       {"columns", QJsonArray{QJsonObject{{"field", "A"}}}}});
-            def.order = d.order;
-            def.save(root.filePath("R/") + d.file);
-        }
-    };
-    put(package, {{"0_a.json", "A", 0}, {"1_b.json", "B", 1}});
-    put(site, GetParam().site);
-    put(user, GetParam().user);
+    put(package.filePath("R"), {"0_a.json:A:0", "1_b.json:B:1"});
+    put(site.filePath("R"), GetParam().site);
+    put(user.filePath("R"), GetParam().user);
     HostSettings::setReportsDir(package.path());
     HostSettings::setSiteReportsDir(site.path());
     HostSettings::setUserReportsDir(user.path());
@@ -78,20 +70,11 @@ TEST_P(NearestLayer, Wins) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layers, NearestLayer,
-    ::testing::Values(
-        LayerCase{"site_over_package",
-                  {{"0_a.json", "A do escritório", 0}},
-                  {},
-                  {"A do escritório (alterado)", "B"}},
-        LayerCase{"user_over_site",
-                  {{"0_a.json", "A do escritório", 0}},
-                  {{"0_a.json", "A meu", 0}},
-                  {"A meu (alterado)", "B"}},
-        LayerCase{
-            "shipped_position_other_file", {{"outro.json", "Outro B", 1}}, {}, {"A", "Outro B (alterado)"}},
-        // Copies come after the shipped ones, without a gap for a copy since deleted.
-        LayerCase{
-            "copies", {{"c.json", "Cópia", 5}}, {{"m.json", "Minha", 7}}, {"A", "B", "Cópia", "Minha"}}),
+    ::testing::Values(LayerCase{"site_over_package", {"0_a.json:S:0"}, {}, {"S (alterado)", "B"}},
+                      LayerCase{"user_over_site", {"0_a.json:S:0"}, {"0_a.json:U:0"}, {"U (alterado)", "B"}},
+                      LayerCase{"shipped_position_other_file", {"x.json:S:1"}, {}, {"A", "S (alterado)"}},
+                      // Copies follow the shipped ones, without a gap for a copy since deleted.
+                      LayerCase{"copies", {"c.json:C:5"}, {"m.json:M:7"}, {"A", "B", "C", "M"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class Layered : public ::testing::Test {
@@ -100,14 +83,10 @@ protected:
     TComboBox combo;
     ReportController controller;
 
-    QString shipped() const { return package.filePath("QMT318/0_aniversariantes_do_mes.json"); }
-
     void SetUp() override {
         TestEnv::reset();
-        static bool opened = false;
-        if (!opened)
-            openTestDatabase(TestBackend::SQLite);
-        opened = true;
+        static const bool opened = (openTestDatabase(TestBackend::SQLite), true);
+        (void)opened;
         QDir().mkpath(package.filePath("QMT318"));
         const QDir source(TestEnv::sourceDir() + "/reports/QMT318");
         for (const QString& f : source.entryList({"*.json"}, QDir::Files))
@@ -147,17 +126,16 @@ class SaveShipped : public Layered, public ::testing::WithParamInterface<SaveCas
 
 TEST_P(SaveShipped, NeverWritesThePackage) {
     const SaveCase& c = GetParam();
-    QTemporaryDir blocked;
     if (!c.siteUsable) {
-        QFile(blocked.filePath("arquivo")).open(QIODevice::WriteOnly);
-        HostSettings::setSiteReportsDir(blocked.filePath("arquivo"));
+        QFile(site.filePath("arquivo")).open(QIODevice::WriteOnly);
+        HostSettings::setSiteReportsDir(site.filePath("arquivo"));
     }
     TestEnv::dialogs().onConfirm = [&](const QString&) { return c.confirmed; };
     const QStringList before = snapshot(package.path());
     c.edit ? controller.edit(0) : controller.saveAs(0);
     EXPECT_EQ(snapshot(package.path()), before);
     const QString user = HostSettings::userReportsDir();
-    EXPECT_EQ(snapshot(site.path()).size(), QString(c.lands) == "site" ? 1 : 0);
+    EXPECT_EQ(snapshot(site.path()).size(), QString(c.lands) == "site" ? 1 : c.siteUsable ? 0 : 1);
     EXPECT_EQ(snapshot(user).size(), QString(c.lands) == "user" ? 1 : 0);
     EXPECT_EQ(combo.Items().join('|').contains(c.edit ? "Aniversariantes revisados (alterado)" : "Cópia"),
               !QString(c.lands).isEmpty());
@@ -171,34 +149,29 @@ INSTANTIATE_TEST_SUITE_P(Layers, SaveShipped,
                                            SaveCase{"copy_to_user", false, false, false, "user"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Layered, RestoreBringsTheShippedOneBack) {
-    EXPECT_THROW(controller.restoreDefault(0), EAbort); // nothing to restore yet
-    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+// Restoring removes what hides a shipped report, deleting removes a copy; neither without a yes, and
+// a shipped report is never deleted.
+TEST_F(Layered, RestoreAndDelete) {
+    const QStringList shippedFiles = snapshot(package.path());
+    auto answer = [](bool yes) { TestEnv::dialogs().onConfirm = [yes](const QString&) { return yes; }; };
+    answer(true);
     controller.edit(0);
-    const QString changed = site.filePath("QMT318/0_aniversariantes_do_mes.json");
-    ASSERT_TRUE(QFile::exists(changed));
-    TestEnv::dialogs().onConfirm = [](const QString&) { return false; };
-    controller.restoreDefault(0);
-    EXPECT_TRUE(QFile::exists(changed));
-    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
-    controller.restoreDefault(0);
-    EXPECT_FALSE(QFile::exists(changed));
-    EXPECT_EQ(combo.Items()[0], "Aniversariantes do Mês");
-    EXPECT_EQ(controller.entries()[0].path, shipped());
-}
-
-TEST_F(Layered, DeleteRemovesACopyAndRefusesAShippedOne) {
     controller.saveAs(1);
-    ASSERT_EQ(combo.count(), 5);
-    TestEnv::dialogs().onConfirm = [](const QString&) { return true; };
+    ASSERT_EQ(snapshot(site.path()).size(), 2);
+    answer(false);
+    controller.restoreDefault(0);
+    controller.remove(4);
+    EXPECT_EQ(snapshot(site.path()).size(), 2);
+    answer(true);
     EXPECT_THROW(controller.remove(0), EAbort);
-    EXPECT_TRUE(TestEnv::dialogs().errors().join("").contains("não pode ser excluído"));
-    EXPECT_TRUE(QFile::exists(shipped()));
+    EXPECT_THROW(controller.restoreDefault(4), EAbort);
+    controller.restoreDefault(0);
+    EXPECT_EQ(combo.Items()[0], "Aniversariantes do Mês");
+    EXPECT_EQ(controller.entries()[0].path, package.filePath("QMT318/0_aniversariantes_do_mes.json"));
     controller.remove(4);
     EXPECT_EQ(combo.count(), 4);
     EXPECT_TRUE(snapshot(site.path()).isEmpty());
-    controller.reload();
-    EXPECT_EQ(combo.count(), 4);
+    EXPECT_EQ(snapshot(package.path()), shippedFiles);
 }
 
 // The "Salvar como" prompt shows the whole title it offers.
