@@ -164,7 +164,8 @@ private:
     QString m_firstBranch;
     QString m_title;
     QElapsedTimer m_clock;
-    std::atomic<qint64> m_lastShown{-1};
+    std::atomic<qint64> m_lastShown{0};
+    std::atomic<bool> m_shown{false};
 };
 
 QString Runner::start() {
@@ -218,12 +219,11 @@ void Runner::showProgress(qint64 rows) {
         return;
     const qint64 now = m_clock.elapsed();
     qint64 last = m_lastShown;
-    if (last >= 0 && now - last < 250)
+    if (now - last < 250 || !m_lastShown.compare_exchange_strong(last, now))
         return;
-    if (!m_lastShown.compare_exchange_strong(last, now))
-        return;
-    std::fprintf(stderr, "\r\033[K%s: %lld registros lidos", m_title.toLocal8Bit().constData(),
-                 static_cast<long long>(rows));
+    m_shown = true;
+    std::fprintf(stderr, "\r\033[K%s: %lld %s", m_title.toLocal8Bit().constData(),
+                 static_cast<long long>(rows), rows == 1 ? "registro lido" : "registros lidos");
     std::fflush(stderr);
 }
 
@@ -366,9 +366,10 @@ QString Runner::run(const ReportRequest& r) {
     const QString path =
         toStdout ? scratch.filePath(QStringLiteral("relatorio.csv")) : QFileInfo(r.output).absoluteFilePath();
     HostSettings::setPrinter(ReportExport::suffix(r.format) + u':' + path);
-    m_lastShown = -1;
+    m_lastShown = m_clock.elapsed();
+    m_shown = false;
     control<QAbstractButton>("sbtPrint")->click();
-    if (m_progress && m_lastShown >= 0)
+    if (m_shown)
         std::fputs("\r\033[K", stderr);
     if (const QString why = errors(); !why.isEmpty())
         return why;
