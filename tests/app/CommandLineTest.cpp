@@ -35,38 +35,41 @@ TEST_P(BadCommandLine, OneLineNamingTheOptionAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, BadCommandLine,
+    ::testing::Values(BadArguments{"unknown_scheme", {"--database", "mysql://db/erp"}, "--database"},
+                      BadArguments{"empty_database", {"--database="}, "--database"},
+                      BadArguments{"sqlite_without_path", {"--database", "sqlite:"}, "--database"},
+                      BadArguments{"branch_with_blank", {"--filial", "0 1"}, "--filial"},
+                      BadArguments{"branch_too_long", {"--filial", "12345678901"}, "--filial"},
+                      BadArguments{"branch_missing_value", {"--filial"}, "filial"},
+                      BadArguments{"reports_missing", {"--reports", "/nao/existe"}, "--reports"},
+                      BadArguments{"reports_is_file", {"--reports", "/etc/hostname"}, "--reports"},
+                      BadArguments{"modules_missing", {"--modules", "/nao/existe"}, "--modules"},
+                      BadArguments{"unknown_screen", {"--open", "QMT99999"}, "--open"},
+                      BadArguments{"printer_not_pdf", {"--printer", "lpt1"}, "--printer"},
+                      BadArguments{"printer_without_file", {"--printer", "pdf:"}, "--printer"},
+                      BadArguments{
+                          "printer_folder_missing", {"--printer", "pdf:/nao/existe/saida.pdf"}, "--printer"},
+                      BadArguments{"printer_is_folder", {"--printer", "pdf:/tmp"}, "--printer"},
+                      BadArguments{"language_word", {"--idioma", "english"}, "--idioma"},
+                      BadArguments{"unknown_option", {"--bogus"}, "bogus"},
+                      BadArguments{"stray_argument", {"relatorio"}, "relatorio"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The report command: no report, a month or a list that is not one, no format.
+INSTANTIATE_TEST_SUITE_P(
+    ReportOptions, BadCommandLine,
     ::testing::Values(
-        BadArguments{"unknown_scheme", {"--database", "mysql://db/erp"}, "--database"},
-        BadArguments{"empty_database", {"--database="}, "--database"},
-        BadArguments{"sqlite_without_path", {"--database", "sqlite:"}, "--database"},
-        BadArguments{"branch_with_blank", {"--filial", "0 1"}, "--filial"},
-        BadArguments{"branch_too_long", {"--filial", "12345678901"}, "--filial"},
-        BadArguments{"branch_missing_value", {"--filial"}, "filial"},
-        BadArguments{"reports_missing", {"--reports", "/nao/existe"}, "--reports"},
-        BadArguments{"reports_is_file", {"--reports", "/etc/hostname"}, "--reports"},
-        BadArguments{"modules_missing", {"--modules", "/nao/existe"}, "--modules"},
-        BadArguments{"unknown_screen", {"--open", "QMT99999"}, "--open"},
-        BadArguments{"printer_not_pdf", {"--printer", "lpt1"}, "--printer"},
-        BadArguments{"printer_without_file", {"--printer", "pdf:"}, "--printer"},
-        BadArguments{"printer_folder_missing", {"--printer", "pdf:/nao/existe/saida.pdf"}, "--printer"},
-        BadArguments{"printer_is_folder", {"--printer", "pdf:/tmp"}, "--printer"},
-        BadArguments{"language_word", {"--idioma", "english"}, "--idioma"},
-        BadArguments{"unknown_option", {"--bogus"}, "bogus"},
-        BadArguments{"stray_argument", {"relatorio"}, "relatorio"},
-        // The report command: no report, a month or a list that is not one, no format.
-        BadArguments{"report_without_report", {"report", "-o", "a.pdf"}, "--relatorio NOME"},
-        BadArguments{"report_month_shape",
-                     {"report", "--relatorio", "0", "--mes", "12-2026", "-o", "a.pdf"},
-                     "MM/AAAA"},
-        BadArguments{"report_list_file_missing",
+        BadArguments{"without_report", {"report", "-o", "a.pdf"}, "--relatorio NOME"},
+        BadArguments{
+            "month_shape", {"report", "--relatorio", "0", "--mes", "12-2026", "-o", "a.pdf"}, "MM/AAAA"},
+        BadArguments{"list_file_missing",
                      {"report", "--relatorio", "1", "--clientes", "@/nao/existe", "-o", "a.pdf"},
                      "'/nao/existe'"},
-        BadArguments{"report_origin_word",
+        BadArguments{"origin_word",
                      {"report", "--relatorio", "3", "--origens", "balcao", "-o", "a.pdf"},
                      "orcamento, encomenda"},
-        BadArguments{"report_no_format", {"report", "--relatorio", "0", "-o", "a.txt"}, "--formato"},
-        BadArguments{
-            "report_stdout_pdf", {"report", "--relatorio", "0", "-o", "-", "--formato", "pdf"}, "só CSV"}),
+        BadArguments{"no_format", {"report", "--relatorio", "0", "-o", "a.txt"}, "--formato"},
+        BadArguments{"stdout_pdf", {"report", "--relatorio", "0", "-o", "-", "--formato", "pdf"}, "só CSV"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandLine, HelpListsEveryOptionInPortuguese) {
