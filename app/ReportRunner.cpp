@@ -37,6 +37,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <atomic>
+#include <csignal>
 #include <unistd.h>
 
 using HostStartup::printLine;
@@ -44,6 +45,10 @@ using HostStartup::printLine;
 namespace {
 
 const QString Prefix = QStringLiteral("erp-host report: ");
+
+// Set by SIGINT or SIGTERM (Ctrl+C, a job's time limit): the running report stops between rows and
+// its file is dropped unwritten, and no other request starts.
+volatile std::sig_atomic_t g_stop = 0;
 
 // Nobody is there to read a dialog: errors are kept for the request that caused them, information
 // goes to stderr, and whatever would be asked is refused.
@@ -207,7 +212,7 @@ QString Runner::start() {
         return QStringLiteral("A tela Dados do Cliente não abriu.");
     m_form->reports().setCancelCheck([this](qint64 rows) {
         showProgress(rows);
-        return false;
+        return g_stop != 0;
     });
     m_clock.start();
     return {};
@@ -373,6 +378,8 @@ QString Runner::run(const ReportRequest& r) {
         std::fputs("\r\033[K", stderr);
     if (const QString why = errors(); !why.isEmpty())
         return why;
+    if (g_stop)
+        return QStringLiteral("Interrompido: o relatório '%1' não foi gravado em '%2'.").arg(m_title, path);
     if (!QFileInfo::exists(path))
         return QStringLiteral("O relatório '%1' não foi gravado em '%2'.").arg(m_title, path);
     if (toStdout) {
@@ -422,6 +429,8 @@ int ReportCommand::run(const ReportCommandLine& command, int& argc, char** argv)
     MessageSink::install(std::move(sink));
     LookupService::install(std::move(lookup));
 
+    for (int signal : {SIGINT, SIGTERM})
+        std::signal(signal, [](int) { g_stop = 1; });
     Runner runner(command, messages, answers);
     if (const QString why = runner.start(); !why.isEmpty()) {
         printLine(stderr, Prefix + why);
@@ -429,6 +438,11 @@ int ReportCommand::run(const ReportCommandLine& command, int& argc, char** argv)
     }
     int failed = 0;
     for (const ReportRequest& request : command.requests) {
+        if (g_stop) {
+            printLine(stderr, Prefix + QStringLiteral(
+                                           "interrompido; os relatórios que faltavam não foram gravados."));
+            return 1;
+        }
         const QString why = runner.run(request);
         if (why.isEmpty())
             continue;
