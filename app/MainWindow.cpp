@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "HostStartup.h"
 
 #include "core/RunningTask.h"
 
@@ -206,12 +207,7 @@ void MainWindow::showAbout() {
 }
 
 QStringList MainWindow::moduleCandidates() const {
-    const QString file = QString::fromLatin1(ModuleFile);
-    if (!m_options.modulesDir.isEmpty())
-        return {QDir(m_options.modulesDir).filePath(file)};
-    const QDir bin(QCoreApplication::applicationDirPath());
-    return {QDir::cleanPath(bin.filePath(QStringLiteral("../modules/") + file)),
-            QDir::cleanPath(bin.filePath(QStringLiteral(ERP_MODULES_FROM_BIN "/") + file))};
+    return HostStartup::moduleCandidates(m_options.modulesDir);
 }
 
 Package& MainWindow::loadModule() {
