@@ -28,7 +28,7 @@ QSqlDatabase dtmDBGeral::database() {
     return QSqlDatabase::database(connectionName(), false);
 }
 
-void dtmDBGeral::open(const QString& url) {
+void dtmDBGeral::open(const QString& url, const std::function<void()>& beforeSwitch) {
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
     std::optional<Credentials> credentials;
     if (parsed.kind == DatabaseKind::InterBase)
@@ -40,6 +40,8 @@ void dtmDBGeral::open(const QString& url) {
         DatabaseConnection::open(parsed, trial, DatabaseConnection::IfMissing::Refuse, credentials);
         DatabaseConnection::remove(trial);
     }
+    if (beforeSwitch)
+        beforeSwitch();
     close();
     DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse, credentials);
     m_kind = parsed.kind;
