@@ -13,17 +13,25 @@
 #include "reporting/ReportDocument_p.h"
 #include "reporting/SessionPrinters.h"
 #include "reporting/export/CsvTableWriter.h"
+#include "reporting/export/TableWriter.h"
+#include "HostileText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,15 +55,23 @@ void addSpoilableClients() {
     }
 }
 
+// The text of a cell's <t> or <v> as a reader shows it: "_xHHHH_" is the character HHHH.
 QString cellText(QXmlStreamReader& xml) {
+    static const QRegularExpression escape("_x([0-9A-Fa-f]{4})_");
     QString text;
     while (xml.readNextStartElement()) {
-        if (xml.name() == u"t" || xml.name() == u"v")
-            text += xml.readElementText();
-        else if (xml.name() == u"is")
+        if (xml.name() == u"t" || xml.name() == u"v") {
+            QString part = xml.readElementText();
+            for (auto m = escape.match(part); m.hasMatch(); m = escape.match(part, m.capturedStart() + 1))
+                part.replace(m.capturedStart(), m.capturedLength(), QChar(m.captured(1).toUShort(nullptr, 16)));
+            text += part;
+        } else if (xml.name() == u"is") {
             text += cellText(xml);
-        else
+        } else if (xml.name() == u"f") {
+            text += "<formula>" + xml.readElementText();
+        } else {
             xml.skipCurrentElement();
+        }
     }
     return text;
 }
@@ -78,20 +94,23 @@ QByteArray unzipped(const QString& xlsx, const QString& member) {
     return unzip.readAllStandardOutput();
 }
 
-// The sheet's rows that hold anything, each cell's text; a number is "#" and its value.
-Table readXlsx(const QString& path) {
-    QXmlStreamReader xml(unzipped(path, "xl/worksheets/sheet1.xml"));
+// A sheet's rows from the first, an empty one where the sheet has none; each cell's text. A number
+// is "#" and its value, a formula "<formula>" and its text.
+Table readXlsx(const QString& path, int sheet = 1) {
+    QXmlStreamReader xml(unzipped(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)));
     Table rows;
     while (!xml.atEnd()) {
         xml.readNext();
         if (!xml.isStartElement() || xml.name() != u"row")
             continue;
+        while (rows.size() < xml.attributes().value("r").toInt() - 1)
+            rows << QStringList();
         QStringList row;
         while (xml.readNextStartElement()) {
             const int column = columnOf(xml.attributes().value("r"));
             const bool number = !xml.attributes().hasAttribute("t");
             QString text = cellText(xml);
-            if (number && !text.isEmpty())
+            if (number && !text.isEmpty() && !text.startsWith("<formula>"))
                 text.prepend('#');
             while (row.size() <= column)
                 row << QString();
@@ -101,6 +120,29 @@ Table readXlsx(const QString& path) {
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     return rows;
+}
+
+// How a workbook prints and filters: the attributes of the first sheet's page set-up, filter and
+// footer, and the rows the workbook repeats on every page.
+QMap<QString, QString> printSetup(const QString& path) {
+    QMap<QString, QString> setup;
+    QXmlStreamReader sheet(unzipped(path, "xl/worksheets/sheet1.xml"));
+    while (sheet.readNext() != QXmlStreamReader::Invalid && !sheet.atEnd()) {
+        if (!sheet.isStartElement())
+            continue;
+        const QString element = sheet.name().toString();
+        if (element == u"oddFooter")
+            setup[element] = sheet.readElementText();
+        if (element == u"pageSetup" || element == u"pageSetUpPr" || element == u"autoFilter")
+            for (const QXmlStreamAttribute& a : sheet.attributes())
+                setup[element + '.' + a.name().toString()] = a.value().toString();
+    }
+    QXmlStreamReader book(unzipped(path, "xl/workbook.xml"));
+    while (book.readNextStartElement() || !book.atEnd())
+        if (book.isStartElement() && book.name() == u"definedName" &&
+            book.attributes().value("name") == u"_xlnm.Print_Titles")
+            setup["Print_Titles"] = book.readElementText();
+    return setup;
 }
 
 // RFC 4180 with ";" between fields.
@@ -135,6 +177,9 @@ Table readCsv(const QString& path) {
             row.clear();
             field.clear();
             ++i;
+        } else if (c == '\r' || c == '\n') {
+            ADD_FAILURE() << "a line break outside quotes splits the row: " << field.toStdString();
+            field += c;
         } else {
             field += c;
         }
@@ -160,36 +205,34 @@ Table expectedTable(const ReportDocument& doc, Format format) {
                                : rows.cells[size_t(r)]);
         return table;
     }
-    // XLSX: dates are day numbers, counts are numbers in the last column, captions fill the row.
-    auto count = [&](const QString& label, int n) {
-        QStringList row(columns);
-        row[0] = label;
-        row[columns - 1] = QStringLiteral("#%1").arg(n);
-        table << row;
-    };
-    table << headers;
-    int groupStart = 0;
+    // XLSX: the table as in the CSV but with dates as day numbers; below it, after an empty row, each
+    // group's count beside its caption and the total beside its label.
+    table << (grouping ? QStringList{"Grupo"} + headers : headers);
+    QList<QPair<QString, int>> counts;
     for (int r = 0; r < doc.rowCount(); ++r) {
-        if (grouping && (r == 0 || rows.groupKeys[size_t(r)] != rows.groupKeys[size_t(r - 1)])) {
-            if (r > 0)
-                count(def.group.countLabel, r - groupStart);
-            groupStart = r;
-            QStringList caption(columns);
-            caption[0] = ReportDocumentRows::groupTitle(doc, r);
-            table << caption;
-        }
+        const QString caption = grouping ? ReportDocumentRows::groupTitle(doc, r) : QString();
+        if (grouping && (r == 0 || rows.groupKeys[size_t(r)] != rows.groupKeys[size_t(r - 1)]))
+            counts.append({caption, 0});
+        if (grouping)
+            ++counts.last().second;
         QStringList cells = rows.cells[size_t(r)];
         for (int c = 0; c < columns; ++c)
             if (def.columns[c].format == u"date" && !cells[c].isEmpty())
                 cells[c] = QStringLiteral("#%1").arg(
                     QDate(1899, 12, 30).daysTo(QDate::fromString(cells[c], "dd/MM/yyyy")));
+        if (grouping)
+            cells.prepend(caption);
         while (!cells.isEmpty() && cells.last().isEmpty())
             cells.removeLast();
         table << cells;
     }
-    if (grouping && doc.rowCount() > 0)
-        count(def.group.countLabel, doc.rowCount() - groupStart);
-    count(def.totalLabel, doc.rowCount());
+    table << QStringList();
+    if (grouping) {
+        table << QStringList{"Grupo", def.group.countLabel};
+        for (const auto& [caption, n] : counts)
+            table << QStringList{caption, QStringLiteral("#%1").arg(n)};
+    }
+    table << QStringList{def.totalLabel, QStringLiteral("#%1").arg(doc.rowCount())};
     return table;
 }
 
@@ -275,8 +318,23 @@ TEST_P(ExportedTable, HoldsTheReportsRowsAndValues) {
         ASSERT_FALSE(got.isEmpty());
         EXPECT_EQ(got.first().value(0), shown->title());
         // Title, branch and issue above the table; the table starts at the column headers.
-        while (!got.isEmpty() && got.first() != expected.first())
+        int headerRow = 1;
+        while (!got.isEmpty() && got.first() != expected.first()) {
             got.removeFirst();
+            ++headerRow;
+        }
+        // Filtered and sorted as one block of whole rows; printed as the report, one page wide, the
+        // column headers on every page.
+        const QString lastColumn(QChar(char16_t('A' + expected.first().size() - 1)));
+        const QMap<QString, QString> want{
+            {"autoFilter.ref", QStringLiteral("A%1:%2%3").arg(headerRow).arg(lastColumn).arg(headerRow + shown->rowCount())},
+            {"oddFooter", "&CPágina &P de &N"},
+            {"pageSetUpPr.fitToPage", "1"},
+            {"pageSetup.fitToHeight", "0"},
+            {"pageSetup.orientation", "landscape"},
+            {"pageSetup.paperSize", "9"},
+            {"Print_Titles", QStringLiteral("'%1'!$%2:$%2").arg(shown->title()).arg(headerRow)}};
+        EXPECT_EQ(printSetup(path), want);
         const bool dates = std::any_of(shown->definition().columns.begin(), shown->definition().columns.end(),
                                        [](const ReportColumn& column) { return column.format == u"date"; });
         if (dates) {
@@ -447,5 +505,165 @@ INSTANTIATE_TEST_SUITE_P(Exports, PrinterSetting,
                                            SettingCase{"HP LaserJet", std::nullopt, ""},
                                            SettingCase{"docx:/tmp/a.docx", std::nullopt, ""},
                                            SettingCase{"XLSX:/tmp/a.xlsx", std::nullopt, ""}));
+
+// One column whose rows each form a group, so that every value goes out as a cell, as a group
+// caption and (in XLSX) as a criteria line.
+ReportDefinition namesReport(const QString& title, bool grouping) {
+    ReportDefinition def;
+    def.title = title;
+    ReportColumn name;
+    name.field = "NOME";
+    name.header = "Nome";
+    def.columns = {name};
+    if (grouping) {
+        def.group.field = "NOME";
+        def.group.header = "{NOME}";
+    }
+    return def;
+}
+
+TableHeading namesHeading(const QString& title, const QStringList& criteria = {}) {
+    return {title, "01", QDateTime(QDate(2026, 3, 1), QTime(8, 0)), criteria};
+}
+
+class HostileNames : public ::testing::TestWithParam<Format> {};
+
+// Read back by readers of our own (RFC 4180; unzip and an XML parser decoding "_xHHHH_" as
+// spreadsheets do): each value as stored after the cellText() rule, never a number or a formula; in
+// CSV formula-looking text starts with an apostrophe; XLSX cuts an over-long cell between two
+// characters with "…".
+TEST_P(HostileNames, ComeBackAsStoredAndNeverAsFormulas) {
+    const Format format = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nomes." + ReportExport::suffix(format));
+    QStringList values, shown;
+    for (const HostileText& h : kHostileTexts) {
+        values << h.value();
+        shown << (format == Format::Csv && h.formula ? "'" : "") + h.expected();
+    }
+    values << longHostileText();
+    shown << (format == Format::Xlsx ? QStringView(u"\U0001F600").toString().repeated(16383) + u'…' : longHostileText());
+    {
+        const auto writer =
+            TableWriter::create(format, path, namesReport("Nomes", true), namesHeading("Nomes", values));
+        for (qsizetype i = 0; i < values.size(); ++i)
+            writer->addRow({values[i]}, QString::number(i), values[i]);
+        writer->finish();
+    }
+    Table expected{{"Grupo", "Nome"}};
+    for (const QString& s : shown)
+        expected << QStringList{s, s};
+    if (format == Format::Csv) {
+        EXPECT_EQ(readCsv(path), expected);
+        return;
+    }
+    // Title, branch, issue, the criteria, an empty row, then the table.
+    const Table got = readXlsx(path);
+    Table criteria;
+    for (const QString& s : shown)
+        criteria << QStringList{s};
+    EXPECT_EQ(got.mid(3, shown.size()), criteria);
+    EXPECT_EQ(got.mid(3 + shown.size() + 1, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, HostileNames, ::testing::Values(Format::Csv, Format::Xlsx),
+                         [](const auto& info) { return ReportExport::suffix(info.param).toStdString(); });
+
+class KilledExport : public ::testing::TestWithParam<Format> {};
+
+// A process killed in the middle of an export leaves nothing beside the target.
+TEST_P(KilledExport, LeavesNothingBehind) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nomes." + ReportExport::suffix(GetParam()));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            const auto writer =
+                TableWriter::create(GetParam(), path, namesReport("Nomes", false), namesHeading("Nomes"));
+            for (int i = 0; i < 20000; ++i)
+                writer->addRow({QStringLiteral("Nome %1").arg(i)}, {}, {});
+            ::kill(::getpid(), SIGKILL);
+        } catch (...) {
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, KilledExport, ::testing::Values(Format::Csv, Format::Xlsx),
+                         [](const auto& info) { return ReportExport::suffix(info.param).toStdString(); });
+
+// A disk of 64 kB mounted for the test (root only).
+class FullDisk : public ::testing::TestWithParam<Format> {
+protected:
+    QTemporaryDir dir;
+    bool mounted = false;
+    void SetUp() override {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "mounting a small disk needs root";
+        mounted = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") == 0;
+        if (!mounted)
+            GTEST_SKIP() << "tmpfs could not be mounted: " << std::strerror(errno);
+    }
+    void TearDown() override {
+        if (mounted)
+            ::umount(QFile::encodeName(dir.path()).constData());
+    }
+};
+
+TEST_P(FullDisk, IsNamedAsSuchAndLeavesNothing) {
+    const QString path = dir.filePath("nomes." + ReportExport::suffix(GetParam()));
+    QString message;
+    try {
+        const auto writer =
+            TableWriter::create(GetParam(), path, namesReport("Nomes", false), namesHeading("Nomes"));
+        // Random names, so that the workbook's zip does not shrink them under the disk's size.
+        QRandomGenerator random(7);
+        for (int i = 0; i < 10000; ++i)
+            writer->addRow({QString::number(random.generate64(), 36) + QString::number(random.generate64(), 36)},
+                           {}, {});
+        writer->finish();
+    } catch (const EHostError& e) {
+        message = e.message();
+    }
+    EXPECT_EQ(message, ReportExport::cannotWrite(
+                           path, QStringLiteral("o disco está cheio (sem espaço livre em '%1'); nada foi gravado")
+                                     .arg(dir.path())));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, FullDisk, ::testing::Values(Format::Csv, Format::Xlsx),
+                         [](const auto& info) { return ReportExport::suffix(info.param).toStdString(); });
+
+// Past a sheet's 1,048,576 rows the table goes on in a second sheet under the column headers, and
+// the total follows the last row.
+TEST(XlsxRows, PastOneSheetGoOnInTheNext) {
+    if (qEnvironmentVariable("ERP_LARGE_TESTS") == u"0")
+        GTEST_SKIP() << "ERP_LARGE_TESTS=0";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("clientes.xlsx");
+    const QString title = "Clientes por Ramo de Atividade";
+    constexpr int rows = 1048600, firstSheet = 1048576 - 5; // title, branch, issue, empty, headers
+    {
+        const auto writer = TableWriter::create(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
+        for (int i = 0; i < rows; ++i)
+            writer->addRow({QString::number(i)}, {}, {});
+        writer->finish();
+    }
+    const QByteArray first = unzipped(path, "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(first.contains("<dimension ref=\"A1:A1048576\"/>"));
+    EXPECT_TRUE(first.contains(QStringLiteral("<t>%1</t></is></c></row></sheetData>").arg(firstSheet - 1).toUtf8()));
+    Table second{{"Nome"}};
+    for (int i = firstSheet; i < rows; ++i)
+        second << QStringList{QString::number(i)};
+    second << QStringList() << QStringList{"Total de registros", QStringLiteral("#%1").arg(rows)};
+    EXPECT_EQ(readXlsx(path, 2), second);
+    const QByteArray book = unzipped(path, "xl/workbook.xml");
+    EXPECT_TRUE(book.contains("<sheet name=\"Clientes (2)\"")) << book.toStdString();
+}
 
 } // namespace
