@@ -1,8 +1,10 @@
 // Reports exported as XLSX and CSV, read back from the written files: the rows and values the report
 // shows (codes with leading zeros, accents, dates), from the preview's document and straight from the
-// query through the session printer, on SQLite and on the Firebird server; what a target that cannot
-// be written and a cancelled run leave behind.
+// query through the session printer, on SQLite and on the Firebird server; how the workbook filters and
+// prints; hostile names read back; what a target that cannot be written, a cancelled run, a killed
+// process and a full disk leave behind; a table longer than one sheet.
 #include "reporting/export/ReportExport.h"
+#include "HostileText.h"
 #include "ParamFiller.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
@@ -14,7 +16,6 @@
 #include "reporting/SessionPrinters.h"
 #include "reporting/export/CsvTableWriter.h"
 #include "reporting/export/TableWriter.h"
-#include "HostileText.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -63,7 +64,8 @@ QString cellText(QXmlStreamReader& xml) {
         if (xml.name() == u"t" || xml.name() == u"v") {
             QString part = xml.readElementText();
             for (auto m = escape.match(part); m.hasMatch(); m = escape.match(part, m.capturedStart() + 1))
-                part.replace(m.capturedStart(), m.capturedLength(), QChar(m.captured(1).toUShort(nullptr, 16)));
+                part.replace(m.capturedStart(), m.capturedLength(),
+                             QChar(m.captured(1).toUShort(nullptr, 16)));
             text += part;
         } else if (xml.name() == u"is") {
             text += cellText(xml);
@@ -327,7 +329,8 @@ TEST_P(ExportedTable, HoldsTheReportsRowsAndValues) {
         // column headers on every page.
         const QString lastColumn(QChar(char16_t('A' + expected.first().size() - 1)));
         const QMap<QString, QString> want{
-            {"autoFilter.ref", QStringLiteral("A%1:%2%3").arg(headerRow).arg(lastColumn).arg(headerRow + shown->rowCount())},
+            {"autoFilter.ref",
+             QStringLiteral("A%1:%2%3").arg(headerRow).arg(lastColumn).arg(headerRow + shown->rowCount())},
             {"oddFooter", "&CPágina &P de &N"},
             {"pageSetUpPr.fitToPage", "1"},
             {"pageSetup.fitToHeight", "0"},
@@ -542,7 +545,8 @@ TEST_P(HostileNames, ComeBackAsStoredAndNeverAsFormulas) {
         shown << (format == Format::Csv && h.formula ? "'" : "") + h.expected();
     }
     values << longHostileText();
-    shown << (format == Format::Xlsx ? QStringView(u"\U0001F600").toString().repeated(16383) + u'…' : longHostileText());
+    shown << (format == Format::Xlsx ? QStringView(u"\U0001F600").toString().repeated(16383) + u'…'
+                                     : longHostileText());
     {
         const auto writer =
             TableWriter::create(format, path, namesReport("Nomes", true), namesHeading("Nomes", values));
@@ -591,7 +595,8 @@ TEST_P(KilledExport, LeavesNothingBehind) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Exports, KilledExport, ::testing::Values(Format::Csv, Format::Xlsx),
@@ -624,16 +629,19 @@ TEST_P(FullDisk, IsNamedAsSuchAndLeavesNothing) {
         // Random names, so that the workbook's zip does not shrink them under the disk's size.
         QRandomGenerator random(7);
         for (int i = 0; i < 10000; ++i)
-            writer->addRow({QString::number(random.generate64(), 36) + QString::number(random.generate64(), 36)},
-                           {}, {});
+            writer->addRow(
+                {QString::number(random.generate64(), 36) + QString::number(random.generate64(), 36)}, {},
+                {});
         writer->finish();
     } catch (const EHostError& e) {
         message = e.message();
     }
-    EXPECT_EQ(message, ReportExport::cannotWrite(
-                           path, QStringLiteral("o disco está cheio (sem espaço livre em '%1'); nada foi gravado")
-                                     .arg(dir.path())));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(message,
+              ReportExport::cannotWrite(
+                  path, QStringLiteral("o disco está cheio (sem espaço livre em '%1'); nada foi gravado")
+                            .arg(dir.path())));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Exports, FullDisk, ::testing::Values(Format::Csv, Format::Xlsx),
@@ -649,14 +657,16 @@ TEST(XlsxRows, PastOneSheetGoOnInTheNext) {
     const QString title = "Clientes por Ramo de Atividade";
     constexpr int rows = 1048600, firstSheet = 1048576 - 5; // title, branch, issue, empty, headers
     {
-        const auto writer = TableWriter::create(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
+        const auto writer =
+            TableWriter::create(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
         for (int i = 0; i < rows; ++i)
             writer->addRow({QString::number(i)}, {}, {});
         writer->finish();
     }
     const QByteArray first = unzipped(path, "xl/worksheets/sheet1.xml");
     EXPECT_TRUE(first.contains("<dimension ref=\"A1:A1048576\"/>"));
-    EXPECT_TRUE(first.contains(QStringLiteral("<t>%1</t></is></c></row></sheetData>").arg(firstSheet - 1).toUtf8()));
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("<t>%1</t></is></c></row></sheetData>").arg(firstSheet - 1).toUtf8()));
     Table second{{"Nome"}};
     for (int i = firstSheet; i < rows; ++i)
         second << QStringList{QString::number(i)};
