@@ -83,7 +83,9 @@ void CsvTableWriter::row(const QStringList& cells, const QString& groupTitle) {
 }
 
 void CsvTableWriter::commit() {
+    // QSaveFile::commit() does not see a failure of the last flush (on a full disk it then names an
+    // empty file), so the buffer is written out and checked first.
     errno = 0;
-    if (!m_file.commit())
+    if (!m_file.flush() || !m_file.commit())
         fail(errno);
 }

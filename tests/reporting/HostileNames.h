@@ -7,7 +7,7 @@
 #include <QString>
 #include <string_view>
 
-struct HostileText {
+struct HostileName {
     std::u16string_view stored; // as the database holds it
     std::u16string_view shown;  // as it must read back
     bool formula;               // a spreadsheet would evaluate it if written bare
@@ -17,7 +17,7 @@ struct HostileText {
 
 using namespace std::string_view_literals;
 
-inline constexpr HostileText kHostileTexts[] = {
+inline constexpr HostileName kHostileNames[] = {
     {u"=HYPERLINK(\"http://x\",\"clique\")"sv, u"=HYPERLINK(\"http://x\",\"clique\")"sv, true},
     {u"=1+1"sv, u"=1+1"sv, true},
     {u"=cmd|' /C calc'!A0"sv, u"=cmd|' /C calc'!A0"sv, true},
@@ -43,6 +43,6 @@ inline constexpr HostileText kHostileTexts[] = {
 };
 
 // 20,000 emoji, 40,000 UTF-16 units: a cell cut at 32,767 units would split a surrogate pair.
-inline QString longHostileText() {
+inline QString longHostileName() {
     return QStringView(u"\U0001F600").toString().repeated(20000);
 }
