@@ -154,6 +154,8 @@ XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& de
         m_width.push_back(int(column.header.size()) + 3);
     }
 
+    m_columns = int(m_width.size());
+    m_width.resize(std::max<size_t>(m_width.size(), 2)); // the counts' column below a one-column table
     m_sheetName = sheetName(heading.title);
     addSheet();
     // Above the table: the title, the branch, the issue and the criteria, then an empty row.
@@ -266,7 +268,7 @@ void XlsxTableWriter::endTable() {
     // The rows go to disk one at a time, so the filter is set while its last row is still the one
     // being written.
     check(worksheet_autofilter(m_sheet, lxw_row_t(m_headerRow), 0, lxw_row_t(m_row - 1),
-                               lxw_col_t(m_width.size() - 1)));
+                               lxw_col_t(m_columns - 1)));
 }
 
 void XlsxTableWriter::text(int column, const QString& value, lxw_format* format) {

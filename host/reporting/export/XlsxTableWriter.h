@@ -69,6 +69,7 @@ private:
     int m_row = 0;       // the next row to write on the current sheet
     int m_headerRow = 0; // the column headers' row on the current sheet
     int m_offset = 0;    // 1 when the first column is "Grupo"
+    int m_columns = 0;   // of the table, "Grupo" included
     bool m_tableOpen = false;
     std::vector<bool> m_isDate;
     std::vector<int> m_width; // characters, the widest text of each column
