@@ -481,8 +481,8 @@ INSTANTIATE_TEST_SUITE_P(Exports, PrinterSetting,
                                            SettingCase{"docx:/tmp/a.docx", std::nullopt, ""},
                                            SettingCase{"XLSX:/tmp/a.xlsx", std::nullopt, ""}));
 
-// One column whose rows each form a group, so that every value goes out as a cell, as a group
-// caption and (in XLSX) as a criteria line.
+// One column, "Nome"; when grouping, each row is a group of its own, so that every value goes out as
+// a cell and as a group caption.
 ReportDefinition namesReport(const QString& title, bool grouping) {
     ReportDefinition def;
     def.title = title;
