@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
+#include "core/OfficeSettings.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
@@ -174,7 +175,8 @@ private:
 };
 
 QString Runner::start() {
-    QString url = m_command.options.database;
+    // As the window: the command line, then the user's and the system's settings, then the demo.
+    QString url = OfficeSettings::value(QStringLiteral("banco"), m_command.options.database).value;
     try {
         if (url.isEmpty()) {
             QString notice;
@@ -191,6 +193,9 @@ QString Runner::start() {
         return QStringLiteral("Não foi possível ler as filiais do banco de dados '%1': %2")
             .arg(url, query.lastError().text());
     m_firstBranch = query.next() ? query.value(0).toString() : QString();
+    if (const QString configured = OfficeSettings::value(QStringLiteral("filial")).value;
+        !configured.isEmpty())
+        m_firstBranch = configured;
 
     // The screen lives in a main window of its own that is never shown.
     m_window = new QMainWindow;

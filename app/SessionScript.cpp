@@ -17,7 +17,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressDialog>
 #include <QSet>
@@ -151,6 +153,31 @@ bool SessionScript::runStep(MainWindow& window, const QString& step) {
             return fail(QStringLiteral("menu sem a tela"));
         action->trigger();
         return true;
+    }
+    if (verb == QLatin1String("menu")) {
+        auto* action = window.findChild<QAction*>(arg);
+        if (!action)
+            return fail(QStringLiteral("o menu não tem esse item"));
+        action->trigger();
+        return true;
+    }
+    if (verb == QLatin1String("answer")) {
+        // The open question: a text typed into a prompt, or the button of that caption clicked.
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            input->setTextValue(arg);
+            input->accept();
+            return true;
+        }
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            for (QAbstractButton* button : box->buttons())
+                if (button->text().remove(u'&') == arg) {
+                    button->click();
+                    return true;
+                }
+            return fail(QStringLiteral("a pergunta não tem o botão '%1'").arg(arg));
+        }
+        return fail(QStringLiteral("nenhuma pergunta aberta"));
     }
     if (verb == QLatin1String("wait"))
         return true; // the pause between steps is the wait; a longer one is a few of them

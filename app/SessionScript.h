@@ -3,7 +3,9 @@
 // ERP_SCRIPT="open;variant=2;print;screenshot=/tmp/a.png;quit" runs its steps one after another,
 // a moment apart so the window system can paint. ERP_SCREENSHOT=PATH is short for
 // "screenshot=PATH;quit". Steps act as a user would, through the menus and the screen's buttons:
-//   open, variant=N, click=BUTTON, type=CONTROL:TEXT (the text of a date or line edit), print,
+//   open, menu=ACTION (the menu item of that object name), answer=TEXT (types TEXT into the open
+//   prompt and confirms it, or clicks the open question's button of that caption),
+//   variant=N, click=BUTTON, type=CONTROL:TEXT (the text of a date or line edit), print,
 //   preview, wait, describe (what is shown, on stdout), screenshot=PNG, dialog-screenshot=PNG,
 //   pick=CODE,CODE (checks those rows of the open lookup and confirms it), dismiss (cancels the
 //   open dialog), cancel (stops the running report), close (the main window's close button, as the
