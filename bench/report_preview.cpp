@@ -118,22 +118,16 @@ void longName(const ReportDefinition& d, int length) {
     const Fed floorFed = feedUnderPreview(d, ordinary, false);
     const Fed fed = feedUnderPreview(d, huge, false);
     const Fed stopped = feedUnderPreview(d, huge, true);
-    std::printf("report_preview: a name of %d characters without spaces, in 200 rows
-", length);
-    std::printf("  floor: the same rows printed to PDF   %9.1f ms  (%d pages)
-", floorMs, floorPages);
-    std::printf("  printed to PDF                        %9.1f ms  (%.1f x floor, %d pages)
-", pdfMs,
+    std::printf("report_preview: a name of %d characters without spaces, in 200 rows\n", length);
+    std::printf("  floor: the same rows printed to PDF   %9.1f ms  (%d pages)\n", floorMs, floorPages);
+    std::printf("  printed to PDF                        %9.1f ms  (%.1f x floor, %d pages)\n", pdfMs,
                 pdfMs / floorMs, pages);
-    std::printf("  laid out under the preview            %9.1f ms  (%.1f x floor's %.1f ms)
-", fed.ms,
+    std::printf("  laid out under the preview            %9.1f ms  (%.1f x floor's %.1f ms)\n", fed.ms,
                 fed.ms / floorFed.ms, floorFed.ms);
-    std::printf("  the window's longest pause meanwhile  %9.1f ms  (floor's %.1f ms)
-", fed.longestPause,
+    std::printf("  the window's longest pause meanwhile  %9.1f ms  (floor's %.1f ms)\n", fed.longestPause,
                 floorFed.longestPause);
-    std::printf("  cancelled in that row: stopped after  %9.1f ms  (%d of %d pages handed over)
-", stopped.ms,
-                stopped.pages, fed.pages);
+    std::printf("  cancelled in that row: stopped after  %9.1f ms  (%d of %d pages handed over)\n",
+                stopped.ms, stopped.pages, fed.pages);
 }
 
 } // namespace
