@@ -84,6 +84,7 @@ void ReportDocument::paginate() {
     m_geometry = ReportLayout::geometry(m_def, m_layout, m, m_criteria);
     m_pages.clear();
     m_finishedPages = 0;
+    m_fed = false; // from here on the document lays its rows out itself
     m_collector = std::make_unique<Collector>(*this);
     m_paginator = std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, m, *m_collector);
     m_collector->m_notify = false; // laying out again: the pages are told once it is done

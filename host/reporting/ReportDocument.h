@@ -1,7 +1,8 @@
 #pragma once
 // A report as it runs and once it has run: its rows (as the columns show them) and their layout in
 // pages. Rows are laid out as they arrive, by one measuring pass that draws nothing and keeps the
-// lines it decided; pages are drawn on demand, one at a time. A page is there as soon as its rows
+// lines it decided (a run lays them out on its worker, through a ReportFeed, and the document takes
+// the finished pages in); pages are drawn on demand, one at a time. A page is there as soon as its rows
 // have come, so a preview shows page 1 of a long report while the rest is still being read; the
 // page count grows (pagesAdded) until the run completes ("Página X de Y" is known from then on).
 #include "host_export.h"

@@ -140,8 +140,10 @@ ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const Report
         PdfStream stream(writer, painter);
         stream.m_written = run.pageWritten;
         ReportLayout::Paginator paginator(def, geometry, measurer, stream);
-        paginator.setCancelCheck([&] { return run.progress && run.progress(paginator.rowCount()); });
+        qint64 rows = 0;
+        paginator.setCancelCheck([&] { return run.progress && run.progress(rows); });
         query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+            ++rows;
             paginator.addRow(cells, key, title);
         });
         paginator.finish();

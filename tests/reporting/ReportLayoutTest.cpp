@@ -1,6 +1,7 @@
 // Pages laid out from what users paste into the client table: cells of thousands of lines, long
 // branch names.
 #include "reporting/ReportLayout.h"
+#include "core/Errors.h"
 #include "reporting/ReportDocument_p.h"
 #include "support/TestEnv.h"
 
@@ -51,6 +52,25 @@ TEST_P(TallRow, ContinuesOnTheNextPagesInsideThem) {
 
 // More than a page, and more lines than a 16-bit counter holds.
 INSTANTIATE_TEST_SUITE_P(Lines, TallRow, ::testing::Values(150, 40000));
+
+// Cancel is heard inside a row of thousands of lines, not only between rows.
+TEST(TallRowCancelled, StopsAtItsNextPage) {
+    const ReportDefinition d = clientsByLine();
+    const TextMeasurer& m = TextMeasurer::shared();
+    const ReportLayout::Geometry g = ReportLayout::geometry(d, d.page.layout(), m, {});
+    struct Pages : ReportLayout::Sink {
+        int finished = 0;
+        void pageStarted(int) override {}
+        void placed(const ReportLayout::Item&, const ReportLayout::Piece*, const QStringList&) override {}
+        void pageFinished(int) override { ++finished; }
+    } pages;
+    ReportLayout::Paginator paginator(d, g, m, pages);
+    paginator.setCancelCheck([&] { return pages.finished > 0; });
+    QStringList cells(d.columns.size(), QStringLiteral("C1"));
+    cells[1] = QStringLiteral("linha\n").repeated(40000);
+    EXPECT_THROW(paginator.addRow(cells, "A1", "Comércio"), EAbort);
+    EXPECT_EQ(pages.finished, 1);
+}
 
 // Records where the page header draws its texts.
 struct Recorder : ReportLayout::Canvas {
