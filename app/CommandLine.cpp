@@ -87,7 +87,9 @@ int CommandLine::exitStatus(CommandLineResult::Action action) {
 CommandLineResult CommandLine::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "ERP — Dados do Cliente: abre a tela de relatórios de clientes (QMT31800) sobre o banco de dados."));
+        "ERP — Dados do Cliente: abre a tela de relatórios de clientes (QMT31800) sobre o banco de dados.\n"
+        "erp-host report [opções] grava um relatório num arquivo sem abrir janela (erp-host report "
+        "--help)."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Mostra esta ajuda e sai."));

@@ -2,10 +2,14 @@
 
 #include "SessionOutput.h"
 
-LoggingMessageSink::LoggingMessageSink(std::unique_ptr<MessageSink> inner) : m_inner(std::move(inner)) {}
+LoggingMessageSink::LoggingMessageSink(std::unique_ptr<MessageSink> inner,
+                                       std::function<void(const QString&)> errorShown)
+    : m_inner(std::move(inner)), m_errorShown(std::move(errorShown)) {}
 
 void LoggingMessageSink::showError(const QString& text) {
     SessionOutput::trace(QStringLiteral("erro: ") + text);
+    if (m_errorShown)
+        m_errorShown(text);
     m_inner->showError(text);
 }
 

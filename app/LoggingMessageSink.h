@@ -3,11 +3,14 @@
 // unattended run leaves a trace of what the user would have read.
 #include "core/MessageSink.h"
 
+#include <functional>
 #include <memory>
 
 class LoggingMessageSink : public MessageSink {
 public:
-    explicit LoggingMessageSink(std::unique_ptr<MessageSink> inner);
+    // errorShown, when given, hears of every error before it is shown.
+    explicit LoggingMessageSink(std::unique_ptr<MessageSink> inner,
+                                std::function<void(const QString&)> errorShown = {});
 
     void showError(const QString& text) override;
     void showInformation(const QString& text) override;
@@ -18,4 +21,5 @@ public:
 
 private:
     std::unique_ptr<MessageSink> m_inner;
+    std::function<void(const QString&)> m_errorShown;
 };

@@ -1,10 +1,12 @@
 #include "MainWindow.h"
+#include "HostStartup.h"
 
 #include "core/RunningTask.h"
 
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
+#include "core/OfficeSettings.h"
 #include "data/DatabaseUrl.h"
 #include "data/dtmDBGeral.h"
 #include "demo/DemoDatabase.h"
@@ -27,7 +29,9 @@
 
 namespace {
 const char* const ModuleFile = "Pkg_qmt31800.so";
-const QString Product = QStringLiteral("ERP — Dados do Cliente");
+// Qt adds the application's display name ("ERP") to every window title.
+const QString Product = QStringLiteral("Dados do Cliente");
+const QString DemoName = QStringLiteral("Banco de demonstração");
 } // namespace
 
 MainWindow::MainWindow(HostOptions options, QWidget* parent)
@@ -110,11 +114,15 @@ void MainWindow::fillWindowMenu() {
 }
 
 void MainWindow::start() {
-    QString url = m_options.database;
+    // The command line, then the user's and the system's settings; the demo database only when none
+    // of them names a database.
+    QString url = OfficeSettings::value(QStringLiteral("banco"), m_options.database).value;
+    m_options.filial = OfficeSettings::value(QStringLiteral("filial"), m_options.filial).value;
     QString notice;
     if (url.isEmpty()) {
         try {
             url = DemoDatabase::ensureDefault(&notice);
+            m_demoUrl = url;
         } catch (const EHostError& e) {
             MessageSink::instance().showError(e.message());
             updateSession();
@@ -170,26 +178,39 @@ void MainWindow::chooseBranch() {
 }
 
 void MainWindow::askForDatabase() {
-    const std::optional<QString> url = MessageSink::instance().promptText(
+    const std::optional<QString> given = MessageSink::instance().promptText(
         QStringLiteral("Banco de dados"),
         QStringLiteral("URL do banco (sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR/ARQUIVO):"),
         dtmDBGeral::instance().url());
-    if (!url || url->trimmed().isEmpty())
+    if (!given || given->trimmed().isEmpty())
         return;
-    DatabaseUrl::parse(url->trimmed()); // a malformed URL is refused before anything closes
-    // The screens read through the shared connection: they close with the database they were opened on.
-    PackageLoader::instance().unloadAll();
-    dtmDBGeral::instance().close();
+    const QString url = given->trimmed();
+    // The screens read through the shared connection: they close with the database they were opened
+    // on, but only once the new one is known to open. A failure changes nothing.
+    dtmDBGeral::instance().open(url, [] { PackageLoader::instance().unloadAll(); });
+    m_demoUrl.clear();
     m_options.filial.clear();
-    connectDatabase(url->trimmed());
+    chooseBranch();
+    updateSession();
+    if (OfficeSettings::value(QStringLiteral("banco")).value != url &&
+        MessageSink::instance().confirm(
+            QStringLiteral("Banco de dados"),
+            QStringLiteral("Abrir o banco de dados '%1' também nas próximas vezes que o ERP for iniciado?")
+                .arg(url),
+            QStringLiteral("Lembrar")))
+        OfficeSettings::remember(QStringLiteral("banco"), url);
 }
 
 void MainWindow::updateSession() {
     const auto& db = dtmDBGeral::instance();
     const QString url = db.isOpen() ? db.url() : QString();
-    setWindowTitle(url.isEmpty() ? Product + QStringLiteral(" — sem banco de dados")
-                                 : Product + QStringLiteral(" — ") + url);
+    const bool demo = !url.isEmpty() && url == m_demoUrl;
+    setWindowTitle(Product + QStringLiteral(" — ") +
+                   (url.isEmpty() ? QStringLiteral("sem banco de dados")
+                    : demo        ? DemoName
+                                  : url));
     m_databaseLabel->setText(url.isEmpty() ? QStringLiteral("Banco: não conectado")
+                             : demo        ? DemoName + QStringLiteral(" (") + url + u')'
                                            : QStringLiteral("Banco: ") + url);
     const QString branch = db.isOpen() ? FiliProc() : QString();
     m_branchLabel->setText(QStringLiteral("Filial: ") + (branch.isEmpty() ? QStringLiteral("—") : branch));
@@ -206,12 +227,7 @@ void MainWindow::showAbout() {
 }
 
 QStringList MainWindow::moduleCandidates() const {
-    const QString file = QString::fromLatin1(ModuleFile);
-    if (!m_options.modulesDir.isEmpty())
-        return {QDir(m_options.modulesDir).filePath(file)};
-    const QDir bin(QCoreApplication::applicationDirPath());
-    return {QDir::cleanPath(bin.filePath(QStringLiteral("../modules/") + file)),
-            QDir::cleanPath(bin.filePath(QStringLiteral(ERP_MODULES_FROM_BIN "/") + file))};
+    return HostStartup::moduleCandidates(m_options.modulesDir);
 }
 
 Package& MainWindow::loadModule() {

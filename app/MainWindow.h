@@ -46,4 +46,5 @@ private:
     QLabel* m_databaseLabel;
     QLabel* m_branchLabel;
     QLabel* m_userLabel;
+    QString m_demoUrl; // the demo database's URL while it is the session's, else empty
 };

@@ -1,8 +1,10 @@
 // erp-host: the desktop host. Reads the command line before any window system is touched, so that
 // --help, --version, a bad option and a missing display all end with one clear line.
 #include "CommandLine.h"
+#include "HostStartup.h"
 #include "LoggingMessageSink.h"
 #include "MainWindow.h"
+#include "ReportCommand.h"
 #include "SessionScript.h"
 
 #include "core/HostSettings.h"
@@ -14,44 +16,16 @@
 #include "packages/PackageLoader.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
-#include <pwd.h>
-#include <unistd.h>
+
+using namespace HostStartup;
 
 namespace {
-
-void printLine(FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    if (!text.endsWith('\n'))
-        std::fputc('\n', stream);
-    std::fflush(stream);
-}
-
-// Qt's own texts (dialog buttons, the command-line parser's messages) in the session's language;
-// Brazilian Portuguese when Qt has no translation for it.
-void installQtTranslations(QCoreApplication& app, const QString& language) {
-    if (language == QLatin1String("en"))
-        return;
-    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    auto* translator = new QTranslator(&app);
-    for (const QString& name :
-         {language == QLatin1String("pt") ? QStringLiteral("pt_BR") : language, QStringLiteral("pt_BR")}) {
-        if (translator->load(QStringLiteral("qtbase_") + name, dir)) {
-            app.installTranslator(translator);
-            return;
-        }
-    }
-    delete translator;
-    printLine(stderr, QStringLiteral("erp-host: aviso: as traduções do Qt (qtbase_pt_BR.qm) não estão em %1 "
-                                     "(pacote qt6-translations-l10n); os diálogos do Qt ficam em inglês.")
-                          .arg(dir));
-}
 
 // Empty when a window can be opened, else why not. Qt aborts the process when its platform plug-in
 // finds no display, so this is decided before QApplication exists.
@@ -75,24 +49,23 @@ QString missingDisplay() {
     return {};
 }
 
-// The installed tree keeps reports and the demo schema in share/; a build tree uses the sources'.
-void locateData(const HostOptions& options) {
-    const QDir share(
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" ERP_SHARE_FROM_BIN)));
-    if (!options.reportsDir.isEmpty())
-        HostSettings::setReportsDir(options.reportsDir);
-    else if (qEnvironmentVariableIsEmpty("ERP_REPORTS_DIR") && share.exists(QStringLiteral("reports")))
-        HostSettings::setReportsDir(share.filePath(QStringLiteral("reports")));
-    if (qEnvironmentVariableIsEmpty("ERP_DB_DIR") && share.exists(QStringLiteral("db")))
-        qputenv("ERP_DB_DIR", share.filePath(QStringLiteral("db")).toLocal8Bit());
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (ReportCommand::wanted(arguments)) {
+        ReportCommandLine report = ReportCommand::parse(arguments, QDate::currentDate());
+        if (report.action == CommandLineResult::Action::Run)
+            return ReportCommand::run(report, argc, argv);
+        QCoreApplication console(argc, argv);
+        console.setApplicationName(QStringLiteral("erp-host"));
+        installQtTranslations(console, QStringLiteral("pt"));
+        report = ReportCommand::parse(console.arguments(), QDate::currentDate());
+        printLine(report.action == CommandLineResult::Action::Error ? stderr : stdout, report.text);
+        return CommandLine::exitStatus(report.action);
+    }
     CommandLineResult command = CommandLine::parse(arguments);
     if (command.action != CommandLineResult::Action::Run) {
         // Parsed again under a console application so that the help and Qt's messages are translated.
@@ -121,16 +94,14 @@ int main(int argc, char** argv) {
     const HostOptions& options = command.options;
     locateData(options);
     HostSettings::setPrinter(options.printer);
-    // Desktop sessions set USER; services and containers often do not.
-    if (qEnvironmentVariableIsEmpty("USER"))
-        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name)
-            HostSettings::setUserName(QString::fromLocal8Bit(pw->pw_name));
+    findUserName();
     ModuleRegistry::setLanguage(options.language);
     TApplication::instance().initialise();
     SessionScript script = SessionScript::fromEnvironment();
     std::unique_ptr<MessageSink> messages = QtDialogs::messageSink();
     if (!script.isEmpty())
-        messages = std::make_unique<LoggingMessageSink>(std::move(messages));
+        messages = std::make_unique<LoggingMessageSink>(
+            std::move(messages), [&script](const QString& text) { script.errorShown(text); });
     QtDialogs::install(std::move(messages));
 
     int status = 0;

@@ -2,8 +2,12 @@
 // measured in the same run: laying the document out, which the preview needs before it can show
 // anything. Then what the user waits for: the preview open with its first page painted, scrolling
 // page after page, and a search of every page (first answer, longest slice, whole report).
-//   report_preview [--pages N]
+// Last, a client whose name is a word of a million characters (--long-name N), against the same
+// report with ordinary names: printed to PDF, laid out under an open preview (the window's longest
+// pause) and cancelled in the middle of that row.
+//   report_preview [--pages N] [--long-name N]
 #include "BenchSupport.h"
+#include "core/Errors.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportPreviewWindow.h"
@@ -14,8 +18,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -35,16 +43,106 @@ ReportRows rowsFor(const ReportDefinition& d, int count) {
     return rows;
 }
 
+// Two hundred rows, the middle one's name replaced.
+ReportRows withName(const ReportDefinition& d, const QString& name) {
+    ReportRows rows = rowsFor(d, 200);
+    rows.cells[100][1] = name;
+    return rows;
+}
+
+struct Fed {
+    double ms = 0;           // until the last page was handed over, or the layout stopped
+    double longestPause = 0; // the window's longest time away from its event loop
+    int pages = 0;
+};
+
+// The rows laid out on a worker into a document shown in a preview, as a run does; cancelled as
+// soon as the worker begins the middle row when cancel is set.
+Fed feedUnderPreview(const ReportDefinition& d, const ReportRows& rows, bool cancel) {
+    ReportDocument doc(d, "01", QDateTime::currentDateTime());
+    ReportPreviewWindow window(doc);
+    window.resize(1200, 900);
+    window.show();
+    QApplication::processEvents();
+    std::atomic<bool> cancelled{false}, middle{false}, done{false};
+    QElapsedTimer clock;
+    clock.start();
+    std::thread worker([&] {
+        try {
+            ReportFeed feed(doc, {}, [&] { return cancelled.load(); });
+            for (size_t i = 0; i < rows.cells.size(); ++i) {
+                if (cancelled) // as the fetch asks between rows
+                    throw EAbort();
+                middle = middle || i == 100;
+                feed.addRow(rows.cells[i], rows.groupKeys[i], rows.groupTitles[i]);
+            }
+            feed.finish();
+        } catch (const EAbort&) {
+        }
+        done = true;
+    });
+    Fed f;
+    QElapsedTimer slice;
+    while (!done) {
+        if (cancel && middle && !cancelled) {
+            cancelled = true;
+            clock.restart();
+        }
+        slice.start();
+        QApplication::processEvents();
+        f.longestPause = qMax(f.longestPause, slice.nsecsElapsed() / 1e6);
+        QThread::msleep(1);
+    }
+    worker.join();
+    f.ms = clock.nsecsElapsed() / 1e6;
+    QApplication::processEvents(); // the last pages
+    f.pages = doc.pageCount();
+    return f;
+}
+
+void longName(const ReportDefinition& d, int length) {
+    QTemporaryDir dir;
+    auto print = [&](const ReportRows& rows, int& pages) {
+        QElapsedTimer clock;
+        clock.start();
+        ReportDocument doc(d, rows, "01", QDateTime::currentDateTime());
+        doc.exportPdf(dir.filePath(QStringLiteral("relatorio.pdf")));
+        pages = doc.pageCount();
+        return clock.nsecsElapsed() / 1e6;
+    };
+    const ReportRows ordinary = withName(d, QStringLiteral("Cliente de nome comum"));
+    const ReportRows huge = withName(d, QString(length, u'A'));
+    int floorPages = 0, pages = 0;
+    const double floorMs = print(ordinary, floorPages);
+    const double pdfMs = print(huge, pages);
+    const Fed floorFed = feedUnderPreview(d, ordinary, false);
+    const Fed fed = feedUnderPreview(d, huge, false);
+    const Fed stopped = feedUnderPreview(d, huge, true);
+    std::printf("report_preview: a name of %d characters without spaces, in 200 rows\n", length);
+    std::printf("  floor: the same rows printed to PDF   %9.1f ms  (%d pages)\n", floorMs, floorPages);
+    std::printf("  printed to PDF                        %9.1f ms  (%.1f x floor, %d pages)\n", pdfMs,
+                pdfMs / floorMs, pages);
+    std::printf("  laid out under the preview            %9.1f ms  (%.1f x floor's %.1f ms)\n", fed.ms,
+                fed.ms / floorFed.ms, floorFed.ms);
+    std::printf("  the window's longest pause meanwhile  %9.1f ms  (floor's %.1f ms)\n", fed.longestPause,
+                floorFed.longestPause);
+    std::printf("  cancelled in that row: stopped after  %9.1f ms  (%d of %d pages handed over)\n",
+                stopped.ms, stopped.pages, fed.pages);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int pages = 2500;
-    for (int i = 1; i + 1 < argc; ++i)
+    int pages = 2500, longNameLength = 1'000'000;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (!std::strcmp(argv[i], "--pages"))
             pages = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--long-name"))
+            longNameLength = std::atoi(argv[i + 1]);
+    }
     const ReportDefinition d = ReportDefinition::load(
         QStringLiteral(ERP_SOURCE_DIR "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"));
 
@@ -109,5 +207,6 @@ int main(int argc, char** argv) {
     std::printf("  search: whole report                %9.1f ms  (%.3f x floor, %d matches)\n", searchMs,
                 searchMs / floorMs, search.count());
     std::printf("  peak memory                         %9ld kB\n", peakKb());
+    longName(d, longNameLength);
     return 0;
 }

@@ -4,6 +4,7 @@
 #   lib/erp-qmt318/modules/Pkg_qmt31800.so
 #   share/erp-qmt318/{reports,db}        report definitions and the demo schema
 #   share/applications/erp-host.desktop
+#   share/man/man1/erp-host.1.gz         the manual page, erp-host and erp-host report
 # The Debian package adds, outside the prefix:
 #   /etc/erp-host/erp-host.conf          the machine's settings, a conffile (an upgrade keeps edits)
 #   /var/lib/erp-host/reports            the office's report definitions, made by postinst (not a
@@ -24,6 +25,15 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/db/ DESTINATION ${ERP_INSTALL_DATADIR}/db 
         FILES_MATCHING PATTERN "*.sql")
 install(FILES ${CMAKE_SOURCE_DIR}/app/erp-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT erp)
+# Compressed at build time, as Debian ships manual pages; -n keeps the file the same from build to build.
+set(_erp_manpage ${CMAKE_BINARY_DIR}/man/erp-host.1.gz)
+add_custom_command(OUTPUT ${_erp_manpage}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+  COMMAND sh -c "gzip -9nc '${CMAKE_SOURCE_DIR}/app/erp-host.1' > '${_erp_manpage}'"
+  DEPENDS ${CMAKE_SOURCE_DIR}/app/erp-host.1 VERBATIM)
+add_custom_target(erp-host-manpage ALL DEPENDS ${_erp_manpage})
+add_dependencies(erp-host erp-host-manpage)
+install(FILES ${_erp_manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT erp)
 # Absolute, so a component of its own that only the package installs: a plain cmake --install into
 # a prefix leaves the machine's /etc alone.
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/deb/erp-host.conf DESTINATION /etc/erp-host COMPONENT conf

@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the host need.
 # Idempotent: quiet when everything is present; runs apt-get update only when something is missing.
+# With --app, only what building and opening the program needs (./run).
 set -euo pipefail
 
-PACKAGES=(
+# What ./run needs to build and open the program.
+APP_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev libsqlite3-dev
-  qt6-translations-l10n
+  qt6-translations-l10n zlib1g-dev libxlsxwriter-dev
+  fonts-liberation fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola
+  libfontconfig-dev libharfbuzz-dev
+  xvfb xauth
+)
+# What ./test needs besides: the Firebird server, GoogleTest, the readers the tests check files
+# with, the real-window and accessibility tools, the sanitizer runtime and valgrind.
+TEST_PACKAGES=(
   firebird3.0-server firebird3.0-utils firebird-dev
   libgtest-dev
-  xvfb xauth dbus dbus-x11 x11-utils
-  poppler-utils qpdf fonts-liberation zlib1g-dev libxlsxwriter-dev unzip python3-openpyxl
-  fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola libfontconfig-dev libharfbuzz-dev
+  dbus dbus-x11 x11-utils
+  poppler-utils qpdf unzip python3-openpyxl
   xdotool at-spi2-core python3-pyatspi
   clang clang-format libclang-rt-14-dev valgrind
 )
+PACKAGES=("${APP_PACKAGES[@]}")
+[ "${1:-}" = "--app" ] || PACKAGES+=("${TEST_PACKAGES[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

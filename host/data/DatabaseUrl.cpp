@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cerrno>
@@ -173,21 +174,23 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
     } else {
         db.setDatabaseName(url.path);
     }
-    if (!db.open()) {
-        QString text = db.lastError().text().trimmed();
-        if (text.isEmpty())
-            text = QStringLiteral("erro desconhecido do driver");
+    // SQLite opens lazily: a file that is not a database, or one another program holds locked,
+    // only says so at the first read.
+    bool opened = db.open();
+    QString text = opened ? QString() : db.lastError().text().trimmed();
+    if (opened && url.kind == DatabaseKind::SQLite && !memory) {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            opened = false;
+            text = probe.lastError().text().trimmed();
+        }
+    }
+    if (!opened) {
         if (!login.password.isEmpty())
             text.replace(login.password, QStringLiteral("****"));
         db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName);
-        if (url.kind == DatabaseKind::SQLite && !memory && !QFileInfo::exists(url.path))
-            throw EHostError(
-                QStringLiteral("Não foi possível abrir o banco de dados '%1': o arquivo '%2' não "
-                               "existe. Confira o caminho; nenhum arquivo foi criado.")
-                    .arg(url.text, QFileInfo(url.path).absoluteFilePath()));
-        throw EHostError(
-            QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, text));
+        remove(connectionName);
+        throw EHostError(openFailure(url, text));
     }
     if (url.kind == DatabaseKind::SQLite) {
         try {
@@ -199,6 +202,58 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
         }
     }
     return db;
+}
+
+QString openFailure(const DatabaseUrl& url, const QString& driverText) {
+    // Qt adds its own "Error opening database" (translated or not) to the driver's words.
+    QString detail = driverText;
+    for (const char* qtWords : {"Error opening database", "Erro ao abrir o banco de dados"})
+        detail.remove(QLatin1String(qtWords));
+    detail = detail.trimmed();
+    const auto has = [&](const char* words) {
+        return detail.contains(QLatin1String(words), Qt::CaseInsensitive);
+    };
+    const QString file = url.isServer() ? url.path : QFileInfo(url.path).absoluteFilePath();
+    const bool firebird = url.kind == DatabaseKind::InterBase;
+    QString cause;
+    if (has("network request") || has("Failed to establish a connection") || has("Connection refused"))
+        cause = QStringLiteral("o servidor %1 não respondeu na porta %2. Confira se o servidor Firebird está "
+                               "ligado, se o endereço e a porta estão certos e se a rede permite a conexão")
+                    .arg(url.host)
+                    .arg(url.port > 0 ? url.port : 3050);
+    else if (has("user name and password are not defined") || has("login"))
+        cause = QStringLiteral("o servidor recusou o usuário e a senha. Confira-os e conecte de novo");
+    else if (has("is not installed") && has("collation"))
+        cause = QStringLiteral(
+            "o banco usa uma ordenação (collation) do ICU que este sistema não tem mais, o que "
+            "acontece depois de uma atualização do sistema operacional. O administrador deve "
+            "rodar 'gfix -icu' no banco de dados (com o banco fora de uso) e conectar de novo");
+    else if (has("unsupported on-disk structure"))
+        cause =
+            QStringLiteral("o arquivo '%1' é de outra versão do Firebird e precisa ser convertido (backup e "
+                           "restore com gbak na versão instalada)")
+                .arg(file);
+    else if (has("not a valid database") || has("file is not a database") || has("file is encrypted"))
+        cause = QStringLiteral("o arquivo '%1' não é um banco de dados %2")
+                    .arg(file, firebird ? QStringLiteral("Firebird") : QStringLiteral("SQLite"));
+    else if (has("database is locked") || has("lock time-out") || has("Device or resource busy") ||
+             has("shutdown") || has("is in use"))
+        cause =
+            QStringLiteral("o banco está em uso exclusivo por outro programa ou em manutenção. Tente de novo "
+                           "quando ele for liberado");
+    else if (has("Permission denied") || (!firebird && !url.isServer() && QFileInfo::exists(url.path) &&
+                                          !QFileInfo(QFileInfo(url.path).absolutePath()).isReadable()))
+        cause = QStringLiteral("sem permissão para ler o arquivo '%1' ou a sua pasta").arg(file);
+    else if (has("No such file or directory") || has("unable to open database file") ||
+             (!url.isServer() && !QFileInfo::exists(url.path)))
+        cause = QStringLiteral("o arquivo '%1' não existe. Confira o caminho; nenhum arquivo foi criado")
+                    .arg(file);
+    if (detail.isEmpty())
+        detail = QStringLiteral("erro desconhecido do driver");
+    if (cause.isEmpty())
+        return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(url.text, detail);
+    return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2. (Detalhe: %3)")
+        .arg(url.text, cause, detail);
 }
 
 void remove(const QString& connectionName) {

@@ -44,6 +44,11 @@ enum class IfMissing { Refuse, Create };
 QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
                   IfMissing ifMissing = IfMissing::Refuse,
                   const std::optional<Credentials>& credentials = std::nullopt);
+// Why a connection could not be made, in the user's words, from the driver's text: the file is not
+// there, its folder cannot be read, the server does not answer (host and port named), the login was
+// refused, the database is in use, it is not a database of this kind or of this version, or its
+// collation needs an ICU the system no longer has. The driver's words follow as the detail.
+QString openFailure(const DatabaseUrl& url, const QString& driverText);
 // Closes and removes the connection of that name (nothing when there is none).
 void remove(const QString& connectionName);
 // "SQLite" / "Firebird": the kind of a Qt connection, from its driver.

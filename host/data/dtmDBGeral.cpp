@@ -28,12 +28,21 @@ QSqlDatabase dtmDBGeral::database() {
     return QSqlDatabase::database(connectionName(), false);
 }
 
-void dtmDBGeral::open(const QString& url) {
-    close();
+void dtmDBGeral::open(const QString& url, const std::function<void()>& beforeSwitch) {
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
     std::optional<Credentials> credentials;
     if (parsed.kind == DatabaseKind::InterBase)
         credentials = DatabaseConnection::firebirdCredentials(parsed);
+    // The new database is tried under a name of its own first: a mistyped path or a server that does
+    // not answer leaves the working connection, and the screens that use it, as they were.
+    if (isOpen()) {
+        const QString trial = connectionName() + QStringLiteral("-novo");
+        DatabaseConnection::open(parsed, trial, DatabaseConnection::IfMissing::Refuse, credentials);
+        DatabaseConnection::remove(trial);
+    }
+    if (beforeSwitch)
+        beforeSwitch();
+    close();
     DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse, credentials);
     m_kind = parsed.kind;
     m_url = url;

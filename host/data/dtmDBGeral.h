@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <optional>
 
 enum class DatabaseKind { None, SQLite, InterBase, Oracle, MSSQL };
@@ -21,8 +22,11 @@ public:
     static dtmDBGeral& instance();
 
     // Opens the shared connection; throws EHostError with the URL (no password) and the driver's text.
-    // A server's credentials are asked once and kept for this connection's reconnections.
-    void open(const QString& url);
+    // A server's credentials are asked once and kept for this connection's reconnections. While a
+    // connection is open the new database is tried first: a failure leaves the open one as it was,
+    // and beforeSwitch (closing what reads through the old connection) runs only once the new one
+    // is known to open.
+    void open(const QString& url, const std::function<void()>& beforeSwitch = {});
     void close();
     bool isOpen() const;
 

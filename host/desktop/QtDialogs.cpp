@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -23,6 +25,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -59,13 +63,15 @@ public:
         dialog.setLabelText(prompt);
         dialog.setTextValue(initial);
         dialog.setInputMode(QInputDialog::TextInput);
-        // The dialog's layout fixes its size from its contents, so a minimum width on the dialog is
-        // lost: the entry itself is made wide enough for the whole initial text (a report's title).
-        if (auto* edit = dialog.findChild<QLineEdit*>()) {
-            const int text = edit->fontMetrics().horizontalAdvance(initial) + 32;
-            const int most = dialog.screen() ? dialog.screen()->availableGeometry().width() * 3 / 4 : 900;
-            edit->setMinimumWidth(qMax(400, qMin(text, most)));
-        }
+        // Wide enough for the whole suggested text (a report title), so its start is not scrolled
+        // out of the edit; never wider than most of the screen.
+        const QFontMetrics metrics(dialog.font());
+        const int wanted =
+            std::max({420, metrics.horizontalAdvance(initial) + 80, metrics.horizontalAdvance(prompt) + 40});
+        const QScreen* screen = QtDialogs::dialogParent() ? QtDialogs::dialogParent()->screen() : nullptr;
+        dialog.resize(screen ? std::min(wanted, screen->availableGeometry().width() * 4 / 5) : wanted,
+                      dialog.sizeHint().height());
+        dialog.setMinimumWidth(dialog.width());
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();
@@ -151,8 +157,16 @@ public:
     }
     std::optional<QString> chooseExportFile(const QString& caption, const QString& suggestedName,
                                             const QString& filter) override {
-        const QString path =
-            QFileDialog::getSaveFileName(QtDialogs::dialogParent(), caption, suggestedName, filter);
+        // A bare name starts in the user's documents (the home folder when there is none), never in
+        // whatever folder the program happened to be started from.
+        QString start = suggestedName;
+        if (QFileInfo(start).isRelative()) {
+            QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            if (!QFileInfo(documents).isDir())
+                documents = QDir::homePath();
+            start = QDir(documents).filePath(start);
+        }
+        const QString path = QFileDialog::getSaveFileName(QtDialogs::dialogParent(), caption, start, filter);
         if (path.isEmpty())
             return std::nullopt;
         return path;

@@ -84,6 +84,7 @@ void ReportDocument::paginate() {
     m_geometry = ReportLayout::geometry(m_def, m_layout, m, m_criteria);
     m_pages.clear();
     m_finishedPages = 0;
+    m_fed = false; // from here on the document lays its rows out itself
     m_collector = std::make_unique<Collector>(*this);
     m_paginator = std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, m, *m_collector);
     m_collector->m_notify = false; // laying out again: the pages are told once it is done
@@ -115,12 +116,101 @@ void ReportDocument::appendRows(ReportRows rows) {
     addRows(from);
 }
 
+void ReportDocument::adopt(Batch batch) {
+    if (m_complete || !m_failure.isEmpty())
+        return;
+    if (batch.first) {
+        m_fed = true;
+        m_criteria = std::move(batch.criteria);
+        m_geometry = std::move(batch.geometry);
+        m_pages.clear();
+        m_finishedPages = 0;
+    }
+    auto move = [](auto& to, auto& from) { std::move(from.begin(), from.end(), std::back_inserter(to)); };
+    move(m_rows.cells, batch.rows.cells);
+    move(m_rows.groupKeys, batch.rows.groupKeys);
+    move(m_rows.groupTitles, batch.rows.groupTitles);
+    move(m_pages, batch.pages);
+    if (m_finishedPages != int(m_pages.size())) {
+        m_finishedPages = int(m_pages.size());
+        emit pagesAdded(m_finishedPages);
+    }
+}
+
 void ReportDocument::complete() {
     if (m_complete || !m_failure.isEmpty())
         return;
-    m_paginator->finish();
+    if (!m_fed)
+        m_paginator->finish();
     m_complete = true;
     emit completed();
+}
+
+// Keeps what the pagination places in the feed's page, and hands finished pages over.
+class ReportFeed::Pages : public ReportLayout::Sink {
+public:
+    explicit Pages(ReportFeed& feed) : m_feed(feed) {}
+    void pageStarted(int) override {}
+    void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
+                const QStringList&) override {
+        m_feed.m_page.items.push_back(item);
+        m_feed.m_page.pieces.insert(m_feed.m_page.pieces.end(), pieces, pieces + item.pieces);
+    }
+    void pageFinished(int) override { m_feed.pageFinished(); }
+
+private:
+    ReportFeed& m_feed;
+};
+
+ReportFeed::ReportFeed(ReportDocument& document, QStringList criteria, std::function<bool()> cancelled)
+    : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()),
+      m_criteria(std::move(criteria)),
+      m_geometry(ReportLayout::geometry(m_def, document.pageLayout(), TextMeasurer::shared(), m_criteria)),
+      m_sink(std::make_unique<Pages>(*this)), m_paginator(std::make_unique<ReportLayout::Paginator>(
+                                                  m_def, m_geometry, TextMeasurer::shared(), *m_sink)) {
+    m_paginator->setCancelCheck(std::move(cancelled));
+    m_clock.start();
+}
+
+ReportFeed::~ReportFeed() = default;
+
+void ReportFeed::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
+    // The row goes with the first page that shows it, which may be finished while it is laid out.
+    m_batch.rows.cells.push_back(cells);
+    if (m_grouping) {
+        m_batch.rows.groupKeys.push_back(groupKey);
+        m_batch.rows.groupTitles.push_back(groupTitle);
+    }
+    m_paginator->addRow(cells, groupKey, groupTitle);
+}
+
+void ReportFeed::finish() {
+    m_paginator->finish();
+    if (!m_handed || !m_batch.pages.empty() || !m_batch.rows.cells.empty())
+        hand();
+}
+
+void ReportFeed::pageFinished() {
+    m_batch.pages.push_back(std::move(m_page));
+    m_page = {};
+    constexpr qint64 kMostMs = 100;
+    if (!m_handed || m_clock.elapsed() >= kMostMs)
+        hand();
+}
+
+void ReportFeed::hand() {
+    m_batch.first = !m_handed;
+    if (m_batch.first) {
+        m_batch.criteria = m_criteria;
+        m_batch.geometry = m_geometry;
+    }
+    m_handed = true;
+    auto batch = std::make_shared<ReportDocument::Batch>(std::move(m_batch));
+    m_batch = {};
+    ReportDocument* doc = m_doc;
+    QMetaObject::invokeMethod(
+        doc, [doc, batch] { doc->adopt(std::move(*batch)); }, Qt::QueuedConnection);
+    m_clock.restart();
 }
 
 void ReportDocument::fail(const QString& message) {

@@ -1,7 +1,8 @@
 #pragma once
 // A report as it runs and once it has run: its rows (as the columns show them) and their layout in
 // pages. Rows are laid out as they arrive, by one measuring pass that draws nothing and keeps the
-// lines it decided; pages are drawn on demand, one at a time. A page is there as soon as its rows
+// lines it decided (a run lays them out on its worker, through a ReportFeed, and the document takes
+// the finished pages in); pages are drawn on demand, one at a time. A page is there as soon as its rows
 // have come, so a preview shows page 1 of a long report while the rest is still being read; the
 // page count grows (pagesAdded) until the run completes ("Página X de Y" is known from then on).
 #include "host_export.h"
@@ -10,6 +11,7 @@
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPageLayout>
 #include <QRectF>
@@ -70,7 +72,8 @@ public:
     const ReportRows& rows() const { return m_rows; }
 
     const QPageLayout& pageLayout() const { return m_layout; }
-    // A new page size, orientation or margins: lays the pages out again.
+    // A new page size, orientation or margins: lays the pages out again (not while a ReportFeed
+    // feeds the document).
     void setPageLayout(const QPageLayout& layout);
     // The pages laid out so far: those whose rows have all come, every page once complete.
     int pageCount() const { return m_finishedPages; }
@@ -114,15 +117,26 @@ signals:
 private:
     // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
     friend struct ReportDocumentRows;
+    friend class ReportFeed;
     struct Page {
         std::vector<ReportLayout::Item> items;
         std::vector<ReportLayout::Piece> pieces; // the rows' lines, in the order of their items
+    };
+    // What a feed hands over: rows and the pages finished since the last hand; the first one also
+    // brings the criteria block and the geometry the pages were laid out with.
+    struct Batch {
+        bool first = false;
+        QStringList criteria;
+        ReportLayout::Geometry geometry;
+        ReportRows rows;
+        std::vector<Page> pages;
     };
     class Collector;
 
     // Lays out again, from the first row, every row that has come.
     void paginate();
     void addRows(size_t from);
+    void adopt(Batch batch);
     void drawPage(ReportLayout::Canvas& canvas, int index) const;
 
     ReportDefinition m_def;
@@ -134,9 +148,49 @@ private:
     std::vector<Page> m_pages;
     int m_finishedPages = 0;
     bool m_complete = false;
+    bool m_fed = false; // laid out by a ReportFeed: its own paginator is not used
     QString m_failure;
     ReportLayout::Geometry m_geometry;
     std::unique_ptr<Collector> m_collector;
+    std::unique_ptr<ReportLayout::Paginator> m_paginator;
+};
+
+// Lays out, on the thread that reads a run's rows, the pages of a document that lives on another (the
+// window's), and hands them over finished, with their rows: the document's thread only appends them,
+// so a row of any size never holds the window up, and Cancel is asked inside a long row's layout. The
+// first page goes as soon as it is finished, the next ones at least ten times a second. The document
+// must outlive the feed and is neither given rows nor laid out again meanwhile.
+class HOST_EXPORT ReportFeed {
+public:
+    // criteria: the run's criteria block. The document's definition and page layout are read here.
+    // cancelled: asked between pages of a row and every few thousand lines of a cell; true stops
+    // the layout with EAbort.
+    ReportFeed(ReportDocument& document, QStringList criteria, std::function<bool()> cancelled = {});
+    ~ReportFeed();
+    ReportFeed(const ReportFeed&) = delete;
+    ReportFeed& operator=(const ReportFeed&) = delete;
+
+    // The rows in report order; groupKey and groupTitle are ignored when the report does not group.
+    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
+    // After the last row: places the totals and hands the last page over. The document completes when
+    // told (ReportDocument::complete), once the run has ended well.
+    void finish();
+
+private:
+    class Pages;
+    void pageFinished();
+    void hand();
+
+    ReportDocument* m_doc;
+    const ReportDefinition m_def;
+    const bool m_grouping;
+    QStringList m_criteria;
+    ReportLayout::Geometry m_geometry;
+    ReportDocument::Batch m_batch; // what is not handed over yet
+    ReportDocument::Page m_page;   // the page being filled
+    bool m_handed = false;
+    QElapsedTimer m_clock;
+    std::unique_ptr<Pages> m_sink;
     std::unique_ptr<ReportLayout::Paginator> m_paginator;
 };
 

@@ -11,7 +11,6 @@
 #include "reporting/export/TableWriter.h"
 #include "reporting/pdf/PdfWriter.h"
 
-#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -106,36 +105,15 @@ std::unique_ptr<TParams> ReportEngine::fillParams(const ReportDefinition& def, c
 }
 
 void ReportEngine::fetchInto(const ReportDefinition& def, const ReportRun& run, ReportDocument& document) {
-    ReportDocument* target = &document;
-    auto post = [target](auto apply) { QMetaObject::invokeMethod(target, apply, Qt::QueuedConnection); };
     QStringList criteria;
     std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
-    post([target, criteria] { target->setCriteria(criteria); });
-    constexpr size_t kFirstBatch = 64, kLargestBatch = 4096;
-    constexpr qint64 kMostMs = 100;
-    ReportRows rows;
-    size_t limit = kFirstBatch;
-    QElapsedTimer clock;
-    clock.start();
-    auto hand = [&] {
-        auto batch = std::make_shared<ReportRows>(std::move(rows));
-        post([target, batch] { target->appendRows(std::move(*batch)); });
-        rows = ReportRows();
-        limit = std::min(limit * 4, kLargestBatch);
-        clock.restart();
-    };
-    const bool grouping = def.group.enabled();
+    qint64 rows = 0;
+    ReportFeed feed(document, criteria, [&] { return run.progress && run.progress(rows); });
     query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
-        rows.cells.push_back(cells);
-        if (grouping) {
-            rows.groupKeys.push_back(key);
-            rows.groupTitles.push_back(title);
-        }
-        if (rows.cells.size() >= limit || clock.elapsed() >= kMostMs)
-            hand();
+        ++rows;
+        feed.addRow(cells, key, title);
     });
-    if (!rows.cells.empty())
-        hand();
+    feed.finish();
 }
 
 std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
@@ -162,7 +140,10 @@ ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const Report
         PdfStream stream(writer, painter);
         stream.m_written = run.pageWritten;
         ReportLayout::Paginator paginator(def, geometry, measurer, stream);
+        qint64 rows = 0;
+        paginator.setCancelCheck([&] { return run.progress && run.progress(rows); });
         query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
+            ++rows;
             paginator.addRow(cells, key, title);
         });
         paginator.finish();

@@ -47,10 +47,10 @@ ReportPdfResult writePdf(const ReportDefinition& definition, const ReportRun& ru
                          const QPageLayout& layout);
 // The parameters of a run, filled by the screen (BeforeGetQueryParams); EAbort when it cancels.
 std::unique_ptr<TParams> fillParams(const ReportDefinition& definition, const ReportRun& run);
-// Reads the rows on this thread (a report's worker) into a document that lives on another, laid out
-// there as they arrive: the criteria block first, then the rows in batches posted to the
-// document's thread in order — the first soon enough to fill a page, the next ones larger or at
-// least ten times a second. The document must outlive the call. Throws as run() does.
+// Reads the rows on this thread (a report's worker) into a document that lives on another, and lays
+// them out here (ReportFeed): the document's thread receives finished pages with their rows, the
+// first page as soon as it is full. The document must outlive the call and completes when told.
+// Throws as run() does.
 void fetchInto(const ReportDefinition& definition, const ReportRun& run, ReportDocument& document);
 // The same into an XLSX or CSV table (see TableWriter), the criteria block above the table: the rows
 // written.

@@ -1,8 +1,10 @@
 #include "reporting/ReportLayout.h"
 
+#include "core/Errors.h"
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace ReportLayout {
@@ -14,6 +16,8 @@ constexpr double kCellPadding = 20.0;   // 2 pt on each side of a cell's text
 constexpr double kRowPadding = 12.0;
 constexpr double kShadeRow = 0xf0 / 255.0;
 constexpr double kShadeGroup = 0xdd / 255.0;
+constexpr double kHeaderGap = 200.0;      // between the branch and the issue date, 20 pt
+constexpr int kLinesBetweenChecks = 4096; // a cell's lines laid out between two looks at Cancel
 
 const QString& pageFormat() {
     static const QString format = QStringLiteral("Página %1 de %2");
@@ -253,8 +257,13 @@ void Paginator::placeGroupFooter() {
           count);
 }
 
-// Decides the row's lines (m_pieces) and returns its height.
-double Paginator::layoutRow(const QStringList& cells) {
+void Paginator::checkCancelled() const {
+    if (m_cancelled && m_cancelled())
+        throw EAbort();
+}
+
+// Decides the row's lines (m_pieces, column after column) and returns how many it takes.
+int Paginator::layoutRow(const QStringList& cells) {
     m_pieces.clear();
     int lines = 1;
     for (int c = 0; c < m_def.columns.size(); ++c) {
@@ -269,15 +278,17 @@ double Paginator::layoutRow(const QStringList& cells) {
                           (col.chars > 0 && m_m.width(text, m_g.size) > room);
         if (wrap) {
             m_lines = m_m.wrap(text, m_g.size, room);
-            short n = 0;
+            int n = 0;
             for (const TextMeasurer::Line& l : m_lines) {
+                if (n % kLinesBetweenChecks == kLinesBetweenChecks - 1)
+                    checkCancelled();
                 int start = l.start, end = l.start + l.length;
                 while (start < end && text.at(start).isSpace())
                     ++start;
                 while (end > start && text.at(end - 1).isSpace())
                     --end;
                 Piece p;
-                p.column = short(c);
+                p.column = c;
                 p.line = n++;
                 p.start = start;
                 p.length = end - start;
@@ -291,7 +302,7 @@ double Paginator::layoutRow(const QStringList& cells) {
         } else {
             const double w = m_m.width(text, m_g.size);
             Piece p;
-            p.column = short(c);
+            p.column = c;
             if (w <= room) {
                 p.length = int(text.size());
                 if (!left)
@@ -313,44 +324,70 @@ double Paginator::layoutRow(const QStringList& cells) {
             m_pieces.push_back(p);
         }
     }
-    return std::max(m_g.lineHeight, lines * m_g.line + 2 * kRowPadding);
+    return lines;
+}
+
+// Places the row in hand from where the page is, over as many pages as its lines need.
+void Paginator::placeRow(const QStringList& cells, bool shaded, int lines) {
+    size_t from = 0;
+    for (int first = 0;;) {
+        const int rest = lines - first;
+        const int n = fits(rest * m_g.line + 2 * kRowPadding)
+                          ? rest
+                          : std::clamp(int((m_g.bottom() - m_y - 2 * kRowPadding) / m_g.line), 1, rest);
+        // Parted over pages: line after line across the columns, so that each part is one run.
+        if (first == 0 && n < lines)
+            std::stable_sort(m_pieces.begin(), m_pieces.end(),
+                             [](const Piece& a, const Piece& b) { return a.line < b.line; });
+        size_t to = from;
+        for (; to < m_pieces.size() && m_pieces[to].line < first + n; ++to)
+            m_pieces[to].line -= first;
+        Item item;
+        item.kind = ItemKind::Row;
+        item.row = m_rows;
+        item.y = m_y;
+        item.height = std::max(m_g.lineHeight, n * m_g.line + 2 * kRowPadding);
+        item.shaded = shaded;
+        item.pieces = int(to - from);
+        m_sink.placed(item, m_pieces.data() + from, cells);
+        m_y += item.height;
+        first += n;
+        from = to;
+        if (first >= lines)
+            break;
+        checkCancelled();
+        startPage();
+        if (m_grouping)
+            placeGroupHeader(true);
+        m_shade = shaded ? 0 : 1; // the next row still alternates with this one
+    }
 }
 
 void Paginator::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
     const bool startsGroup = m_grouping && (m_rows == 0 || groupKey != m_groupKey);
     if (startsGroup && m_rows > 0)
         placeGroupFooter();
-    // A row taller than the page is cut to it rather than looping over empty pages.
+    const int lines = layoutRow(cells);
+    const double h = std::max(m_g.lineHeight, lines * m_g.line + 2 * kRowPadding);
+    // A row that a whole page cannot hold begins where there is room for one of its lines; any
+    // other begins where it fits whole.
     const double room = m_g.bottom() - m_g.top(1) - (m_grouping ? m_g.groupHeight : 0);
-    double h = layoutRow(cells);
-    if (h > room) {
-        h = room;
-        const int fit = int((h - 2 * kRowPadding) / m_g.line);
-        std::erase_if(m_pieces, [fit](const Piece& p) { return p.line >= fit; });
-    }
+    const double needed = h > room ? m_g.lineHeight : h;
     if (m_page < 0)
         startPage();
     if (startsGroup) {
         m_groupStart = m_rows;
         m_groupKey = groupKey;
         m_groupTitle = groupTitle;
-        if (!fits(m_g.groupHeight + h) && m_y > m_g.top(m_page))
+        if (!fits(m_g.groupHeight + needed) && m_y > m_g.top(m_page))
             startPage();
         placeGroupHeader(false);
-    } else if (!fits(h)) {
+    } else if (!fits(needed)) {
         startPage();
         if (m_grouping)
             placeGroupHeader(true);
     }
-    Item item;
-    item.kind = ItemKind::Row;
-    item.row = m_rows;
-    item.y = m_y;
-    item.height = h;
-    item.shaded = (m_shade++ % 2) == 1;
-    item.pieces = int(m_pieces.size());
-    m_sink.placed(item, m_pieces.data(), cells);
-    m_y += h;
+    placeRow(cells, (m_shade++ % 2) == 1, lines);
     ++m_rows;
 }
 
@@ -372,8 +409,10 @@ void Paginator::finish() {
 Painter::Painter(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, const QString& branch,
                  const QDateTime& issued)
     : m_g(g), m_m(m) {
-    m_branch = QStringLiteral("Filial: %1").arg(branch);
     m_issued = QStringLiteral("Emissão: %1").arg(issued.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    // The branch ends, elided, before the issue date: the date is never overprinted.
+    m_branch = m.elide(QStringLiteral("Filial: %1").arg(branch), g.size,
+                       qMax(0.0, g.width - m.width(m_issued, g.size) - kHeaderGap));
     const double titleSize = g.size + 5 * kPointsToUnits;
     m_title = m.elide(def.title, titleSize, g.width, Font::Bold);
     m_titleX = (g.width - m.width(m_title, titleSize, Font::Bold)) / 2;

@@ -3,6 +3,7 @@
 // with the fonts' width tables (TextMeasurer): eliding and wrapping are decided while paginating and
 // kept, so every device draws the same lines. Rows arrive one at a time and pages are handed over
 // as they fill, so a caller that draws them at once holds no more than the row in hand.
+#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/pdf/TextMeasurer.h"
 
@@ -11,12 +12,13 @@
 #include <QPointF>
 #include <QRectF>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class QPainter;
 class PdfWriter;
 
-namespace ReportLayout {
+namespace ReportLayout HOST_EXPORT {
 
 using Font = TextMeasurer::Font;
 
@@ -66,8 +68,8 @@ enum class ItemKind { Row, GroupHeader, GroupFooter, Total, Empty };
 // One line of a row's cell as drawn: cells[column].mid(start, length), then "…" when elided.
 struct Piece {
     float x = 0; // from the cell's left edge, alignment applied
-    short column = 0;
-    short line = 0;
+    int column = 0;
+    int line = 0; // from the top of the item: a row taller than a page counts anew on each page
     int start = 0;
     int length = 0;
     bool elided = false;
@@ -116,10 +118,16 @@ public:
     virtual void pageFinished(int index) = 0;
 };
 
+// A row taller than a page continues on the next ones: each page takes the lines it holds, under the
+// group's "(continuação)" caption, and a cell whose lines have run out is empty on the rest. Nothing
+// is cut, and nothing is drawn below the page's body.
 class Paginator {
 public:
     Paginator(const ReportDefinition& definition, const Geometry& geometry, const TextMeasurer& m,
               Sink& sink);
+    // Asked inside long layouts too (a row of thousands of lines, page after page of it); answering
+    // true stops the layout with EAbort.
+    void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
     // The rows in report order; groupKey and groupTitle are ignored when the report does not group.
     void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
     // Places the last group's count, the total (and the empty line when no row came) and finishes
@@ -134,7 +142,9 @@ private:
     void place(ItemKind kind, int row, double height, const QString& text = {}, int count = 0);
     void placeGroupHeader(bool continued);
     void placeGroupFooter();
-    double layoutRow(const QStringList& cells);
+    int layoutRow(const QStringList& cells);
+    void placeRow(const QStringList& cells, bool shaded, int lines);
+    void checkCancelled() const;
 
     const ReportDefinition& m_def;
     const Geometry& m_g;
@@ -149,6 +159,7 @@ private:
     QString m_groupKey, m_groupTitle;
     std::vector<Piece> m_pieces; // the row in hand
     std::vector<TextMeasurer::Line> m_lines;
+    std::function<bool()> m_cancelled;
 };
 
 // Draws what the pagination placed: header and footer of a page, and its items.

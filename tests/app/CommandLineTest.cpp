@@ -55,6 +55,23 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{"stray_argument", {"relatorio"}, "relatorio"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The report command: no report, a month or a list that is not one, no format.
+INSTANTIATE_TEST_SUITE_P(
+    ReportOptions, BadCommandLine,
+    ::testing::Values(
+        BadArguments{"without_report", {"report", "-o", "a.pdf"}, "--relatorio NOME"},
+        BadArguments{
+            "month_shape", {"report", "--relatorio", "0", "--mes", "12-2026", "-o", "a.pdf"}, "MM/AAAA"},
+        BadArguments{"list_file_missing",
+                     {"report", "--relatorio", "1", "--clientes", "@/nao/existe", "-o", "a.pdf"},
+                     "'/nao/existe'"},
+        BadArguments{"origin_word",
+                     {"report", "--relatorio", "3", "--origens", "balcao", "-o", "a.pdf"},
+                     "orcamento, encomenda"},
+        BadArguments{"no_format", {"report", "--relatorio", "0", "-o", "a.txt"}, "--formato"},
+        BadArguments{"stdout_pdf", {"report", "--relatorio", "0", "-o", "-", "--formato", "pdf"}, "só CSV"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CommandLine, HelpListsEveryOptionInPortuguese) {
     QTemporaryDir home;
     const HostRun r = runHost({"--help"}, hostEnvironment(home.path()));

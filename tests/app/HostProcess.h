@@ -34,6 +34,9 @@ inline QProcessEnvironment hostEnvironment(const QString& dataHome) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    // Nor the machine's settings, nor the real user's: a test writes its own where it needs them.
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dataHome + QStringLiteral("/config"));
+    env.insert(QStringLiteral("ERP_SYSTEM_CONFIG"), dataHome + QStringLiteral("/erp-host.conf"));
     env.insert(QStringLiteral("ERP_SCRIPT_DELAY"), QStringLiteral("50"));
     env.remove(QStringLiteral("ERP_SCRIPT"));
     env.remove(QStringLiteral("ERP_SCREENSHOT"));

@@ -57,7 +57,8 @@ TEST_F(Installed, LaysOutBinariesModuleReportsAndSchema) {
     for (const QString& file :
          {QStringLiteral("bin/erp-host"), libdir + "/erp-qmt318/modules/Pkg_qmt31800.so",
           QStringLiteral("share/erp-qmt318/db/schema.sql"),
-          QStringLiteral("share/applications/erp-host.desktop")})
+          QStringLiteral("share/applications/erp-host.desktop"),
+          QStringLiteral("share/man/man1/erp-host.1.gz")})
         EXPECT_TRUE(QFile::exists(installed(file))) << file.toStdString();
     EXPECT_FALSE(QDir(installed(QStringLiteral("share/erp-qmt318/reports/QMT318"))).isEmpty());
     // The language resource module is an example, not part of the default install.

@@ -124,12 +124,14 @@ INSTANTIATE_TEST_SUITE_P(Session, FilePrinters,
                                                        "Dia;Código;Nome / Razão Social"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Steps that land while report 1 is still reading a third of 100,000 clients: the host never crashes, a print
-// waits for the one before it, and quit, close and dismiss stop the run and leave no file.
+// Steps queued while report 1 is still reading a third of 100,000 clients: the host never crashes,
+// each step waits for the print before it (quit and close once the file is whole), and only cancel
+// stops the run and leaves no file.
 struct StepDuringRun {
     const char* name;
     const char* steps;
     bool complete; // the PDF is written whole; otherwise there is none
+    int exitCode;
 };
 
 class StepsDuringARun : public ::testing::TestWithParam<StepDuringRun> {
@@ -158,7 +160,7 @@ TEST_P(StepsDuringARun, NeverCrashAndLeaveNoHalfFile) {
     const HostRun r = runHost({"--database", s_url, "--open", "QMT31800", "--printer", "pdf:" + pdf}, env);
     ASSERT_TRUE(r.finished) << r.err.toStdString();
     EXPECT_FALSE(r.crashed) << r.err.toStdString();
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err.toStdString();
     if (GetParam().complete)
         EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Total de clientes: "))) << r.err.toStdString();
     else
@@ -167,13 +169,25 @@ TEST_P(StepsDuringARun, NeverCrashAndLeaveNoHalfFile) {
               GetParam().complete ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, StepsDuringARun,
-                         ::testing::Values(StepDuringRun{"quit", "variant=1;print;quit", false},
-                                           StepDuringRun{"close", "variant=1;print;close", false},
-                                           StepDuringRun{"dismiss", "variant=1;print;dismiss;wait;quit",
-                                                         false},
-                                           StepDuringRun{"print_waits", "variant=1;print;print;quit", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Session, StepsDuringARun,
+    ::testing::Values(StepDuringRun{"quit", "variant=1;print;quit", true, 0},
+                      StepDuringRun{"close", "variant=1;print;close", true, 0},
+                      // Nothing is left to dismiss once the print is over.
+                      StepDuringRun{"dismiss", "variant=1;print;dismiss;wait;quit", true, 1},
+                      StepDuringRun{"cancel", "variant=1;print;cancel;quit", false, 0},
+                      StepDuringRun{"print_waits", "variant=1;print;print;quit", true, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Session, RefusedPrintEndsTheSessionWithOneNamingTheStep) {
+    const QString pdf = m_home.filePath(QStringLiteral("saida.pdf"));
+    const HostRun r = runHost({"--database", s_url, "--open", "QMT31800", "--printer", "pdf:" + pdf},
+                              scripted(QStringLiteral("variant=2;type=depDeDtAn:;print;quit")));
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("passo 'print' falhou: Data inicial deve ser informada")))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}
 
 TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
     const HostRun r = runHost({}, scripted(QStringLiteral("describe;quit")));

@@ -1,5 +1,5 @@
 // Opening the shared connection: the login a server asks for, the embedded engine's lock folder, a
-// mistyped SQLite path.
+// mistyped SQLite path, what each failure says, and that a failure leaves the open connection alone.
 #include "DataBackends.h"
 
 #include "core/Errors.h"
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -175,5 +176,77 @@ TEST(SqliteFile, MistypedPathIsRefusedByNameAndNothingIsCreated) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(dtmDBGeral::instance().isOpen());
 }
+
+// Each cause in the user's words, the driver's own as the detail. Live where this machine can make
+// the failure; the driver's texts for the rest (an ICU upgrade, a file of another Firebird version)
+// as Firebird 3 words them.
+struct FailureCase {
+    const char* name;
+    std::function<QString(const QString& dir)> url; // empty: driverText is classified alone
+    const char* driverText;
+    const char* says;
+};
+
+class ConnectionFailure : public ::testing::TestWithParam<FailureCase> {};
+
+QString garbage(const QString& path) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(QByteArray(8192, 'x'));
+    return path;
+}
+
+TEST_P(ConnectionFailure, SaysTheCauseAndKeepsTheOpenConnection) {
+    const FailureCase& c = GetParam();
+    QTemporaryDir dir;
+    if (!c.url) {
+        const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("firebird://srv:3050/dados/erp.fdb"));
+        EXPECT_TRUE(DatabaseConnection::openFailure(url, QString::fromUtf8(c.driverText))
+                        .contains(QString::fromUtf8(c.says)));
+        return;
+    }
+    const QString working = DataBackends::freshUrl(Backend::SQLite, QStringLiteral("em-uso"), true);
+    dtmDBGeral::instance().open(working);
+    QString message;
+    try {
+        dtmDBGeral::instance().open(c.url(dir.path()));
+        ADD_FAILURE() << "opened";
+    } catch (const EHostError& e) {
+        message = e.message();
+    }
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("(Detalhe: "))) << message.toStdString();
+    EXPECT_TRUE(dtmDBGeral::instance().isOpen());
+    EXPECT_EQ(dtmDBGeral::instance().url(), working);
+    dtmDBGeral::instance().close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, ConnectionFailure,
+    ::testing::Values(
+        FailureCase{"sqlite_missing", [](const QString& d) { return "sqlite:" + d + "/nada.db"; }, "",
+                    "não existe. Confira o caminho"},
+        FailureCase{"sqlite_not_a_database",
+                    [](const QString& d) { return "sqlite:" + garbage(d + "/lixo.db"); }, "",
+                    "não é um banco de dados SQLite"},
+        FailureCase{"firebird_missing", [](const QString& d) { return "firebird:" + d + "/nada.fdb"; }, "",
+                    "não existe. Confira o caminho"},
+        FailureCase{"firebird_not_a_database",
+                    [](const QString& d) { return "firebird:" + garbage(d + "/lixo.fdb"); }, "",
+                    "não é um banco de dados Firebird"},
+        FailureCase{"server_not_answering", [](const QString&) { return Unreachable; }, "",
+                    "o servidor 127.0.0.1 não respondeu na porta 1"},
+        FailureCase{
+            "login_refused", nullptr,
+            "Your user name and password are not defined. Ask your database administrator to set up a "
+            "Firebird login.",
+            "recusou o usuário e a senha"},
+        FailureCase{"other_version", nullptr,
+                    "unsupported on-disk structure for file /dados/erp.fdb; found 11.2, support 12.0",
+                    "é de outra versão do Firebird"},
+        FailureCase{"collation_after_icu_upgrade", nullptr,
+                    "COLLATION PT_BR_CI_AI for CHARACTER SET UTF8 is not installed", "gfix -icu"},
+        FailureCase{"in_use", nullptr, "lock time-out on wait transaction", "em uso exclusivo"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -64,7 +64,7 @@ TEST(ServerLost, EverySessionSaysSoWritesNothingAndPrintsAgain) {
     QTemporaryDir out, home;
     QProcessEnvironment env = hostEnvironment(home.path());
     // Print; once the run has ended ("wait" waits for it), close its message; give the server time to
-    // come back; print again and wait for that run before quitting (quit would stop it).
+    // come back; print again and quit once that run is over.
     QStringList steps{QStringLiteral("variant=1"), QStringLiteral("print"), QStringLiteral("wait"),
                       QStringLiteral("dismiss")};
     for (int i = 0; i < 40; ++i)
@@ -129,7 +129,8 @@ TEST(ServerLost, EverySessionSaysSoWritesNothingAndPrintsAgain) {
         ASSERT_TRUE(p.waitForFinished(120000)) << "session " << i;
         errors[size_t(i)] += QString::fromLocal8Bit(p.readAllStandardError());
         EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "session " << i;
-        EXPECT_EQ(p.exitCode(), 0) << "session " << i << ": " << errors[size_t(i)].toStdString();
+        // The print the server's loss broke is a failed step, though the next one printed.
+        EXPECT_EQ(p.exitCode(), 1) << "session " << i << ": " << errors[size_t(i)].toStdString();
         EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("sessao%1.pdf").arg(i))))
             << "session " << i << " did not print again: " << errors[size_t(i)].toStdString();
     }

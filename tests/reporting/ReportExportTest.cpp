@@ -1,8 +1,10 @@
 // Reports exported as XLSX and CSV, read back from the written files: the rows and values the report
 // shows (codes with leading zeros, accents, dates), from the preview's document and straight from the
-// query through the session printer, on SQLite and on the Firebird server; what a target that cannot
-// be written and a cancelled run leave behind.
+// query through the session printer, on SQLite and on the Firebird server; how the workbook filters and
+// prints; hostile names read back; what a target that cannot be written and a cancelled run leave
+// behind, and that nothing is named beside it before the end; a table longer than one sheet.
 #include "reporting/export/ReportExport.h"
+#include "HostileNames.h"
 #include "ParamFiller.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
@@ -13,12 +15,14 @@
 #include "reporting/ReportDocument_p.h"
 #include "reporting/SessionPrinters.h"
 #include "reporting/export/CsvTableWriter.h"
+#include "reporting/export/TableWriter.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -47,15 +51,22 @@ void addSpoilableClients() {
     }
 }
 
+// The text of a cell's <t> or <v> as a reader shows it: "_xHHHH_" is the character HHHH.
 QString cellText(QXmlStreamReader& xml) {
+    static const QRegularExpression escape("_x([0-9A-Fa-f]{4})_");
     QString text;
     while (xml.readNextStartElement()) {
-        if (xml.name() == u"t" || xml.name() == u"v")
-            text += xml.readElementText();
-        else if (xml.name() == u"is")
+        if (xml.name() == u"t" || xml.name() == u"v") {
+            QString part = xml.readElementText();
+            for (auto m = escape.match(part); m.hasMatch(); m = escape.match(part, m.capturedStart() + 1))
+                part.replace(m.capturedStart(), m.capturedLength(),
+                             QChar(m.captured(1).toUShort(nullptr, 16)));
+            text += part;
+        } else if (xml.name() == u"is") {
             text += cellText(xml);
-        else
+        } else {
             xml.skipCurrentElement();
+        }
     }
     return text;
 }
@@ -78,14 +89,17 @@ QByteArray unzipped(const QString& xlsx, const QString& member) {
     return unzip.readAllStandardOutput();
 }
 
-// The sheet's rows that hold anything, each cell's text; a number is "#" and its value.
-Table readXlsx(const QString& path) {
-    QXmlStreamReader xml(unzipped(path, "xl/worksheets/sheet1.xml"));
+// A sheet's rows from the first, an empty one where the sheet has none; each cell's text. A cell that
+// is not a string (a number, a formula's value) is "#" and its value.
+Table readXlsx(const QString& path, int sheet = 1) {
+    QXmlStreamReader xml(unzipped(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)));
     Table rows;
     while (!xml.atEnd()) {
         xml.readNext();
         if (!xml.isStartElement() || xml.name() != u"row")
             continue;
+        while (rows.size() < xml.attributes().value("r").toInt() - 1)
+            rows << QStringList();
         QStringList row;
         while (xml.readNextStartElement()) {
             const int column = columnOf(xml.attributes().value("r"));
@@ -135,6 +149,9 @@ Table readCsv(const QString& path) {
             row.clear();
             field.clear();
             ++i;
+        } else if (c == '\r' || c == '\n') {
+            ADD_FAILURE() << "a line break outside quotes splits the row: " << field.toStdString();
+            field += c;
         } else {
             field += c;
         }
@@ -160,36 +177,34 @@ Table expectedTable(const ReportDocument& doc, Format format) {
                                : rows.cells[size_t(r)]);
         return table;
     }
-    // XLSX: dates are day numbers, counts are numbers in the last column, captions fill the row.
-    auto count = [&](const QString& label, int n) {
-        QStringList row(columns);
-        row[0] = label;
-        row[columns - 1] = QStringLiteral("#%1").arg(n);
-        table << row;
-    };
-    table << headers;
-    int groupStart = 0;
+    // XLSX: the table as in the CSV but with dates as day numbers; below it, after an empty row, each
+    // group's count beside its caption and the total beside its label.
+    table << (grouping ? QStringList{"Grupo"} + headers : headers);
+    QList<QPair<QString, int>> counts;
     for (int r = 0; r < doc.rowCount(); ++r) {
-        if (grouping && (r == 0 || rows.groupKeys[size_t(r)] != rows.groupKeys[size_t(r - 1)])) {
-            if (r > 0)
-                count(def.group.countLabel, r - groupStart);
-            groupStart = r;
-            QStringList caption(columns);
-            caption[0] = ReportDocumentRows::groupTitle(doc, r);
-            table << caption;
-        }
+        const QString caption = grouping ? ReportDocumentRows::groupTitle(doc, r) : QString();
+        if (grouping && (r == 0 || rows.groupKeys[size_t(r)] != rows.groupKeys[size_t(r - 1)]))
+            counts.append({caption, 0});
+        if (grouping)
+            ++counts.last().second;
         QStringList cells = rows.cells[size_t(r)];
         for (int c = 0; c < columns; ++c)
             if (def.columns[c].format == u"date" && !cells[c].isEmpty())
                 cells[c] = QStringLiteral("#%1").arg(
                     QDate(1899, 12, 30).daysTo(QDate::fromString(cells[c], "dd/MM/yyyy")));
+        if (grouping)
+            cells.prepend(caption);
         while (!cells.isEmpty() && cells.last().isEmpty())
             cells.removeLast();
         table << cells;
     }
-    if (grouping && doc.rowCount() > 0)
-        count(def.group.countLabel, doc.rowCount() - groupStart);
-    count(def.totalLabel, doc.rowCount());
+    table << QStringList();
+    if (grouping) {
+        table << QStringList{"Grupo", def.group.countLabel};
+        for (const auto& [caption, n] : counts)
+            table << QStringList{caption, QStringLiteral("#%1").arg(n)};
+    }
+    table << QStringList{def.totalLabel, QStringLiteral("#%1").arg(doc.rowCount())};
     return table;
 }
 
@@ -275,8 +290,26 @@ TEST_P(ExportedTable, HoldsTheReportsRowsAndValues) {
         ASSERT_FALSE(got.isEmpty());
         EXPECT_EQ(got.first().value(0), shown->title());
         // Title, branch and issue above the table; the table starts at the column headers.
-        while (!got.isEmpty() && got.first() != expected.first())
+        int headerRow = 1;
+        while (!got.isEmpty() && got.first() != expected.first()) {
             got.removeFirst();
+            ++headerRow;
+        }
+        // Filtered and sorted as one block of whole rows; printed as the report, one page wide, the
+        // column headers on every page.
+        const QString sheet = unzipped(path, "xl/worksheets/sheet1.xml") + unzipped(path, "xl/workbook.xml");
+        for (const QString& setup :
+             {QStringLiteral("<autoFilter ref=\"A%1:%2%3\"/>")
+                  .arg(headerRow)
+                  .arg(QChar(char16_t('A' + expected.first().size() - 1)))
+                  .arg(headerRow + shown->rowCount()),
+              QStringLiteral("<pageSetUpPr fitToPage=\"1\"/>"),
+              QStringLiteral("<pageSetup paperSize=\"9\" fitToHeight=\"0\" orientation=\"landscape\"/>"),
+              QStringLiteral("<oddFooter>&amp;CPágina &amp;P de &amp;N</oddFooter>"),
+              QStringLiteral("\"_xlnm.Print_Titles\" localSheetId=\"0\">'%1'!$%2:$%2<")
+                  .arg(shown->title())
+                  .arg(headerRow)})
+            EXPECT_TRUE(sheet.contains(setup)) << setup.toStdString();
         const bool dates = std::any_of(shown->definition().columns.begin(), shown->definition().columns.end(),
                                        [](const ReportColumn& column) { return column.format == u"date"; });
         if (dates) {
@@ -447,5 +480,98 @@ INSTANTIATE_TEST_SUITE_P(Exports, PrinterSetting,
                                            SettingCase{"HP LaserJet", std::nullopt, ""},
                                            SettingCase{"docx:/tmp/a.docx", std::nullopt, ""},
                                            SettingCase{"XLSX:/tmp/a.xlsx", std::nullopt, ""}));
+
+// One column, "Nome"; when grouping, each row is a group of its own, so that every value goes out as
+// a cell and as a group caption.
+ReportDefinition namesReport(const QString& title, bool grouping) {
+    ReportDefinition def;
+    def.title = title;
+    def.columns = {ReportColumn()};
+    def.columns[0].field = "NOME";
+    def.columns[0].header = "Nome";
+    if (grouping)
+        def.group.field = def.group.header = "NOME";
+    return def;
+}
+
+TableHeading namesHeading(const QString& title, const QStringList& criteria = {}) {
+    return {title, "01", QDateTime(QDate(2026, 3, 1), QTime(8, 0)), criteria};
+}
+
+class HostileNames : public ::testing::TestWithParam<Format> {};
+
+// Read back by readers of our own (RFC 4180; unzip and an XML parser decoding "_xHHHH_" as
+// spreadsheets do): each value as stored after the cellText() rule, never a number or a formula; in
+// CSV formula-looking text starts with an apostrophe; XLSX cuts an over-long cell between two
+// characters with "…".
+TEST_P(HostileNames, ComeBackAsStoredAndNeverAsFormulas) {
+    const Format format = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nomes." + ReportExport::suffix(format));
+    QStringList values, shown;
+    for (const HostileName& h : kHostileNames) {
+        values << h.value();
+        shown << (format == Format::Csv && h.formula ? "'" : "") + h.expected();
+    }
+    values << longHostileName();
+    shown << (format == Format::Xlsx ? QStringView(u"\U0001F600").toString().repeated(16383) + u'…'
+                                     : longHostileName());
+    {
+        const auto writer =
+            TableWriter::create(format, path, namesReport("Nomes", true), namesHeading("Nomes", values));
+        for (qsizetype i = 0; i < values.size(); ++i)
+            writer->addRow({values[i]}, QString::number(i), values[i]);
+        // Nothing has a name in the folder before the end, so a process killed now leaves nothing.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList());
+        writer->finish();
+    }
+    Table expected{{"Grupo", "Nome"}};
+    for (const QString& s : shown)
+        expected << QStringList{s, s};
+    if (format == Format::Csv) {
+        EXPECT_EQ(readCsv(path), expected);
+        return;
+    }
+    // Title, branch, issue, the criteria, an empty row, then the table.
+    const Table got = readXlsx(path);
+    Table criteria;
+    for (const QString& s : shown)
+        criteria << QStringList{s};
+    EXPECT_EQ(got.mid(3, shown.size()), criteria);
+    EXPECT_EQ(got.mid(3 + shown.size() + 1, expected.size()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, HostileNames, ::testing::Values(Format::Csv, Format::Xlsx),
+                         [](const auto& info) { return ReportExport::suffix(info.param).toStdString(); });
+
+// Past a sheet's 1,048,576 rows the table goes on in a second sheet under the column headers, and
+// the total follows the last row.
+TEST(XlsxRows, PastOneSheetGoOnInTheNext) {
+    if (qEnvironmentVariable("ERP_LARGE_TESTS") == u"0")
+        GTEST_SKIP() << "ERP_LARGE_TESTS=0";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("clientes.xlsx");
+    const QString title = "Clientes por Ramo de Atividade";
+    constexpr int rows = 1048600, firstSheet = 1048576 - 5; // title, branch, issue, empty, headers
+    {
+        const auto writer =
+            TableWriter::create(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
+        for (int i = 0; i < rows; ++i)
+            writer->addRow({QString::number(i)}, {}, {});
+        writer->finish();
+    }
+    const QByteArray first = unzipped(path, "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(first.contains("<dimension ref=\"A1:A1048576\"/>"));
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("<t>%1</t></is></c></row></sheetData>").arg(firstSheet - 1).toUtf8()));
+    Table second{{"Nome"}};
+    for (int i = firstSheet; i < rows; ++i)
+        second << QStringList{QString::number(i)};
+    second << QStringList() << QStringList{"Total de registros", QStringLiteral("#%1").arg(rows)};
+    EXPECT_EQ(readXlsx(path, 2), second);
+    const QByteArray book = unzipped(path, "xl/workbook.xml");
+    EXPECT_TRUE(book.contains("<sheet name=\"Clientes (2)\"")) << book.toStdString();
+}
 
 } // namespace

@@ -7,10 +7,12 @@ path = sys.argv[1]
 rows = []
 if path.endswith(".xlsx"):
     import openpyxl
+    from openpyxl.utils.escape import unescape  # this openpyxl leaves _xHHHH_ in cell text as written
     book = openpyxl.load_workbook(path)
     for sheet in book.worksheets:
         for row in sheet.iter_rows():
-            rows.append([{"v": "" if c.value is None else str(c.value), "t": c.data_type} for c in row])
+            rows.append([{"v": "" if c.value is None else unescape(str(c.value)) if c.data_type == "s" else str(c.value),
+                          "t": c.data_type} for c in row])
 else:
     with open(path, newline="", encoding="utf-8-sig") as f:
         for row in csv.reader(f, delimiter=";"):

@@ -1,7 +1,8 @@
 #pragma once
-// A report written to a file a user opens elsewhere: PDF (the pages as printed), XLSX (one sheet,
-// the table with its groups and totals) or CSV (the plain table for any spreadsheet). Every file
-// appears only when completely written; an error names the file and leaves nothing behind.
+// A report written to a file a user opens elsewhere: PDF (the pages as printed), XLSX (the table that
+// sorts and filters whole, its counts and total below it, ready to print) or CSV (the plain table for
+// any spreadsheet). Every file appears only when completely written; an error names the file and its
+// cause and leaves nothing behind.
 #include "host_export.h"
 
 #include <QString>
