@@ -261,6 +261,16 @@ void ReportController::edit(int index) {
             MessageSink::instance().showError(e.message());
         }
     };
+    // Where the change would go is known (or its impossibility said) before the designer opens.
+    if (m_catalogue.at(index).layer == ReportLayer::Package)
+        request.confirmSave = [title = def.title, target = m_catalogue.updateTarget(index)] {
+            return MessageSink::instance().confirm(
+                QStringLiteral("Salvar"),
+                QStringLiteral("'%1' é um relatório padrão. Salvar as alterações em '%2'?\nO padrão continua "
+                               "guardado e volta com \"Restaurar o padrão\".")
+                    .arg(title, QDir::toNativeSeparators(target)),
+                QStringLiteral("Salvar"));
+        };
     if (!ReportDialogs::instance().editReport(request))
         return;
     request.definition.title = request.definition.title.trimmed();
@@ -268,13 +278,7 @@ void ReportController::edit(int index) {
     if (!problem.isEmpty())
         throw EHostError(problem);
     // The package's file stays as shipped; its first change goes above it, once the user says so.
-    if (m_catalogue.at(index).layer == ReportLayer::Package &&
-        !MessageSink::instance().confirm(
-            QStringLiteral("Salvar"),
-            QStringLiteral("'%1' é um relatório padrão. Salvar as alterações em '%2'?\nO padrão continua "
-                           "guardado e volta com \"Restaurar o padrão\".")
-                .arg(def.title, QDir::toNativeSeparators(m_catalogue.updateTarget(index))),
-            QStringLiteral("Salvar")))
+    if (request.confirmSave && !request.saveConfirmed && !request.confirmSave())
         return;
     emit renamed(index, m_catalogue.update(index, request.definition).listText());
 }

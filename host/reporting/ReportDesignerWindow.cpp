@@ -300,6 +300,11 @@ void ReportDesignerWindow::save() {
         MessageSink::instance().showError(problem); // the window stays open with the user's work
         return;
     }
+    if (m_request.confirmSave) {
+        if (!m_request.confirmSave())
+            return; // the window stays open with the user's work
+        m_request.saveConfirmed = true;
+    }
     m_request.definition = d;
     accept();
 }

@@ -17,4 +17,8 @@ struct HOST_EXPORT ReportEditRequest {
     // "Testar": runs the definition with the screen's current filters and previews it. Errors are
     // shown by the caller's service; nothing is thrown out of it.
     std::function<void(const ReportDefinition&)> test;
+    // Set for a change that needs the user's yes before it is written (a shipped report's first):
+    // the designer asks it once the definition passed validate, and stays open on a no.
+    std::function<bool()> confirmSave;
+    bool saveConfirmed = false; // the designer asked and the user said yes
 };
