@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev
   xvfb xauth dbus dbus-x11 x11-utils
   poppler-utils qpdf fonts-liberation zlib1g-dev libxlsxwriter-dev unzip
-  fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola libfontconfig-dev libharfbuzz-dev
+  fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola libfontconfig-dev libharfbuzz-dev libicu-dev
   xdotool at-spi2-core python3-pyatspi
   clang clang-format libclang-rt-14-dev valgrind
 )
