@@ -605,8 +605,8 @@ void PdfWriter::Impl::writeFont(int id) {
                 continue;
             const quint16 g = measurer.glyph(char16_t(c), Font(id));
             usedGlyphs[g] = true;
-            if (unicode[g].isEmpty() && c >= 0x20)
-                unicode[g] = QChar(char16_t(c));
+            if (unicode[g].isEmpty()) // TAB, LF and CR are drawn as (and read as) a space
+                unicode[g] = QChar(c < 0x20 ? u' ' : char16_t(c));
         }
     }
     if (const auto shaped = shapedUse.find(id); shaped != shapedUse.end()) {
