@@ -121,7 +121,8 @@ TEST_P(MeasurerAgainstQt, WrapBreaksWhereQtBreaks) {
 INSTANTIATE_TEST_SUITE_P(Table, MeasurerAgainstQt, testing::ValuesIn(cases()));
 
 // What the report font lacks is measured with the face the preview draws it from, so the layout
-// wraps and elides fallback text as it will be drawn; a wrapped line of it fits its box.
+// wraps and elides fallback text as it will be drawn; an elided text or a wrapped line of it fits
+// its box as drawn.
 TEST(MeasurerFallback, WidthsAgreeWithThePreview) {
     const TextMeasurer& m = TextMeasurer::shared();
     const QFontMetricsF qt(qtFont(TextMeasurer::Regular));
@@ -135,6 +136,8 @@ TEST(MeasurerFallback, WidthsAgreeWithThePreview) {
     };
     for (const QString& text : texts) {
         EXPECT_NEAR(m.width(text, kSize), qt.horizontalAdvance(text), quantum(text)) << qPrintable(text);
+        for (double box : {60.0, 173.0, 360.0})
+            EXPECT_LE(m.width(m.elide(text, kSize, box), kSize), box + 1e-6) << qPrintable(text);
         for (const auto& l : m.wrap(text, kSize, 400))
             EXPECT_LE(m.width(QStringView(text).mid(l.start, l.length).trimmed(), kSize), 400 + 1e-6)
                 << qPrintable(text);

@@ -618,6 +618,13 @@ QString TextMeasurer::elide(QStringView text, double size, double width, Font fo
             sum += cluster;
             n = end;
         }
+        // Shaped alone, a prefix may be wider than its share of the whole (an Arabic letter takes
+        // its final form): shorter by a cluster until it fits as drawn.
+        while (n > 0 && shape(cellText(text.left(n).toString()), font).width > limit) {
+            do
+                --n;
+            while (n > 0 && a.joins[size_t(n)]);
+        }
     }
     QString out;
     out.reserve(n + 1);
