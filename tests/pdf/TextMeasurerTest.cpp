@@ -138,9 +138,10 @@ TEST(MeasurerFallback, WidthsAgreeWithThePreview) {
         EXPECT_NEAR(m.width(text, kSize), qt.horizontalAdvance(text), quantum(text)) << qPrintable(text);
         for (double box : {60.0, 173.0, 360.0})
             EXPECT_LE(m.width(m.elide(text, kSize, box), kSize), box + 1e-6) << qPrintable(text);
-        for (const auto& l : m.wrap(text, kSize, 400))
-            EXPECT_LE(m.width(QStringView(text).mid(l.start, l.length).trimmed(), kSize), 400 + 1e-6)
-                << qPrintable(text);
+        for (double box : {150.0, 400.0})
+            for (const auto& l : m.wrap(text, kSize, box))
+                EXPECT_LE(m.width(QStringView(text).mid(l.start, l.length).trimmed(), kSize), box + 1e-6)
+                    << qPrintable(text) << " in " << box;
     }
 }
 

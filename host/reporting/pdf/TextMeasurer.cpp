@@ -708,7 +708,32 @@ std::vector<TextMeasurer::Line> TextMeasurer::wrap(QStringView text, double size
             [&](qsizetype i) { return text[i].isLowSurrogate(); });
     }
     const Advances a = advances(text, font);
-    return wrapWith(
+    std::vector<Line> lines = wrapWith(
         text, limit, [&](qsizetype i) { return a.advance[size_t(i)]; },
         [&](qsizetype i) { return bool(a.joins[size_t(i)]); });
+    // A word broken across lines is shaped piece by piece, and a piece may be wider than its share of
+    // the whole (an Arabic letter takes its final form): such a line hands its last clusters on.
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const int start = lines[k].start;
+        int end = start + lines[k].length;
+        if (end == start || text[end - 1] == u'\n')
+            continue;
+        while (this->width(text.mid(start, end - start).trimmed(), 1000.0, font) > limit) {
+            int cut = end - 1;
+            while (cut > start && a.joins[size_t(cut)])
+                --cut;
+            if (cut <= start)
+                break; // one cluster wider than the line: it stays
+            const int moved = end - cut;
+            lines[k].length -= moved;
+            end = cut;
+            if (k + 1 < lines.size()) {
+                lines[k + 1].start -= moved;
+                lines[k + 1].length += moved;
+            } else {
+                lines.push_back({cut, moved});
+            }
+        }
+    }
+    return lines;
 }
