@@ -10,7 +10,7 @@ APP_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev libsqlite3-dev
   qt6-translations-l10n zlib1g-dev libxlsxwriter-dev
   fonts-liberation fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola
-  libfontconfig-dev libharfbuzz-dev
+  libfontconfig-dev libharfbuzz-dev libicu-dev
   xvfb xauth
 )
 # What ./test needs besides: the Firebird server, GoogleTest, the readers the tests check files

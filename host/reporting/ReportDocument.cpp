@@ -13,7 +13,8 @@ namespace {
 constexpr double kPointsToUnits = 10.0; // layout units per point
 
 QFont makeFont(double points, bool bold) {
-    QFont f(QStringLiteral("Liberation Sans"));
+    QFont f;
+    f.setFamilies(TextMeasurer::fontFamilies()); // the PDF's fallback faces, in its order
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(qMax(1, int(std::lround(points * kPointsToUnits))));
     f.setBold(bold);

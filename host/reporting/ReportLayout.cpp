@@ -24,9 +24,11 @@ const QString& pageFormat() {
     return format;
 }
 
-// The screen and the printer draw the same glyph advances the tables measure: no kerning, no hinting.
+// The screen and the printer draw the same glyph advances the tables measure: no kerning, no hinting,
+// and what the report font lacks from the same fallback faces, in the same order, as the PDF.
 QFont painterFont(Font font, double size) {
-    QFont f(QStringLiteral("Liberation Sans"));
+    QFont f;
+    f.setFamilies(TextMeasurer::fontFamilies());
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(qMax(1, int(std::lround(size))));
     f.setBold(font == Font::Bold);

@@ -54,7 +54,7 @@ TEST_F(Session, OpensTheScreenAndPrintsToThePdfPrinter) {
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("erro:"))) << r.err.toStdString();
     ASSERT_EQ(r.facts("janela").size(), 1);
-    EXPECT_EQ(r.facts("janela").first(), QStringLiteral("ERP — Dados do Cliente — ") + s_url);
+    EXPECT_EQ(r.facts("janela").first(), QStringLiteral("Dados do Cliente — ") + s_url);
     EXPECT_TRUE(r.facts("tela").contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
         << r.out.toStdString();
     // The window menu lists the open screen; the module came from the build's modules folder.
@@ -236,7 +236,7 @@ TEST_P(DamagedDemoDatabase, IsKeptAsideAndCreatedAnew) {
                 line.contains('\'' + keptPath + '\'');
     EXPECT_TRUE(told) << r.err.toStdString();
     // The new one is the session's database, with its branches.
-    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("ERP — Dados do Cliente — sqlite:") + demo});
+    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("Dados do Cliente — Banco de demonstração")});
     EXPECT_FALSE(r.out.contains(QStringLiteral("Filial: —"))) << r.out.toStdString();
 }
 
@@ -254,7 +254,7 @@ TEST_F(Session, UnreachableDatabaseShowsTheMessageAndTheWindowStillOpens) {
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("erro:"))) << "the data layer's message was not shown";
     EXPECT_TRUE(r.err.contains(QStringLiteral("/nao/existe/erp.db"))) << r.err.toStdString();
-    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("ERP — Dados do Cliente — sem banco de dados")});
+    EXPECT_EQ(r.facts("janela"), QStringList{QStringLiteral("Dados do Cliente — sem banco de dados")});
 }
 
 TEST_F(Session, GivenBranchIsTheSessionsBranch) {
@@ -323,5 +323,34 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{
             "spanish_session_english_file", {"--idioma", "es"}, true, "Dados do Cliente", "Cliente"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Set up once for an office: the system's settings name the database every user opens; a user who
+// connects elsewhere and says "Lembrar" opens that one from then on; a wrong URL changes nothing.
+TEST_F(Session, SettingsNameTheDatabaseAndAFailedConnectionKeepsTheSession) {
+    const QString other = QStringLiteral("sqlite:") + m_home.filePath(QStringLiteral("outro.db"));
+    DemoDatabase::create(other);
+    QFile system(m_home.filePath(QStringLiteral("erp-host.conf")));
+    ASSERT_TRUE(system.open(QIODevice::WriteOnly));
+    system.write(("[geral]\nbanco=" + s_url + "\nfilial=02\n").toUtf8());
+    system.close();
+
+    const HostRun wrong = runHost(
+        {"--open", "QMT31800"},
+        scripted(QStringLiteral("menu=actBanco;answer=sqlite:/nao/existe/erp.db;dismiss;describe;quit")));
+    ASSERT_TRUE(wrong.finished) << wrong.err.toStdString();
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("/nao/existe/erp.db"))) << wrong.err.toStdString();
+    EXPECT_EQ(wrong.facts("janela"), QStringList{QStringLiteral("Dados do Cliente — ") + s_url});
+    EXPECT_TRUE(wrong.facts("tela").contains(QStringLiteral("TfrmDadosCliente\tDados do Cliente")))
+        << wrong.out.toStdString();
+    EXPECT_TRUE(wrong.facts("status").contains(QStringLiteral("lblFilial\tFilial: 02")))
+        << wrong.out.toStdString();
+
+    const HostRun remembered = runHost({}, scripted(QStringLiteral("menu=actBanco;answer=") + other +
+                                                    QStringLiteral(";answer=Lembrar;quit")));
+    ASSERT_EQ(remembered.exitCode, 0) << remembered.err.toStdString();
+    const HostRun next = runHost({}, scripted(QStringLiteral("describe;quit")));
+    EXPECT_EQ(next.facts("janela"), QStringList{QStringLiteral("Dados do Cliente — ") + other})
+        << next.err.toStdString();
+}
 
 } // namespace

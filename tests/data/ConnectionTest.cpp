@@ -68,6 +68,7 @@ TEST_P(ServerLogin, AsksForUserAndPasswordWhenTheEnvironmentGivesNone) {
     env.unset("ISC_USER");
     env.unset("ISC_PASSWORD");
     TestEnv::reset();
+    dtmDBGeral::instance().close(); // a failed open keeps what was open: start with nothing
     ScriptedDialogService& dialogs = TestEnv::dialogs();
     const QString secret = QStringLiteral("senha-digitada-987");
     dialogs.onLogin = [&](const QString&) -> std::optional<Credentials> {

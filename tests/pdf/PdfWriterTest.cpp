@@ -1,10 +1,12 @@
 // What a reader gets from the writer's files, checked with the usual tools: qpdf finds the file
 // sound, pdffonts finds both fonts embedded with a Unicode map, pdftotext gives back the accented
-// text and the page-count footers exactly; and a cancelled or failed run leaves no file.
+// text and the page-count footers exactly, and names in any script exactly as the database holds
+// them; and a cancelled or failed run leaves no file.
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,57 @@ INSTANTIATE_TEST_SUITE_P(Modes, WrittenPdf,
                          testing::Values(Mode{"worker", true, true}, Mode{"inline", true, false},
                                          Mode{"uncompressed", false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Names as users paste them, and what a reader must get back: NFC, controls dropped (TAB as a
+// space), a character no installed font has as U+FFFD. pdftotext marks right-to-left lines with
+// embedding controls (U+202A..U+202E), which are its own and are ignored.
+TEST(PdfWriter, NamesInAnyScriptReadBackExactly) {
+    const QString nul(QChar(0));
+    const struct {
+        QString drawn, read;
+    } names[] = {
+        {QStringLiteral("Jose\u0301 Conceic\u0327a\u0303o"), QStringLiteral("José Conceição")},
+        {QStringLiteral("Marq\u0307ues N\u0303\u0308"), QStringLiteral("Marq\u0307ues Ñ\u0308")},
+        {QStringLiteral("田中 太郎 Hiroshi"), QStringLiteral("田中 太郎 Hiroshi")},
+        {QStringLiteral("محمد عبد الله"), QStringLiteral("محمد عبد الله")},
+        {QStringLiteral("דוד כהן"), QStringLiteral("דוד כהן")},
+        {QStringLiteral("Maria 😀 Souza 🤝"), QStringLiteral("Maria 😀 Souza 🤝")},
+        {QStringLiteral("Ana ") + QString::fromUcs4(U"\U000F0000") + QStringLiteral(" Lima"),
+         QStringLiteral("Ana \uFFFD Lima")},
+        {QStringLiteral("Pedro\u0007\tSilva") + nul + QStringLiteral("!\u0085"),
+         QStringLiteral("Pedro Silva!")},
+        {QStringLiteral("Rui ") + QChar(0xD83D) + QStringLiteral(" Gomes"),
+         QStringLiteral("Rui \uFFFD Gomes")},
+        {QStringLiteral("O'Brien \"Zé\" (Ltda.) \\ 50%"), QStringLiteral("O'Brien \"Zé\" (Ltda.) \\ 50%")},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nomes.pdf"));
+    PdfWriter w;
+    w.begin(path, QSizeF(595, 842));
+    double y = 60;
+    for (const auto& name : names) {
+        w.text(40, y, TextMeasurer::Regular, 12, name.drawn);
+        y += 30;
+    }
+    w.close();
+
+    const ToolRun check = tool("qpdf", {"--check", path});
+    EXPECT_EQ(check.exitCode, 0) << qPrintable(check.output);
+    const ToolRun fonts = tool("pdffonts", {path});
+    for (const char* name : {"+NotoSansArabic-Regular ", "+NotoSansHebrew-Regular ", "+DroidSansFallback ",
+                             "+Symbola ", "+DejaVuSans "}) {
+        const auto line = fonts.output.split('\n').filter(QLatin1String(name));
+        ASSERT_EQ(line.size(), 1) << name << "\n" << qPrintable(fonts.output);
+        EXPECT_TRUE(line[0].simplified().contains("CID TrueType Identity-H yes yes yes"))
+            << qPrintable(line[0]);
+    }
+    QString text = tool("pdftotext", {path, "-"}).output;
+    text.remove(QRegularExpression(QStringLiteral("[\u202A-\u202E\f]")));
+    const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), qsizetype(std::size(names))) << qPrintable(text);
+    for (size_t i = 0; i < std::size(names); ++i)
+        EXPECT_EQ(lines[qsizetype(i)], names[i].read) << "name " << i;
+}
 
 TEST(PdfWriter, CancelledOrAbandonedRunLeavesNoFile) {
     QTemporaryDir dir;

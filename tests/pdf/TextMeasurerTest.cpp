@@ -16,7 +16,8 @@ namespace {
 constexpr double kSize = 80; // 8 pt in the report's tenths of a point
 
 QFont qtFont(TextMeasurer::Font font, double size = kSize) {
-    QFont f(QStringLiteral("Liberation Sans"));
+    QFont f;
+    f.setFamilies(TextMeasurer::fontFamilies()); // as the preview asks for the fallback faces
     f.setPixelSize(int(size));
     f.setBold(font == TextMeasurer::Bold);
     f.setHintingPreference(QFont::PreferNoHinting);
@@ -118,5 +119,30 @@ TEST_P(MeasurerAgainstQt, WrapBreaksWhereQtBreaks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MeasurerAgainstQt, testing::ValuesIn(cases()));
+
+// What the report font lacks is measured with the face the preview draws it from, so the layout
+// wraps and elides fallback text as it will be drawn; an elided text or a wrapped line of it fits
+// its box as drawn.
+TEST(MeasurerFallback, WidthsAgreeWithThePreview) {
+    const TextMeasurer& m = TextMeasurer::shared();
+    const QFontMetricsF qt(qtFont(TextMeasurer::Regular));
+    const QString texts[] = {
+        QStringLiteral("Jose\u0301 Conceic\u0327a\u0303o"),
+        QStringLiteral("Marq\u0307ues"),
+        QStringLiteral("田中 太郎 Hiroshi 山田花子 鈴木一郎"),
+        QStringLiteral("محمد عبد الله بن سعيد"),
+        QStringLiteral("דוד כהן בן אברהם"),
+        QStringLiteral("Maria 😀 Souza ✔ 🤝"),
+    };
+    for (const QString& text : texts) {
+        EXPECT_NEAR(m.width(text, kSize), qt.horizontalAdvance(text), quantum(text)) << qPrintable(text);
+        for (double box : {60.0, 173.0, 360.0})
+            EXPECT_LE(m.width(m.elide(text, kSize, box), kSize), box + 1e-6) << qPrintable(text);
+        for (double box : {150.0, 400.0})
+            for (const auto& l : m.wrap(text, kSize, box))
+                EXPECT_LE(m.width(QStringView(text).mid(l.start, l.length).trimmed(), kSize), box + 1e-6)
+                    << qPrintable(text) << " in " << box;
+    }
+}
 
 } // namespace

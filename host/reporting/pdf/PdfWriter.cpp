@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "core/CellText.h"
 #include "core/WriteFailure.h"
 #include "reporting/pdf/TrueType.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <initializer_list>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -67,10 +69,16 @@ void appendInt(QByteArray& out, long long v) {
     out.append(QByteArray::number(v));
 }
 
+void appendHex16(QByteArray& out, quint32 v) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out.append(digits[(v >> shift) & 0xF]);
+}
+
 QByteArray hexUtf16(const QString& s) {
     QByteArray out("<FEFF");
     for (QChar c : s)
-        out.append(QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper());
+        appendHex16(out, c.unicode());
     out.append('>');
     return out;
 }
@@ -154,6 +162,14 @@ struct PdfWriter::Impl {
         QByteArray name;
     };
     std::vector<PageForm> pageForms; // forms drawn on the current page
+    // Glyphs drawn from shaped text, per font id, with what each stands for; a fallback font gets
+    // its objects when first drawn with.
+    struct FontUse {
+        int object = 0;
+        std::vector<bool> glyphs;
+        std::vector<QString> text;
+    };
+    std::map<int, FontUse> shapedUse;
     struct Deferred {
         int page, object;
         double x, baseline, width;
@@ -335,15 +351,49 @@ struct PdfWriter::Impl {
         }
     }
 
-    static QByteArray fontResources() {
-        QByteArray out("<<");
-        for (int f = 0; f < TextMeasurer::kFontCount; ++f) {
-            out.append(" /F").append(QByteArray::number(f)).append(' ');
-            appendInt(out, kFirstFont + kObjectsPerFont * f);
-            out.append(" 0 R");
+    int fontObject(int id) const {
+        return id < TextMeasurer::kFontCount ? kFirstFont + kObjectsPerFont * id : shapedUse.at(id).object;
+    }
+
+    FontUse& useOf(int id) {
+        FontUse& use = shapedUse[id];
+        if (use.glyphs.empty()) {
+            const int glyphs = measurer.font(id).glyphCount;
+            use.glyphs.assign(size_t(glyphs), false);
+            use.text.resize(size_t(glyphs));
+            if (id >= TextMeasurer::kFontCount) {
+                use.object = allocate();
+                for (int k = 1; k < kObjectsPerFont; ++k)
+                    allocate();
+            }
         }
+        return use;
+    }
+
+    QByteArray fontResources() const {
+        QByteArray out("<<");
+        auto add = [&](int id) {
+            out.append(" /F").append(QByteArray::number(id)).append(' ');
+            appendInt(out, fontObject(id));
+            out.append(" 0 R");
+        };
+        for (int f = 0; f < TextMeasurer::kFontCount; ++f)
+            add(f);
+        for (const auto& [id, use] : shapedUse)
+            if (id >= TextMeasurer::kFontCount)
+                add(id);
         out.append(" >>");
         return out;
+    }
+
+    void selectFont(Content& c, int font, double size) {
+        if (font != c.font || size != c.size) {
+            c.ops.append("/F").append(QByteArray::number(font)).append(' ');
+            appendNumber(c.ops, size / scale);
+            c.ops.append(" Tf\n");
+            c.font = font;
+            c.size = size;
+        }
     }
 
     void appendText(Content& c, double x, double y, Font font, double size, QStringView text) {
@@ -356,30 +406,31 @@ struct PdfWriter::Impl {
             c.inText = true;
             c.lineX = c.lineY = 0;
         }
-        if (font != c.font || size != c.size) {
-            c.ops.append("/F").append(char('0' + int(font))).append(' ');
-            appendNumber(c.ops, size / scale);
-            c.ops.append(" Tf\n");
-            c.font = font;
-            c.size = size;
-        }
+        selectFont(c, font, size);
         const double tx = px(x), ty = py(y);
         appendNumber(c.ops, tx - c.lineX);
         c.ops.append(' ');
         appendNumber(c.ops, ty - c.lineY);
-        c.ops.append(" Td(");
+        c.ops.append(" Td");
         // Rounded as written, so the next move is relative to where the reader really is.
         c.lineX += std::round((tx - c.lineX) * 100.0) / 100.0;
         c.lineY += std::round((ty - c.lineY) * 100.0) / 100.0;
         // Two bytes of glyph index per code unit; a literal string escapes only ( ) \ and CR.
         const qsizetype at = c.ops.size();
-        c.ops.resize(at + 4 * text.size());
+        c.ops.resize(at + 1 + 4 * text.size());
         char* out = c.ops.data() + at;
+        *out++ = '(';
         quint8* used = usedChars[font].data();
         for (QChar ch : text) {
             const char16_t u = ch.unicode();
-            used[u] = 1;
             const quint16 g = measurer.glyph(u, font);
+            if (g == TextMeasurer::kComplex) {
+                c.ops.resize(at);
+                c.ops.append('\n');
+                appendShaped(c, font, size, text);
+                return;
+            }
+            used[u] = 1;
             for (const char b : {char(g >> 8), char(g & 0xff)}) {
                 if (b == '(' || b == ')' || b == '\\') {
                     *out++ = '\\';
@@ -396,9 +447,57 @@ struct PdfWriter::Impl {
         c.ops.append(")Tj\n");
     }
 
+    // Text the tables do not draw, at the current line start: the report's rule for text applied
+    // (so text handed here directly is drawn as a fetched row would be), shaped, each glyph placed
+    // where the shaping puts it (TJ moves it from where its width leaves the pen, Ts raises a mark)
+    // and the whole marked with the text it reads as, which extractors prefer to the glyphs.
+    void appendShaped(Content& c, Font font, double size, QStringView text) {
+        const TextMeasurer::Shaped shaped = measurer.shape(cellText(text.toString()), font);
+        c.ops.append("/Span<</ActualText").append(hexUtf16(shaped.text)).append(">>BDC\n");
+        double pen = 0, rise = 0; // thousandths of an em
+        bool inArray = false;
+        for (const TextMeasurer::Glyph& g : shaped.glyphs) {
+            FontUse& use = useOf(g.font);
+            if (g.index >= use.glyphs.size())
+                continue;
+            use.glyphs[g.index] = true;
+            if (use.text[g.index].isEmpty())
+                use.text[g.index] = g.text;
+            const bool newFont = g.font != c.font;
+            if (inArray && (newFont || g.y != rise)) {
+                c.ops.append("]TJ\n");
+                inArray = false;
+            }
+            selectFont(c, g.font, size);
+            if (g.y != rise) {
+                appendNumber(c.ops, g.y * size / scale / 1000.0);
+                c.ops.append(" Ts\n");
+                rise = g.y;
+            }
+            if (!inArray) {
+                c.ops.append('[');
+                inArray = true;
+            }
+            const double adjust = std::round((pen - g.x) * 100.0) / 100.0;
+            if (adjust != 0) {
+                appendNumber(c.ops, adjust);
+                pen -= adjust;
+            }
+            c.ops.append('<');
+            appendHex16(c.ops, g.index);
+            c.ops.append('>');
+            pen += measurer.font(g.font).glyphAdvance[g.index];
+        }
+        if (inArray)
+            c.ops.append("]TJ\n");
+        if (rise != 0)
+            c.ops.append("0 Ts\n");
+        c.ops.append("EMC\n");
+    }
+
     // The page-count forms, the fonts, the page tree and the cross-reference table.
     void finish();
-    void writeFont(int index);
+    void writeFont(int id);
 };
 
 void PdfWriter::Impl::finish() {
@@ -429,6 +528,9 @@ void PdfWriter::Impl::finish() {
     }
     for (int f = 0; f < TextMeasurer::kFontCount; ++f)
         writeFont(f);
+    for (const auto& [id, use] : shapedUse)
+        if (id >= TextMeasurer::kFontCount)
+            writeFont(id);
 
     QByteArray resources("<< /Font ");
     resources.append(fontResources()).append(" /ProcSet [/PDF /Text] >>");
@@ -487,24 +589,37 @@ void PdfWriter::Impl::finish() {
     put(table);
 }
 
-void PdfWriter::Impl::writeFont(int index) {
-    const Font font = Font(index);
-    const TextMeasurer::FontInfo& info = measurer.font(font);
-    const int type0 = kFirstFont + kObjectsPerFont * index;
+void PdfWriter::Impl::writeFont(int id) {
+    const TextMeasurer::FontInfo& info = measurer.font(id);
+    const int type0 = fontObject(id);
     const int cidFont = type0 + 1, descriptor = type0 + 2, fontFile = type0 + 3, toUnicode = type0 + 4;
 
+    // What each glyph reads as: the lowest code unit drawn with it from the tables, else the text
+    // shaping gave it; the missing-glyph box reads as U+FFFD, never as a character it replaced.
     std::vector<bool> usedGlyphs(size_t(info.glyphCount), false);
-    std::vector<char16_t> unicode(size_t(info.glyphCount), 0);
-    const std::vector<quint8>& chars = usedChars[size_t(index)];
-    for (int c = 0; c < 0x10000; ++c) {
-        if (!chars[size_t(c)])
-            continue;
-        const quint16 g = measurer.glyph(char16_t(c), font);
-        usedGlyphs[g] = true;
-        if (!unicode[g] && c >= 0x20 && (c < 0xD800 || c > 0xDFFF))
-            unicode[g] = char16_t(c);
+    std::vector<QString> unicode(size_t(info.glyphCount));
+    if (id < TextMeasurer::kFontCount) {
+        const std::vector<quint8>& chars = usedChars[size_t(id)];
+        for (int c = 0; c < 0x10000; ++c) {
+            if (!chars[size_t(c)])
+                continue;
+            const quint16 g = measurer.glyph(char16_t(c), Font(id));
+            usedGlyphs[g] = true;
+            if (unicode[g].isEmpty()) // TAB, LF and CR are drawn as (and read as) a space
+                unicode[g] = QChar(c < 0x20 ? u' ' : char16_t(c));
+        }
+    }
+    if (const auto shaped = shapedUse.find(id); shaped != shapedUse.end()) {
+        for (size_t g = 0; g < usedGlyphs.size(); ++g) {
+            if (!shaped->second.glyphs[g])
+                continue;
+            usedGlyphs[g] = true;
+            if (unicode[g].isEmpty())
+                unicode[g] = shaped->second.text[g];
+        }
     }
     usedGlyphs[0] = true;
+    unicode[0] = QChar(QChar::ReplacementCharacter);
 
     // A subset is named with a tag made of its glyphs, as readers expect of a subset.
     quint32 hash = 2166136261u;
@@ -537,7 +652,7 @@ void PdfWriter::Impl::writeFont(int index) {
     appendInt(desc, -std::lround(info.descent * 1000));
     desc.append(" /CapHeight ");
     appendInt(desc, std::lround(info.capHeight * 1000));
-    desc.append(index == TextMeasurer::Bold ? " /StemV 120" : " /StemV 80");
+    desc.append(id == TextMeasurer::Bold ? " /StemV 120" : " /StemV 80");
     desc.append(" /FontFile2 ");
     appendInt(desc, fontFile);
     desc.append(" 0 R >>");
@@ -576,17 +691,20 @@ void PdfWriter::Impl::writeFont(int index) {
                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n");
     std::vector<int> mapped;
     for (int g = 0; g < info.glyphCount; ++g)
-        if (usedGlyphs[size_t(g)] && unicode[size_t(g)])
+        if (usedGlyphs[size_t(g)] && !unicode[size_t(g)].isEmpty())
             mapped.push_back(g);
-    char pair[32];
     for (size_t i = 0; i < mapped.size(); i += 100) {
         const size_t n = std::min<size_t>(100, mapped.size() - i);
         appendInt(cmap, qint64(n));
         cmap.append(" beginbfchar\n");
         for (size_t k = i; k < i + n; ++k) {
-            std::snprintf(pair, sizeof pair, "<%04X> <%04X>\n", mapped[k],
-                          unsigned(unicode[size_t(mapped[k])]));
-            cmap.append(pair);
+            cmap.append('<');
+            appendHex16(cmap, quint32(mapped[k]));
+            cmap.append("> <");
+            // A destination string holds at most 256 bytes.
+            for (QChar ch : QStringView(unicode[size_t(mapped[k])]).left(127))
+                appendHex16(cmap, ch.unicode());
+            cmap.append(">\n");
         }
         cmap.append("endbfchar\n");
     }
@@ -623,6 +741,7 @@ void PdfWriter::begin(const QString& path, QSizeF pageSize, const Options& optio
     s.nextObject = kFirstFont + kObjectsPerFont * TextMeasurer::kFontCount;
     s.pageObjects.clear();
     s.pageForms.clear();
+    s.shapedUse.clear();
     s.deferred.clear();
     s.page.reset();
     s.pageOpen = false;

@@ -5,6 +5,10 @@
 // compressed on a worker thread behind a short queue. The file appears only when close() succeeds;
 // a run that fails or is cancelled leaves nothing behind.
 //
+// A cell the report font does not draw alone (see TextMeasurer) is drawn as it was shaped: glyphs
+// from the fallback faces, each embedded as a subset, and the cell marked with the text it reads
+// as (/ActualText), since a ligature or a joined Arabic letter is not one character.
+//
 // Coordinates are the caller's: Options::unitsPerPoint and Options::origin place them on the page,
 // y growing downwards as with QPainter. Text is measured with the same TextMeasurer the writer
 // draws with, so what was laid out is what is drawn.
@@ -58,7 +62,9 @@ public:
     // the finished pages failed.
     void newPage();
 
-    // One text operation: the text starting at x on the baseline y, not clipped, not shaped.
+    // One text operation: the text starting at x on the baseline y, not clipped. The text is held to
+    // the report's rule first (cellText(): NFC, controls other than TAB, LF and CR dropped); TAB,
+    // LF and CR draw as a space.
     void text(double x, double baseline, Font font, double size, QStringView text);
     // grey: 0 black .. 1 white.
     void fillRect(const QRectF& rect, double grey);
