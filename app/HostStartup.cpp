@@ -1,9 +1,11 @@
 #include "HostStartup.h"
 
 #include "core/HostSettings.h"
+#include "core/OfficeSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <pwd.h>
@@ -45,6 +47,16 @@ void locateData(const HostOptions& options) {
         HostSettings::setReportsDir(share.filePath(QStringLiteral("reports")));
     if (qEnvironmentVariableIsEmpty("ERP_DB_DIR") && share.exists(QStringLiteral("db")))
         qputenv("ERP_DB_DIR", share.filePath(QStringLiteral("db")).toLocal8Bit());
+    // The office's own definitions: the settings' folder, else the one the package makes. A build
+    // tree has none unless ERP_SITE_REPORTS_DIR or the settings name one.
+    if (qEnvironmentVariableIsEmpty("ERP_SITE_REPORTS_DIR")) {
+        const QString configured = OfficeSettings::value(QStringLiteral("relatorios")).value;
+        const QString packaged = QStringLiteral("/var/lib/erp-host/reports");
+        if (!configured.isEmpty())
+            HostSettings::setSiteReportsDir(configured);
+        else if (share.exists(QStringLiteral("reports")) && QFileInfo(packaged).isDir())
+            HostSettings::setSiteReportsDir(packaged);
+    }
 }
 
 void findUserName() {

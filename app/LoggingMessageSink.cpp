@@ -29,3 +29,8 @@ std::optional<Credentials> LoggingMessageSink::promptLogin(const QString& captio
     SessionOutput::trace(QStringLiteral("login: ") + prompt);
     return m_inner->promptLogin(caption, prompt, initialUser);
 }
+
+bool LoggingMessageSink::confirm(const QString& caption, const QString& question, const QString& yesText) {
+    SessionOutput::trace(QStringLiteral("pergunta: ") + question);
+    return m_inner->confirm(caption, question, yesText);
+}

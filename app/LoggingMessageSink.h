@@ -18,6 +18,7 @@ public:
                                       const QString& initial) override;
     std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
                                            const QString& initialUser) override;
+    bool confirm(const QString& caption, const QString& question, const QString& yesText) override;
 
 private:
     std::unique_ptr<MessageSink> m_inner;

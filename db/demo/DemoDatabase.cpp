@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 #include <QUuid>
 
 namespace DemoDatabase {
@@ -40,11 +41,20 @@ QString damage(const QString& path) {
     QString why;
     QString failure;
     {
-        QSqlDatabase db =
-            DatabaseConnection::open(DatabaseUrl::parse(QStringLiteral("sqlite:") + path), name);
+        // A plain read-only look, without the host's connection set-up (which refuses what is not a
+        // database before the error code could be read here).
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QUrl file = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        file.setQuery(QStringLiteral("mode=ro"));
+        db.setDatabaseName(QString::fromLatin1(file.toEncoded()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        const bool opened = db.open();
+        if (!opened)
+            failure = db.lastError().text().trimmed();
         // SQLite reads the file's header at the first statement: a file that is not SQLite fails here.
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        if (!opened) {
+        } else if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
             const int code = q.lastError().nativeErrorCode().toInt() & 0xff;
             constexpr int Corrupt = 11, NotADatabase = 26; // SQLITE_CORRUPT, SQLITE_NOTADB
             (code == Corrupt || code == NotADatabase ? why : failure) =

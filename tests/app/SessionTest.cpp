@@ -196,7 +196,10 @@ TEST_F(Session, FirstRunCreatesTheDemoDatabaseInTheDataFolder) {
     const QString created = m_home.filePath(QStringLiteral("erp-host/demo.db"));
     EXPECT_TRUE(QFile::exists(created)) << r.out.toStdString();
     ASSERT_EQ(r.facts("janela").size(), 1);
-    EXPECT_TRUE(r.facts("janela").first().endsWith(created)) << r.facts("janela").first().toStdString();
+    EXPECT_EQ(r.facts("janela").first(), QStringLiteral("Dados do Cliente — Banco de demonstração"));
+    EXPECT_TRUE(r.facts("status").contains(QStringLiteral("lblBanco\tBanco de demonstração (sqlite:") +
+                                           created + ')'))
+        << r.out.toStdString();
     // A second start finds it and opens it as it is.
     const HostRun again = runHost({}, scripted(QStringLiteral("describe;quit")));
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();

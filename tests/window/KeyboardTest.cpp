@@ -361,7 +361,7 @@ TEST(Keyboard, FiltersLookupAndPrintByKeysReadByAScreenReader) {
         return runProgram(QStringLiteral("xdotool"), args, xenv, 20000);
     };
     // No window manager gives the window the keyboard: it is given the X input focus directly.
-    const HostRun search = xdotool({"search", "--sync", "--onlyvisible", "--name", "^ERP"});
+    const HostRun search = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Dados do Cliente"});
     const QString window = search.out.section('\n', 0, 0).trimmed();
     ASSERT_FALSE(window.isEmpty()) << "no erp-host window: " << host.errors().toStdString();
     xdotool({"windowfocus", "--sync", window});
