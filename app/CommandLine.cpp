@@ -98,11 +98,16 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("database"),
         QStringLiteral(
             "Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR[:PORTA]/ARQUIVO. "
-            "Padrão: o banco de demonstração na pasta de dados do usuário, criado na primeira execução."),
+            "Padrão: o 'banco' da configuração do usuário (~/.config/erp-host/erp-host.conf) ou do sistema "
+            "(/etc/erp-host/erp-host.conf), senão o banco de demonstração na pasta de dados do usuário, "
+            "criado "
+            "na primeira execução."),
         QStringLiteral("URL"));
-    const QCommandLineOption filial(QStringLiteral("filial"),
-                                    QStringLiteral("Filial da sessão. Padrão: a primeira filial do banco."),
-                                    QStringLiteral("CÓDIGO"));
+    const QCommandLineOption filial(
+        QStringLiteral("filial"),
+        QStringLiteral(
+            "Filial da sessão. Padrão: a 'filial' da configuração, senão a primeira filial do banco."),
+        QStringLiteral("CÓDIGO"));
     const QCommandLineOption reports(
         QStringLiteral("reports"),
         QStringLiteral("Pasta das definições de relatório (uma subpasta por código)."),

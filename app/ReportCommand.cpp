@@ -49,9 +49,11 @@ struct RequestOptions {
                              QStringLiteral("Tipos de cliente: fisica, juridica, outros, separados por "
                                             "vírgula. Padrão: todos."),
                              QStringLiteral("LISTA")};
-    QCommandLineOption branch{QStringLiteral("filial"),
-                              QStringLiteral("Filial do relatório. Padrão: a primeira filial do banco."),
-                              QStringLiteral("CÓDIGO")};
+    QCommandLineOption branch{
+        QStringLiteral("filial"),
+        QStringLiteral(
+            "Filial do relatório. Padrão: a 'filial' da configuração, senão a primeira filial do banco."),
+        QStringLiteral("CÓDIGO")};
     QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("saida")},
                               QStringLiteral("Arquivo a gravar; o formato vem da extensão (.pdf, .xlsx, "
                                              ".csv). - grava CSV na saída padrão."),
@@ -238,7 +240,12 @@ void parseRequest(QCommandLineParser& parser, const RequestOptions& o, const QDa
 }
 
 QString helpText(QCommandLineParser& parser) {
-    return parser.helpText().replace(QCoreApplication::applicationFilePath(), Program) +
+    // Qt names the program as it was typed (argv[0]); the help names the command.
+    QString text = parser.helpText();
+    const QString usage = QStringLiteral("Uso: ");
+    if (text.startsWith(usage))
+        text = usage + Program + text.mid(text.indexOf(u' ', usage.size()));
+    return text +
            QStringLiteral(
                "\nO relatório sai como a tela Dados do Cliente o imprimiria com os mesmos filtros, sem abrir "
                "janela. Filtros que o relatório escolhido não usa são recusados.\n\n"
@@ -273,8 +280,8 @@ ReportCommandLine ReportCommand::parse(const QStringList& arguments, const QDate
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou "
-                       "firebird://SERVIDOR[:PORTA]/ARQUIVO. Padrão: o banco de "
-                       "demonstração na pasta de dados do usuário."),
+                       "firebird://SERVIDOR[:PORTA]/ARQUIVO. Padrão: o 'banco' da configuração do "
+                       "usuário ou do sistema (erp-host.conf), senão o banco de demonstração."),
         QStringLiteral("URL"));
     const QCommandLineOption reports(QStringLiteral("reports"),
                                      QStringLiteral("Pasta das definições de relatório."),
