@@ -40,6 +40,11 @@ inline constexpr HostileName kHostileNames[] = {
     {u"  espaços  "sv, u"  espaços  "sv, false},
     {u"<&>'\"]]>"sv, u"<&>'\"]]>"sv, false},
     {u"שלום مرحبا 漢字"sv, u"שלום مرحبا 漢字"sv, false},
+    {u"山田 太郎 (ヤマダ)"sv, u"山田 太郎 (ヤマダ)"sv, false},
+    {u"محمد علي"sv, u"محمد علي"sv, false},
+    {u"שלום כהן"sv, u"שלום כהן"sv, false},
+    {u"Café ☕ 👍"sv, u"Café ☕ 👍"sv, false},
+    {u"Sem fonte 󰀀"sv, u"Sem fonte 󰀀"sv, false}, // no installed font has it
 };
 
 // 20,000 emoji, 40,000 UTF-16 units: a cell cut at 32,767 units would split a surrogate pair.

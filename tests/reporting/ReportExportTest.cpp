@@ -5,7 +5,7 @@
 // behind, and that nothing is named beside it before the end; a table longer than one sheet.
 #include "reporting/export/ReportExport.h"
 #include "HostileNames.h"
-#include "ParamFiller.h"
+#include "ReportHarness.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
@@ -215,27 +215,7 @@ QString dump(const Table& table) {
     return lines.join('\n');
 }
 
-struct Harness {
-    TReportDesignerDialog designer;
-    ParamFiller filler;
-    ReportController controller;
-    Harness() {
-        filler.bindTo(designer);
-        HostSettings::setReportsDir(TestEnv::sourceDir() + "/reports");
-        HostSettings::setPrinter({});
-        ReportContext ctx;
-        ctx.code = "QMT318";
-        ctx.designer = &designer;
-        controller.setContext(ctx);
-        controller.reload();
-        filler.fill = [](TParams* p) {
-            TestFilters f;
-            f.from = QDate(2026, 3, 1);
-            f.to = QDate(2026, 3, 31);
-            fillParams(p, f);
-        };
-    }
-};
+using Harness = ReportHarness;
 
 struct ExportCase {
     const char* name;
