@@ -34,3 +34,8 @@ bool LoggingMessageSink::confirm(const QString& caption, const QString& question
     SessionOutput::trace(QStringLiteral("pergunta: ") + question);
     return m_inner->confirm(caption, question, yesText);
 }
+
+void LoggingMessageSink::showStatus(const QString& text) {
+    SessionOutput::trace(QStringLiteral("status: ") + text);
+    m_inner->showStatus(text);
+}

@@ -19,6 +19,7 @@ public:
     std::optional<Credentials> promptLogin(const QString& caption, const QString& prompt,
                                            const QString& initialUser) override;
     bool confirm(const QString& caption, const QString& question, const QString& yesText) override;
+    void showStatus(const QString& text) override;
 
 private:
     std::unique_ptr<MessageSink> m_inner;

@@ -27,6 +27,10 @@ bool MessageSink::confirm(const QString&, const QString&, const QString&) {
     return false;
 }
 
+void MessageSink::showStatus(const QString& text) {
+    qInfo("%s", qPrintable(text));
+}
+
 MessageSink& MessageSink::instance() {
     return Slot::get();
 }

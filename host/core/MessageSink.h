@@ -31,6 +31,10 @@ public:
     // A sink that cannot ask a person says no, so that nothing is overwritten or removed unasked.
     virtual bool confirm(const QString& caption, const QString& question, const QString& yesText);
 
+    // A line for the main window's status bar (a file written, say): nothing to answer. Logged by
+    // a sink without a window.
+    virtual void showStatus(const QString& text);
+
     static MessageSink& instance();
     // Installs a sink (the application's or a test's); returns the previous one.
     static std::unique_ptr<MessageSink> install(std::unique_ptr<MessageSink> sink);

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <algorithm>
 
 namespace {
@@ -75,6 +76,13 @@ public:
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();
+    }
+    void showStatus(const QString& text) override {
+        // The main window's status bar keeps the line until the next one; without a window, the log.
+        if (QMainWindow* window = TApplication::instance().mainWindow())
+            window->statusBar()->showMessage(text, 20000); // then the session's labels again
+        else
+            MessageSink::showStatus(text);
     }
     bool confirm(const QString& caption, const QString& question, const QString& yesText) override {
         normalCursor();

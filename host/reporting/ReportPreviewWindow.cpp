@@ -12,6 +12,8 @@
 #include "reporting/preview/ReportThumbnailView.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -26,6 +28,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -279,5 +282,14 @@ void ReportPreviewWindow::exportTo(ReportExport::Format format) {
         ReportExport::write(m_doc, path, format);
     } catch (const EHostError& e) {
         MessageSink::instance().showError(e.message());
+        return;
     }
+    // Said where the user looks afterwards, and the folder one click away.
+    MessageSink& messages = MessageSink::instance();
+    messages.showStatus(QStringLiteral("Relatório exportado em '%1'.").arg(QDir::toNativeSeparators(path)));
+    if (messages.confirm(
+            ReportExport::dialogCaption(format),
+            QStringLiteral("O relatório foi gravado em '%1'.").arg(QDir::toNativeSeparators(path)),
+            QStringLiteral("Abrir a pasta")))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }

@@ -228,7 +228,8 @@ TEST(PreviewSearch, BarCountsAndHighlightsFromThePageInSight) {
 }
 
 // The file to export to is asked through the dialogs the host installed, like every modal question;
-// the export button offers each format, and a name typed without a suffix gets the format's.
+// the export button offers each format, a name typed without a suffix gets the format's, and the
+// user is told where the file went.
 struct PreviewExport {
     const char* name;
     const char* action;   // part of the menu entry
@@ -259,8 +260,13 @@ TEST_P(PreviewExports, AskForTheFileThroughTheDialogs) {
     }
     ASSERT_NE(chosen, nullptr) << c.action;
     chosen->trigger();
-    EXPECT_EQ(TestEnv::dialogs().shown.size(), 1u);
-    QFile file(dir.filePath(QStringLiteral("exportado") + QLatin1String(c.suffix)));
+    const QString written = dir.filePath(QStringLiteral("exportado") + QLatin1String(c.suffix));
+    // The file, then where it went, with its folder one click away.
+    ASSERT_EQ(TestEnv::dialogs().shown.size(), 2u);
+    EXPECT_EQ(TestEnv::dialogs().shown[1].kind, "confirm");
+    EXPECT_TRUE(TestEnv::dialogs().shown[1].text.contains(written))
+        << TestEnv::dialogs().shown[1].text.toStdString();
+    QFile file(written);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "nothing written to " << file.fileName().toStdString();
     EXPECT_EQ(file.read(c.beginning.size()), c.beginning);
 }
