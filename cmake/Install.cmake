@@ -62,7 +62,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the SQL drivers, Qt's translations, the fonts
-# the forms are measured with; and addgroup for postinst.
+# the forms are measured with and the fallback faces of names in other scripts; and addgroup for postinst.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, adduser")
+    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, \
+fonts-dejavu-core, fonts-noto-core, fonts-droid-fallback, fonts-symbola, adduser")
 include(CPack)

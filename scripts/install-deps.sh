@@ -22,6 +22,7 @@ TEST_PACKAGES=(
   poppler-utils qpdf unzip python3-openpyxl
   xdotool at-spi2-core python3-pyatspi
   clang clang-format libclang-rt-14-dev valgrind
+  debootstrap
 )
 PACKAGES=("${APP_PACKAGES[@]}")
 [ "${1:-}" = "--app" ] || PACKAGES+=("${TEST_PACKAGES[@]}")
