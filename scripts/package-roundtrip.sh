@@ -68,6 +68,8 @@ in_root useradd -m -G erp clerk
 as_clerk "erp-host report --relatorio 1 -o /tmp/demo.csv --quiet" || fail "the first report on the demo database"
 db=/home/clerk/.local/share/erp-host/demo.db
 in_root test -f "$db" || fail "no demo database at $db"
+as_clerk "ERP_SCRIPT='describe;quit' erp-host" >"$work/first.txt" 2>&1 || true
+grep -q "Banco de demonstração" "$work/first.txt" || fail "the first start does not say it is the demo database: $(cat "$work/first.txt")"
 in_root cp "$db" /srv/erp.db
 in_root chmod 644 /srv/erp.db
 in_root sed -i "s|^#banco=.*|banco=sqlite:/srv/erp.db|" /etc/erp-host/erp-host.conf
