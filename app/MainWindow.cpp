@@ -7,6 +7,7 @@
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
 #include "core/OfficeSettings.h"
+#include "data/Branches.h"
 #include "data/DatabaseUrl.h"
 #include "data/dtmDBGeral.h"
 #include "demo/DemoDatabase.h"
@@ -23,8 +24,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStatusBar>
 
 namespace {
@@ -151,30 +150,20 @@ void MainWindow::connectDatabase(const QString& url) {
 }
 
 void MainWindow::chooseBranch() {
-    QSqlQuery query(dtmDBGeral::database());
+    const QSqlDatabase db = dtmDBGeral::database();
+    const QString url = dtmDBGeral::instance().url();
     if (!m_options.filial.isEmpty()) {
-        query.prepare(QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :CDFILIAL"));
-        query.bindValue(QStringLiteral(":CDFILIAL"), m_options.filial);
         SetFilial(m_options.filial);
-        if (query.exec() && query.next() && query.value(0).toInt() == 0)
-            MessageSink::instance().showError(
-                QStringLiteral("A filial '%1' não está cadastrada no banco de dados '%2'.")
-                    .arg(m_options.filial, dtmDBGeral::instance().url()));
+        if (const QString why = Branches::problem(db, m_options.filial, url); !why.isEmpty())
+            MessageSink::instance().showError(why);
         return;
     }
-    if (!query.exec(QStringLiteral("SELECT MIN(CDFILIAL) FROM FILIAL"))) {
+    try {
+        SetFilial(Branches::first(db, url));
+    } catch (const EHostError& e) {
         SetFilial(QString());
-        MessageSink::instance().showError(
-            QStringLiteral("Não foi possível ler as filiais do banco de dados '%1': %2")
-                .arg(dtmDBGeral::instance().url(), query.lastError().text()));
-        return;
+        MessageSink::instance().showError(e.message());
     }
-    const QString first = query.next() ? query.value(0).toString() : QString();
-    SetFilial(first);
-    if (first.isEmpty())
-        MessageSink::instance().showError(
-            QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.")
-                .arg(dtmDBGeral::instance().url()));
 }
 
 void MainWindow::askForDatabase() {

@@ -8,6 +8,7 @@
 #include "core/HostSettings.h"
 #include "core/MessageSink.h"
 #include "core/OfficeSettings.h"
+#include "data/Branches.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
@@ -34,8 +35,6 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <atomic>
 #include <csignal>
@@ -188,11 +187,12 @@ QString Runner::start() {
     } catch (const EHostError& e) {
         return e.message();
     }
-    QSqlQuery query(dtmDBGeral::database());
-    if (!query.exec(QStringLiteral("SELECT MIN(CDFILIAL) FROM FILIAL")))
-        return QStringLiteral("Não foi possível ler as filiais do banco de dados '%1': %2")
-            .arg(url, query.lastError().text());
-    m_firstBranch = query.next() ? query.value(0).toString() : QString();
+    // A request without --filial prints for the settings' branch, else the first of the table.
+    try {
+        m_firstBranch = Branches::first(dtmDBGeral::database(), url);
+    } catch (const EHostError& e) {
+        return e.message();
+    }
     if (const QString configured = OfficeSettings::value(QStringLiteral("filial")).value;
         !configured.isEmpty())
         m_firstBranch = configured;
@@ -338,17 +338,9 @@ QString Runner::setFilters(const ReportRequest& r) {
 QString Runner::run(const ReportRequest& r) {
     m_sink.take();
     const QString branch = r.branch.isEmpty() ? m_firstBranch : r.branch;
-    {
-        QSqlQuery query(dtmDBGeral::database());
-        query.prepare(QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :CDFILIAL"));
-        query.bindValue(QStringLiteral(":CDFILIAL"), branch);
-        if (branch.isEmpty())
-            return QStringLiteral("O banco de dados '%1' não tem nenhuma filial cadastrada.")
-                .arg(dtmDBGeral::instance().url());
-        if (query.exec() && query.next() && query.value(0).toInt() == 0)
-            return QStringLiteral("A filial '%1' não está cadastrada no banco de dados '%2'.")
-                .arg(branch, dtmDBGeral::instance().url());
-    }
+    if (const QString why = Branches::problem(dtmDBGeral::database(), branch, dtmDBGeral::instance().url());
+        !why.isEmpty())
+        return why;
     SetFilial(branch);
 
     const int index = reportIndex(r.report);

@@ -1,12 +1,8 @@
 #include "core/CellText.h"
 
-namespace {
-
-bool isDropped(char16_t c) {
+bool isDroppedFromCellText(char16_t c) {
     return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F);
 }
-
-} // namespace
 
 bool isCellText(QStringView text) {
     const qsizetype n = text.size();
@@ -30,7 +26,7 @@ QString cellText(const QString& text) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
-        if (isDropped(c.unicode()))
+        if (isDroppedFromCellText(c.unicode()))
             continue;
         if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
             out.append(c);

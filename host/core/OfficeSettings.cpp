@@ -26,9 +26,6 @@ QString OfficeSettings::systemFile() {
 }
 
 QString OfficeSettings::userFile() {
-    const QString given = qEnvironmentVariable("ERP_USER_CONFIG");
-    if (!given.isEmpty())
-        return given;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         .filePath(QStringLiteral("erp-host/erp-host.conf"));
 }
@@ -55,18 +52,4 @@ void OfficeSettings::remember(const QString& key, const QString& value) {
                 .arg(file, settings.status() == QSettings::AccessError
                                ? QStringLiteral("sem permissão para gravar o arquivo ou a pasta")
                                : QStringLiteral("o arquivo existente está com erro de formato")));
-}
-
-QString OfficeSettings::describe(Source source) {
-    switch (source) {
-    case Source::CommandLine:
-        return QStringLiteral("linha de comando");
-    case Source::UserFile:
-        return QStringLiteral("configuração do usuário");
-    case Source::SystemFile:
-        return QStringLiteral("configuração do sistema");
-    case Source::Default:
-        break;
-    }
-    return QStringLiteral("padrão");
 }

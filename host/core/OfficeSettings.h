@@ -19,10 +19,10 @@ public:
     struct Value {
         QString value;
         Source source = Source::Default;
-        bool isSet() const { return source != Source::Default; }
     };
 
-    // The files: ERP_SYSTEM_CONFIG and ERP_USER_CONFIG name others (tests, a second installation).
+    // The files: ERP_SYSTEM_CONFIG names another system file (tests, a second installation); the
+    // user's follows XDG_CONFIG_HOME.
     static QString systemFile();
     static QString userFile();
 
@@ -31,6 +31,4 @@ public:
     // Writes key=value into the user's file (created with its folder). Throws EHostError naming the
     // file when it cannot be written; the file is then as it was.
     static void remember(const QString& key, const QString& value);
-    // Where the value came from, as the status bar says it: "linha de comando", ...
-    static QString describe(Source source);
 };

@@ -12,24 +12,13 @@ namespace {
 
 constexpr double kPointsToUnits = 10.0; // layout units per point
 
-QFont makeFont(double points, bool bold) {
-    QFont f;
-    f.setFamilies(TextMeasurer::fontFamilies()); // the PDF's fallback faces, in its order
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(qMax(1, int(std::lround(points * kPointsToUnits))));
-    f.setBold(bold);
-    f.setKerning(false); // as the width tables measure
-    f.setHintingPreference(QFont::PreferNoHinting);
-    return f;
-}
-
 } // namespace
 
 QFont ReportFonts::detail(double points) {
-    return makeFont(points, false);
+    return ReportLayout::qtFont(ReportLayout::Font::Regular, points * kPointsToUnits);
 }
 QFont ReportFonts::bold(double points) {
-    return makeFont(points, true);
+    return ReportLayout::qtFont(ReportLayout::Font::Bold, points * kPointsToUnits);
 }
 
 ReportDocument::ReportDocument(ReportDefinition definition, QString branch, QDateTime issued, QObject* parent)

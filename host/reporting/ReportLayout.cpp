@@ -24,19 +24,6 @@ const QString& pageFormat() {
     return format;
 }
 
-// The screen and the printer draw the same glyph advances the tables measure: no kerning, no hinting,
-// and what the report font lacks from the same fallback faces, in the same order, as the PDF.
-QFont painterFont(Font font, double size) {
-    QFont f;
-    f.setFamilies(TextMeasurer::fontFamilies());
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(qMax(1, int(std::lround(size))));
-    f.setBold(font == Font::Bold);
-    f.setKerning(false);
-    f.setHintingPreference(QFont::PreferNoHinting);
-    return f;
-}
-
 double alignedX(Qt::Alignment alignment, double room, double width) {
     if (alignment & Qt::AlignRight)
         return room - width;
@@ -46,6 +33,19 @@ double alignedX(Qt::Alignment alignment, double room, double width) {
 }
 
 } // namespace
+
+// The screen and the printer draw the same glyph advances the tables measure: no kerning, no hinting,
+// and what the report font lacks from the same fallback faces, in the same order, as the PDF.
+QFont qtFont(Font font, double size) {
+    QFont f;
+    f.setFamilies(TextMeasurer::fontFamilies());
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(qMax(1, int(std::lround(size))));
+    f.setBold(font == Font::Bold);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
 
 PainterCanvas::PainterCanvas(QPainter& painter, int page, int pages)
     : m_painter(painter), m_page(page), m_pages(pages) {
@@ -58,7 +58,7 @@ void PainterCanvas::text(double x, double baseline, Font font, double size, QStr
     if (font != m_font || size != m_size) {
         m_font = font;
         m_size = size;
-        m_painter.setFont(painterFont(font, size));
+        m_painter.setFont(qtFont(font, size));
     }
     m_painter.drawText(QPointF(x, baseline), text.toString());
 }

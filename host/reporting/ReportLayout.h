@@ -8,6 +8,7 @@
 #include "reporting/pdf/TextMeasurer.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QPageLayout>
 #include <QPointF>
 #include <QRectF>
@@ -21,6 +22,9 @@ class PdfWriter;
 namespace ReportLayout HOST_EXPORT {
 
 using Font = TextMeasurer::Font;
+
+// The Qt font the screen and the printer draw a report font with, size in the caller's units.
+QFont qtFont(Font font, double size);
 
 // Where a page draws: QPainter for the screen and the printer, PdfWriter for PDF. Coordinates are
 // layout units (tenths of a point) from the top left of the printable area, y downwards.

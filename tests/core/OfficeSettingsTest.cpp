@@ -24,13 +24,14 @@ struct Layers {
 class Precedence : public ::testing::TestWithParam<Layers> {
 protected:
     QTemporaryDir dir;
+    QByteArray m_configHome = qgetenv("XDG_CONFIG_HOME");
     void SetUp() override {
         qputenv("ERP_SYSTEM_CONFIG", dir.filePath("sistema.conf").toUtf8());
-        qputenv("ERP_USER_CONFIG", dir.filePath("usuario/erp-host.conf").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("usuario").toUtf8());
     }
     void TearDown() override {
         qunsetenv("ERP_SYSTEM_CONFIG");
-        qunsetenv("ERP_USER_CONFIG");
+        m_configHome.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", m_configHome);
     }
     static void write(const QString& path, const char* text) {
         QFile f(path);
@@ -44,7 +45,7 @@ TEST_P(Precedence, NearestSourceWins) {
     if (c.system)
         write(OfficeSettings::systemFile(), c.system);
     if (c.user) {
-        QDir().mkpath(dir.filePath("usuario"));
+        QDir().mkpath(dir.filePath("usuario/erp-host"));
         write(OfficeSettings::userFile(), c.user);
     }
     const OfficeSettings::Value v = OfficeSettings::value("banco", QString::fromUtf8(c.commandLine));

@@ -71,10 +71,6 @@ bool needsShaping(char32_t c) {
     return one.normalized(QString::NormalizationForm_C) != one;
 }
 
-bool isDroppedControl(char16_t c) {
-    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0x7F && c <= 0x9F);
-}
-
 // Characters that draw nothing themselves (joiners, variation selectors, bidi marks): a face need
 // not have them to draw the cluster they are in.
 bool isIgnorable(char32_t c) {
@@ -411,7 +407,7 @@ TextMeasurer::Shaped TextMeasurer::shapeText(QStringView text, Font style, Advan
         const char16_t c = u[i].unicode();
         if (c == u'\t' || c == u'\n' || c == u'\r')
             u[i] = u' ';
-        else if (isDroppedControl(c))
+        else if (isDroppedFromCellText(c))
             dropped[size_t(i)] = true;
         else if (QChar::isHighSurrogate(c) && i + 1 < n && u[i + 1].isLowSurrogate())
             ++i;
