@@ -23,7 +23,9 @@ int causeFromFileSystem(const QString& path) {
 } // namespace
 
 QString writeFailureReason(const QString& path, const QString& systemReason, int errnum) {
-    if (errnum != ENOSPC && errnum != EDQUOT && errnum != EROFS && errnum != EFBIG)
+    // Only when the writer lost errno is the file system asked: an error it did keep (no such
+    // folder, no permission) is what the system said, not a full disk.
+    if (errnum == 0)
         errnum = causeFromFileSystem(path);
     switch (errnum) {
     case ENOSPC:

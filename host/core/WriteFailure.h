@@ -8,5 +8,6 @@
 #include <QString>
 
 // path: the file being written; systemReason: what the writer reported (errorString());
-// errnum: errno at the failure when the caller still has it, else 0.
+// errnum: errno at the failure (reset it before the write), or 0 when the writer lost it: only then
+// is the file system asked.
 HOST_EXPORT QString writeFailureReason(const QString& path, const QString& systemReason, int errnum = 0);

@@ -10,7 +10,6 @@
 #include <QTextBoundaryFinder>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <xlsxwriter.h>
 
 namespace {
@@ -192,7 +191,8 @@ void XlsxTableWriter::fail(const QString& reason) {
 }
 
 void XlsxTableWriter::failWriting(int errnum) {
-    const QString system = errnum != 0 ? QString::fromLocal8Bit(std::strerror(errnum)) : m_out.errorString();
+    // Qt's words for errno, translated as every other file message of the host is.
+    const QString system = errnum != 0 ? qt_error_string(errnum) : m_out.errorString();
     fail(writeFailureReason(m_path, system, errnum));
 }
 

@@ -216,6 +216,7 @@ struct PdfWriter::Impl {
     bool put(const char* data, qsizetype size) {
         if (failed.load(std::memory_order_relaxed))
             return false;
+        errno = 0;
         if (file->write(data, size) != size) {
             failure = writeFailureReason(path, file->errorString(), errno);
             failed = true;
@@ -756,6 +757,7 @@ void PdfWriter::begin(const QString& path, QSizeF pageSize, const Options& optio
     s.deflater = std::make_unique<Deflater>(qBound(1, options.compressionLevel, 9));
 
     s.file = std::make_unique<QSaveFile>(path);
+    errno = 0;
     if (!s.file->open(QIODevice::WriteOnly)) {
         const QString reason = writeFailureReason(path, s.file->errorString(), errno);
         s.file.reset();
@@ -837,6 +839,7 @@ void PdfWriter::close() {
     s.finish();
     if (s.failed)
         s.fail(s.failure);
+    errno = 0;
     if (!s.file->commit()) {
         const QString reason = writeFailureReason(s.path, s.file->errorString(), errno);
         s.file.reset();
