@@ -59,7 +59,8 @@ Package& PackageLoader::load(const QString& path) {
         throw EHostError(QStringLiteral("O arquivo '%1' não é um módulo: %2")
                              .arg(canonical, QString::fromLocal8Bit(dlerror())));
     // The interface version is asked for before anything else of the module is called or read:
-    // everything after this point assumes the module was built against this host's headers.
+    // everything after this point assumes the module was built against this host's headers. (Its
+    // static initialisers have run with dlopen; dlclose runs their counterparts.)
     if (const QString refusal = interfaceRefusal(handle, canonical); !refusal.isEmpty()) {
         dlclose(handle);
         throw EHostError(refusal);

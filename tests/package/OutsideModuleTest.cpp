@@ -1,6 +1,7 @@
 // A module built outside the source tree against the installed module headers alone (cmake --install
 // --component erp-dev) and libhost: built for this host it opens in erp-host; declaring another
-// interface version, or none, it is refused naming both, and nothing of it stays in the process.
+// interface version, or none, it is refused naming both, and nothing of it stays in the process. The
+// client screen's module builds the same way (the build of the suite fails otherwise).
 #include "app/HostProcess.h"
 #include "core/Errors.h"
 #include "packages/ModuleRegistry.h"
@@ -31,7 +32,7 @@ protected:
               QStringList{"-S", ERP_SOURCE_DIR "/tests/package/outside", "-B", Root + "/build", "-G", "Ninja",
                           "-DERP_HOST_PREFIX=" + Root + "/prefix",
                           "-DERP_LIBHOST=" ERP_BINARY_DIR "/lib/libhost.so",
-                          "-DCMAKE_CXX_COMPILER_LAUNCHER=" + ccache},
+                          "-DERP_SOURCE_DIR=" ERP_SOURCE_DIR, "-DCMAKE_CXX_COMPILER_LAUNCHER=" + ccache},
               QStringList{"--build", Root + "/build", "-j2"}}) {
             const HostRun r = runProgram(cmake, args, QProcessEnvironment::systemEnvironment(), 900000);
             if (!r.finished || r.exitCode != 0)
