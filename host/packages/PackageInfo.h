@@ -8,6 +8,10 @@
 // a module derives from or calls changes its layout, a member goes); the minor version when something
 // is only added. The loader takes a module of its own major version and of a minor version no newer
 // than its own.
+//
+// A module is compiled against <prefix>/include/erp-host alone and linked with libhost, with hidden
+// visibility (it exports these entries and its screen classes) and -fno-gnu-unique, so that unloading
+// it really unmaps it.
 #define HOST_INTERFACE_MAJOR 1
 #define HOST_INTERFACE_MINOR 0
 
