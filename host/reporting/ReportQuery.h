@@ -6,7 +6,6 @@
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/ReportDocument.h"
 
 #include <QSqlDatabase>
 #include <functional>
@@ -33,8 +32,6 @@ public:
     // the rows read so far, between rows, and ends the run (EAbort) by returning true. Commits the
     // run's transaction at the end.
     void fetch(const std::function<bool(qint64 rowsFetched)>& progress, const RowSink& sink);
-    // The same, every row kept.
-    ReportRows fetch(const std::function<bool(qint64 rowsFetched)>& progress);
 
     // The database's words, or a general text when it gives none.
     static QString databaseError(const QSqlError& error);
