@@ -15,9 +15,8 @@ const QString Program = QStringLiteral("erp-host report");
 
 // The formats a pipe can take, as the messages name them ("CSV").
 QString standardOutputTitles() {
-    return ReportExport::listed(QStringLiteral("%1"), QStringLiteral("ou"),
-                                [](const ReportExport::FormatInfo& f) { return f.plainText; })
-        .toUpper();
+    return ReportExport::listed(QStringLiteral("%2"), QStringLiteral("ou"),
+                                [](const ReportExport::FormatInfo& f) { return f.plainText; });
 }
 
 // The options one request takes, on the command line or on a line of the file of requests.
