@@ -5,7 +5,6 @@
 // was found (no transaction, writable, no keys of this run).
 #include "data/dtmDBGeral.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/ReportDocument.h"
 
 #include <QSqlDatabase>
 #include <functional>
@@ -32,8 +31,6 @@ public:
     // the rows read so far, between rows, and ends the run (EAbort) by returning true. Commits the
     // run's transaction at the end.
     void fetch(const std::function<bool(qint64 rowsFetched)>& progress, const RowSink& sink);
-    // The same, every row kept.
-    ReportRows fetch(const std::function<bool(qint64 rowsFetched)>& progress);
 
     // The database's words, or a general text when it gives none.
     static QString databaseError(const QSqlError& error);

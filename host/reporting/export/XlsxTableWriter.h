@@ -23,7 +23,7 @@ struct lxw_format;
 
 class XlsxTableWriter : public TableWriter {
 public:
-    XlsxTableWriter(const QString& path, const ReportDefinition& definition, const TableHeading& heading);
+    XlsxTableWriter(const QString& path, const ReportDefinition& definition);
     ~XlsxTableWriter() override;
 
     // A text as a cell holds it: the rule of cellText(), a literal "_xHHHH_" escaped so that a
@@ -31,6 +31,7 @@ public:
     static QString cellValue(const QString& text);
 
 protected:
+    void heading(const ReportHeading& heading) override;
     void groupHeader(const QString& title) override;
     void row(const QStringList& cells, const QString& groupTitle) override;
     void count(const QString& label, int count, bool total) override;
