@@ -29,4 +29,17 @@ if grep -rnE '^#include "(Cli_|TfrmDadosCliente|Pkg_)' host; then
   echo "check-layers: the host includes the screen or its module" >&2
   status=1
 fi
+# Inside reporting, the editor sits on top (it draws through the document, the layout and the PDF
+# writer's measures); only the desktop's dialogs open it.
+if grep -rnE '^#include "reporting/editor/' host --include='*.cpp' --include='*.h' |
+   grep -vE '^host/(reporting/editor/|desktop/QtDialogs\.cpp:)'; then
+  echo "check-layers: only host/desktop/QtDialogs.cpp includes reporting/editor" >&2
+  status=1
+fi
+if grep -rnE '^#include "reporting/(preview|export)/' host/reporting/editor; then
+  echo "check-layers: reporting/editor includes the preview or the exports" >&2
+  status=1
+fi
+printf '%-10s -> %s\n' "editor" "$(grep -rhoE '^#include "reporting/[^"]+"' host/reporting/editor |
+  sed -E 's/#include "reporting\/([^"]+)"/\1/' | sort -u | tr '\n' ' ')"
 exit $status

@@ -6,11 +6,18 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+
+class TParams;
 
 struct HOST_EXPORT ReportEditRequest {
     ReportDefinition definition;
     QString path; // the definition file, for the window's title
     QString code; // report code
+    // The screen's filters when the editor was asked for, for the live page's rows; null: none
+    // (every parameter unset).
+    std::shared_ptr<const TParams> params;
+    QString branch; // the session's branch, as the page header prints it
     // Empty when the definition may be saved (complete, only reading, prepares on the database);
     // otherwise the message to show. The designer asks before it accepts.
     std::function<QString(const ReportDefinition&)> validate;

@@ -1,0 +1,113 @@
+#include "reporting/editor/LivePageView.h"
+
+#include "reporting/ReportLayout.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
+constexpr int kMargin = 8;  // pixels around the paper
+constexpr double kGrip = 4; // pixels either side of an edge that pick it up
+} // namespace
+
+LivePageView::LivePageView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setMinimumWidth(240);
+    setAccessibleName(QStringLiteral("Página ao vivo"));
+}
+
+LivePageView::~LivePageView() = default;
+
+QSize LivePageView::sizeHint() const {
+    return {520, 400};
+}
+
+void LivePageView::setDocument(std::unique_ptr<ReportDocument> document, const QStringList& criteria) {
+    m_doc = std::move(document);
+    m_edges.clear();
+    if (m_doc) {
+        const ReportLayout::Geometry g = ReportLayout::geometry(m_doc->definition(), m_doc->pageLayout(),
+                                                                TextMeasurer::shared(), criteria);
+        for (size_t i = 0; i + 1 < g.columnX.size(); ++i)
+            m_edges.push_back(g.columnX[i] + g.columnW[i]);
+        m_width = g.width;
+    }
+    update();
+}
+
+double LivePageView::scale() const {
+    if (!m_doc)
+        return 1;
+    const QSizeF paper = m_doc->pageLayout().fullRect(QPageLayout::Point).size() * kUnitsPerPoint;
+    return std::max(0.01, std::min((width() - 2.0 * kMargin) / paper.width(),
+                                   (height() - 2.0 * kMargin) / paper.height()));
+}
+
+QPointF LivePageView::origin() const {
+    const QPointF printable = m_doc->pageLayout().paintRect(QPageLayout::Point).topLeft() * kUnitsPerPoint;
+    return QPointF(kMargin, kMargin) + printable * scale();
+}
+
+int LivePageView::edgeAt(double x) const {
+    if (!m_doc)
+        return -1;
+    for (size_t i = 0; i < m_edges.size(); ++i)
+        if (std::abs(origin().x() + m_edges[i] * scale() - x) <= kGrip)
+            return int(i);
+    return -1;
+}
+
+void LivePageView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Dark));
+    if (!m_doc || m_doc->pageCount() < 1)
+        return;
+    const double s = scale();
+    const QSizeF paper = m_doc->pageLayout().fullRect(QPageLayout::Point).size() * kUnitsPerPoint * s;
+    painter.fillRect(QRectF(QPointF(kMargin, kMargin), paper), Qt::white);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.translate(origin());
+    painter.scale(s, s);
+    m_doc->drawPage(painter, 0);
+    painter.restore();
+    if (m_dragging >= 0) {
+        const double x = origin().x() + m_dragTo * s;
+        painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));
+        painter.drawLine(QPointF(x, kMargin), QPointF(x, kMargin + paper.height()));
+    }
+}
+
+void LivePageView::mousePressEvent(QMouseEvent* event) {
+    const int edge = event->button() == Qt::LeftButton ? edgeAt(event->position().x()) : -1;
+    if (edge < 0)
+        return QWidget::mousePressEvent(event);
+    m_dragging = edge;
+    m_dragFrom = m_dragTo = m_edges[size_t(edge)];
+    update();
+}
+
+void LivePageView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging < 0) {
+        setCursor(edgeAt(event->position().x()) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+        return;
+    }
+    // Between the neighbours' other edges: a column cannot be dragged through another.
+    const double left = m_dragging > 0 ? m_edges[size_t(m_dragging - 1)] : 0;
+    const double right = size_t(m_dragging + 1) < m_edges.size() ? m_edges[size_t(m_dragging + 1)] : m_width;
+    m_dragTo = std::clamp((event->position().x() - origin().x()) / scale(), left + 20, right - 20);
+    update();
+}
+
+void LivePageView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging < 0)
+        return QWidget::mouseReleaseEvent(event);
+    const int column = m_dragging;
+    const double delta = m_dragTo - m_dragFrom;
+    m_dragging = -1;
+    update();
+    if (std::abs(delta) > 1)
+        emit edgeDragged(column, delta);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The editor's live page: page 1 of the report as it will print, fitted to the pane. The edges
+// between columns can be dragged: the width moves from one column to its neighbour, so the rest of
+// the page stays where it is.
+#include "host_export.h"
+#include "reporting/ReportDocument.h"
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class HOST_EXPORT LivePageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit LivePageView(QWidget* parent = nullptr);
+    ~LivePageView() override;
+
+    // The document to show (its first page), with the criteria block it was laid out with.
+    void setDocument(std::unique_ptr<ReportDocument> document, const QStringList& criteria);
+    const ReportDocument* document() const { return m_doc.get(); }
+    QSize sizeHint() const override;
+
+signals:
+    // The edge after column was dropped delta layout units to the right (left when negative).
+    void edgeDragged(int column, double delta);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Pixels per layout unit, and where the printable area's top-left lies in the widget.
+    double scale() const;
+    QPointF origin() const;
+    // The edge (the column before it) under x, or -1.
+    int edgeAt(double x) const;
+
+    std::unique_ptr<ReportDocument> m_doc;
+    std::vector<double> m_edges; // layout units: the right edge of every column but the last
+    double m_width = 0;          // the printable width
+    int m_dragging = -1;
+    double m_dragFrom = 0, m_dragTo = 0;
+};
