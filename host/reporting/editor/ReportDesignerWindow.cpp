@@ -183,6 +183,9 @@ void ReportDesignerWindow::build() {
     headerRow->addWidget(m_insertField);
     m_groupCount = new QLineEdit;
     m_total = new QLineEdit;
+    // Names for tests and scripted sessions.
+    m_title->setObjectName(QStringLiteral("titulo"));
+    m_groupField->setObjectName(QStringLiteral("campoGrupo"));
     form->addRow(QStringLiteral("&Título:"), m_title);
     form->addRow(QStringLiteral("&Ordem na lista:"), m_order);
     form->addRow(QStringLiteral("Orie&ntação:"), m_orientation);
@@ -208,6 +211,8 @@ void ReportDesignerWindow::build() {
     connect(m_fontSize, &QDoubleSpinBox::valueChanged, this,
             [this](double v) { change([&](ReportDefinition& d) { d.page.fontSize = v; }, FontKey); });
     connect(m_groupField, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_showing)
+            return;
         const QString field = m_groupField->currentData().toString();
         change([&](ReportDefinition& d) {
             d.group.field = field;
@@ -244,6 +249,7 @@ void ReportDesignerWindow::build() {
                                           QStringLiteral("Largura (mm)"), QStringLiteral("Alinhamento"),
                                           QStringLiteral("Texto longo"), QStringLiteral("Formato"),
                                           QStringLiteral("Tamanho do campo")});
+    m_columns->setObjectName(QStringLiteral("colunas"));
     m_columns->horizontalHeader()->setSectionResizeMode(Header, QHeaderView::Stretch);
     m_columns->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_columns->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -319,6 +325,7 @@ void ReportDesignerWindow::build() {
     m_criteriaTable->setHorizontalHeaderLabels({QStringLiteral("Rótulo"), QStringLiteral("Parâmetro"),
                                                 QStringLiteral("Tipo"), QStringLiteral("Até (período)"),
                                                 QStringLiteral("Nomes lidos por")});
+    m_criteriaTable->setObjectName(QStringLiteral("criterios"));
     m_criteriaTable->horizontalHeader()->setSectionResizeMode(Label, QHeaderView::Stretch);
     m_criteriaTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_criteriaTable->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -550,6 +557,8 @@ void ReportDesignerWindow::showColumns() {
         fillFieldChoices(field, c.field, false);
         m_columns->setCellWidget(r, Field, field);
         connect(field, &QComboBox::currentIndexChanged, this, [this, field, r] {
+            if (m_showing)
+                return;
             const QString chosen = field->currentData().toString();
             change([&](ReportDefinition& d) {
                 ReportColumn& col = d.columns[r];

@@ -1,6 +1,7 @@
 #include "reporting/editor/ReportSample.h"
 
 #include "core/Errors.h"
+#include "data/KeyTable.h"
 #include "reporting/ReportCriteria.h"
 #include "reporting/ReportEngine.h"
 #include "reporting/ReportQuery.h"
@@ -60,6 +61,12 @@ QStringList queryFields(QString sql, QSqlDatabase& db, QString& error) {
     sql = sql.trimmed();
     while (sql.endsWith(u';'))
         sql = sql.chopped(1).trimmed();
+    try {
+        KeyTable::clear(db); // SQLite makes the key table on first use, and a list's SQL names it
+    } catch (const EHostError& e) {
+        error = e.message();
+        return {};
+    }
     QSqlQuery q(db);
     q.setForwardOnly(true);
     // Line breaks around the text: a comment on its last line ends before the bracket.
