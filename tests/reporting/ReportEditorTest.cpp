@@ -125,18 +125,18 @@ TEST(ReportDesignerWindow, EditsUndoRedoAndSurviveSaveAndLoad) {
     request.definition = report(1);
     const ReportDefinition original = request.definition;
     ReportDesignerWindow window(request, ReportSample::madeUp(original, "sem banco"));
-    auto* save = button(window, "Sal&var");
+    auto* save = button(window, "&Salvar");
     EXPECT_FALSE(save->isEnabled());
 
     QTest::keyClicks(window.findChild<QLineEdit*>("titulo"), " (filial)");
     auto* columns = window.findChild<QTableWidget*>("colunas");
     columns->selectRow(6);
-    button(window, "&Remover coluna")->click();
+    button(window, "Re&mover coluna")->click();
     columns->selectRow(0);
     button(window, "Para &baixo")->click();
     auto* group = window.findChild<QComboBox*>("campoGrupo");
     group->setCurrentIndex(group->findData("NMMUNICIPIO"));
-    button(window, "Adicionar &critério")->click();
+    button(window, "&Adicionar critério")->click();
 
     const ReportDefinition edited = window.definition();
     EXPECT_EQ(edited.title, original.title + " (filial)");

@@ -8,7 +8,7 @@
 namespace {
 constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
 constexpr int kMargin = 8;  // pixels around the paper
-constexpr double kGrip = 4; // pixels either side of an edge that pick it up
+constexpr double kGrip = 5; // pixels either side of an edge that pick it up
 } // namespace
 
 LivePageView::LivePageView(QWidget* parent) : QWidget(parent) {
@@ -73,11 +73,30 @@ void LivePageView::paintEvent(QPaintEvent*) {
     painter.scale(s, s);
     m_doc->drawPage(painter, 0);
     painter.restore();
-    if (m_dragging >= 0) {
-        const double x = origin().x() + m_dragTo * s;
-        painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));
-        painter.drawLine(QPointF(x, kMargin), QPointF(x, kMargin + paper.height()));
+    // The edges that can be dragged, shown while the pointer is over the page; they do not print.
+    const QPointF top = origin();
+    const double bottom =
+        top.y() + m_doc->pageLayout().paintRect(QPageLayout::Point).height() * kUnitsPerPoint * s;
+    if (m_hover && m_dragging < 0) {
+        painter.setPen(QPen(QColor(0, 120, 215, 110), 1, Qt::DotLine));
+        for (double edge : m_edges)
+            painter.drawLine(QPointF(top.x() + edge * s, top.y()), QPointF(top.x() + edge * s, bottom));
     }
+    if (m_dragging >= 0) {
+        const double x = top.x() + m_dragTo * s;
+        painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));
+        painter.drawLine(QPointF(x, top.y()), QPointF(x, bottom));
+    }
+}
+
+void LivePageView::enterEvent(QEnterEvent*) {
+    m_hover = true;
+    update();
+}
+
+void LivePageView::leaveEvent(QEvent*) {
+    m_hover = false;
+    update();
 }
 
 void LivePageView::mousePressEvent(QMouseEvent* event) {

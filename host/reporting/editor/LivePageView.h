@@ -29,6 +29,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // Pixels per layout unit, and where the printable area's top-left lies in the widget.
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<ReportDocument> m_doc;
     std::vector<double> m_edges; // layout units: the right edge of every column but the last
     double m_width = 0;          // the printable width
+    bool m_hover = false;
     int m_dragging = -1;
     double m_dragFrom = 0, m_dragTo = 0;
 };

@@ -187,12 +187,14 @@ void ReportDesignerWindow::build() {
     m_title->setObjectName(QStringLiteral("titulo"));
     m_groupField->setObjectName(QStringLiteral("campoGrupo"));
     form->addRow(QStringLiteral("&Título:"), m_title);
-    form->addRow(QStringLiteral("&Ordem na lista:"), m_order);
-    form->addRow(QStringLiteral("Orie&ntação:"), m_orientation);
+    form->addRow(QStringLiteral("Ordem na &lista:"), m_order);
+    form->addRow(QStringLiteral("Or&ientação:"), m_orientation);
     form->addRow(QStringLiteral("&Papel:"), m_paper);
-    form->addRow(QStringLiteral("&Fonte:"), m_fontSize);
+    form->addRow(QStringLiteral("Fo&nte:"), m_fontSize);
     form->addRow(QStringLiteral("Agrupar pelo &campo:"), m_groupField);
-    form->addRow(QStringLiteral("Título do &grupo:"), headerRow);
+    auto* headerLabel = new QLabel(QStringLiteral("Título do gr&upo:"));
+    headerLabel->setBuddy(m_groupHeader);
+    form->addRow(headerLabel, headerRow);
     form->addRow(QStringLiteral("Contagem do grupo:"), m_groupCount);
     form->addRow(QStringLiteral("Total geral:"), m_total);
     tabs->addTab(general, QStringLiteral("&Geral"));
@@ -250,7 +252,6 @@ void ReportDesignerWindow::build() {
                                           QStringLiteral("Texto longo"), QStringLiteral("Formato"),
                                           QStringLiteral("Tamanho do campo")});
     m_columns->setObjectName(QStringLiteral("colunas"));
-    m_columns->horizontalHeader()->setSectionResizeMode(Header, QHeaderView::Stretch);
     m_columns->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_columns->setSelectionMode(QAbstractItemView::SingleSelection);
     // Rows are reordered by dragging their number; the table is then drawn again in the new order.
@@ -273,8 +274,8 @@ void ReportDesignerWindow::build() {
     colLayout->addWidget(m_columns, 1);
     auto* colButtons = new QHBoxLayout;
     auto* add = new QPushButton(QStringLiteral("&Adicionar coluna"));
-    auto* remove = new QPushButton(QStringLiteral("&Remover coluna"));
-    auto* up = new QPushButton(QStringLiteral("Para &cima"));
+    auto* remove = new QPushButton(QStringLiteral("Re&mover coluna"));
+    auto* up = new QPushButton(QStringLiteral("Para c&ima"));
     auto* down = new QPushButton(QStringLiteral("Para &baixo"));
     colButtons->addWidget(add);
     colButtons->addWidget(remove);
@@ -312,7 +313,7 @@ void ReportDesignerWindow::build() {
         if (const int row = m_columns->currentRow(); row >= 0 && row + 1 < m_def.columns.size())
             moveColumn(row, row + 1);
     });
-    tabs->addTab(colPage, QStringLiteral("&Colunas"));
+    tabs->addTab(colPage, QStringLiteral("C&olunas"));
 
     auto* criteriaPage = new QWidget;
     auto* criteriaLayout = new QVBoxLayout(criteriaPage);
@@ -338,7 +339,7 @@ void ReportDesignerWindow::build() {
     });
     criteriaLayout->addWidget(m_criteriaTable, 1);
     auto* criteriaButtons = new QHBoxLayout;
-    auto* addCriterion = new QPushButton(QStringLiteral("Adicionar &critério"));
+    auto* addCriterion = new QPushButton(QStringLiteral("&Adicionar critério"));
     auto* removeCriterion = new QPushButton(QStringLiteral("Re&mover critério"));
     criteriaButtons->addWidget(addCriterion);
     criteriaButtons->addWidget(removeCriterion);
@@ -406,7 +407,7 @@ void ReportDesignerWindow::build() {
             },
             ListsKey);
     });
-    tabs->addTab(sqlPage, QStringLiteral("&SQL"));
+    tabs->addTab(sqlPage, QStringLiteral("S&QL"));
 
     auto* pagePane = new QWidget;
     auto* pageLayout = new QVBoxLayout(pagePane);
@@ -445,13 +446,13 @@ void ReportDesignerWindow::build() {
     splitter->addWidget(pagePane);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({620, 620});
+    splitter->setSizes({680, 560});
 
     auto* buttons = new QDialogButtonBox;
     auto* undo = buttons->addButton(QStringLiteral("&Desfazer"), QDialogButtonBox::ResetRole);
     auto* redo = buttons->addButton(QStringLiteral("Re&fazer"), QDialogButtonBox::ResetRole);
-    auto* test = buttons->addButton(QStringLiteral("&Testar"), QDialogButtonBox::ActionRole);
-    m_save = buttons->addButton(QStringLiteral("Sal&var"), QDialogButtonBox::AcceptRole);
+    auto* test = buttons->addButton(QStringLiteral("T&estar"), QDialogButtonBox::ActionRole);
+    m_save = buttons->addButton(QStringLiteral("&Salvar"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
     undo->setToolTip(QStringLiteral("Desfaz a última alteração (Ctrl+Z)"));
     redo->setToolTip(QStringLiteral("Refaz a alteração desfeita (Ctrl+Shift+Z ou Ctrl+Y)"));
@@ -613,7 +614,9 @@ void ReportDesignerWindow::showColumns() {
             change([&](ReportDefinition& d) { d.columns[r].chars = v; }, ColumnKey + r * 10 + Chars);
         });
     }
-    m_columns->resizeColumnToContents(Field);
+    const int widths[] = {210, 150, 80, 95, 125, 85, 120};
+    for (int c = Field; c < ColumnCount; ++c)
+        m_columns->setColumnWidth(c, widths[c]);
     if (current >= 0 && current < m_columns->rowCount())
         m_columns->selectRow(current);
 }
@@ -695,8 +698,10 @@ void ReportDesignerWindow::showCriteria() {
             change([&](ReportDefinition& d) { d.criteria[r].kind = k; }, -1, Advanced);
         });
     }
-    m_criteriaTable->resizeColumnsToContents();
-    m_criteriaTable->horizontalHeader()->setSectionResizeMode(Label, QHeaderView::Stretch);
+    // The label takes what the choices leave.
+    const int widths[] = {0, 130, 120, 120, 170};
+    for (int c = Parameter; c < CriterionCount; ++c)
+        m_criteriaTable->setColumnWidth(c, widths[c]);
     if (current >= 0 && current < m_criteriaTable->rowCount())
         m_criteriaTable->selectRow(current);
 }
