@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
@@ -31,6 +32,9 @@ void LivePageView::setDocument(std::unique_ptr<ReportDocument> document, const Q
                                                                 TextMeasurer::shared(), criteria);
         for (size_t i = 0; i + 1 < g.columnX.size(); ++i)
             m_edges.push_back(g.columnX[i] + g.columnW[i]);
+        m_need.clear();
+        for (const ReportColumn& c : m_doc->definition().columns)
+            m_need.push_back(std::max(20.0, ReportLayout::neededWidth(c, g.size, TextMeasurer::shared())));
         m_width = g.width;
     }
     update();
@@ -113,10 +117,12 @@ void LivePageView::mouseMoveEvent(QMouseEvent* event) {
         setCursor(edgeAt(event->position().x()) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
         return;
     }
-    // Between the neighbours' other edges: a column cannot be dragged through another.
-    const double left = m_dragging > 0 ? m_edges[size_t(m_dragging - 1)] : 0;
-    const double right = size_t(m_dragging + 1) < m_edges.size() ? m_edges[size_t(m_dragging + 1)] : m_width;
-    m_dragTo = std::clamp((event->position().x() - origin().x()) / scale(), left + 20, right - 20);
+    // Between the neighbours' other edges, each column keeping the width its field size needs.
+    const size_t i = size_t(m_dragging);
+    const double left = (i > 0 ? m_edges[i - 1] : 0) + m_need[i];
+    const double right = (i + 1 < m_edges.size() ? m_edges[i + 1] : m_width) - m_need[i + 1];
+    m_dragTo = std::clamp((event->position().x() - origin().x()) / scale(), std::min(left, m_dragFrom),
+                          std::max(right, m_dragFrom));
     update();
 }
 

@@ -41,6 +41,7 @@ private:
 
     std::unique_ptr<ReportDocument> m_doc;
     std::vector<double> m_edges; // layout units: the right edge of every column but the last
+    std::vector<double> m_need;  // the least width of every column (its field size, a minimum)
     double m_width = 0;          // the printable width
     bool m_hover = false;
     int m_dragging = -1;

@@ -213,8 +213,12 @@ ReportSample ReportSample::read(const ReportDefinition& d, QSqlDatabase db, Data
     }
     s.m_realRows = !s.m_values.empty();
     if (s.m_realRows) {
-        s.m_note = screenFilters ? QStringLiteral("Primeiras linhas da consulta, com os filtros da tela.")
-                                 : QStringLiteral("Primeiras linhas da consulta, sem filtros.");
+        s.m_note = (screenFilters ? QStringLiteral("Primeiras linhas da consulta, com os filtros da tela.")
+                                  : QStringLiteral("Primeiras linhas da consulta, sem filtros."));
+        // The footer's page count counts the rows read here; the report's own is in the preview.
+        if (qsizetype(s.m_values.size()) >= maxRows)
+            s.m_note +=
+                QStringLiteral(" O total de páginas do rodapé conta só estas %1 linhas.").arg(maxRows);
         return s;
     }
     QStringList labels;
