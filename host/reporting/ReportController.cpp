@@ -245,12 +245,17 @@ void ReportController::edit(int index) {
     // now leave the parameters unset.
     if (dtmDBGeral::instance().isOpen()) {
         try {
-            const ReportRun run = makeRun();
-            request.branch = run.branch;
-            request.params = ReportEngine::fillParams(def, run);
-        } catch (const EAbort&) {
+            request.branch = makeRun().branch;
         } catch (const EHostError&) {
         }
+        request.params = [this, def]() -> std::shared_ptr<const TParams> {
+            try {
+                return ReportEngine::fillParams(def, makeRun());
+            } catch (const EAbort&) {
+            } catch (const EHostError&) {
+            }
+            return nullptr;
+        };
     }
     request.validate = [this, index, def](const ReportDefinition& changed) -> QString {
         // The screen's filter rules follow the position: a report cannot be moved by editing it.

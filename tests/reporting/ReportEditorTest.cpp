@@ -71,7 +71,7 @@ TEST_P(LivePage, DrawsThePrintedFirstPage) {
     auto params =
         std::shared_ptr<TParams>(ReportEngine::makeParams(request.definition, dtmDBGeral::instance().kind()));
     fillParams(params.get(), filters);
-    request.params = params;
+    request.params = [params] { return params; };
     ReportDesignerWindow window(request);
     ASSERT_TRUE(window.sample().realRows()) << window.sample().note().toStdString();
     ASSERT_NE(window.livePage().document(), nullptr);

@@ -98,8 +98,8 @@ ReportSample sessionSample(const ReportEditRequest& request) {
             request.definition,
             QStringLiteral("Sem banco de dados aberto: a página mostra linhas de exemplo."));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ReportSample sample =
-        ReportSample::read(request.definition, dtmDBGeral::database(), data.kind(), request.params);
+    ReportSample sample = ReportSample::read(request.definition, dtmDBGeral::database(), data.kind(),
+                                             request.params ? request.params() : nullptr);
     QApplication::restoreOverrideCursor();
     return sample;
 }
