@@ -459,14 +459,14 @@ void ReportDesignerWindow::build() {
     undo->setEnabled(false);
     redo->setEnabled(false);
     m_save->setEnabled(false);
-    connect(undo, &QPushButton::clicked, &m_undo, &QUndoStack::undo);
+    connect(undo, &QPushButton::clicked, this, &ReportDesignerWindow::undo);
     connect(redo, &QPushButton::clicked, &m_undo, &QUndoStack::redo);
     connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QPushButton::setEnabled);
     connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QPushButton::setEnabled);
     connect(&m_undo, &QUndoStack::cleanChanged, m_save, [this](bool clean) { m_save->setEnabled(!clean); });
     auto* undoAction = new QAction(this);
     undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    connect(undoAction, &QAction::triggered, &m_undo, &QUndoStack::undo);
+    connect(undoAction, &QAction::triggered, this, &ReportDesignerWindow::undo);
     auto* redoAction = new QAction(this);
     redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -817,8 +817,17 @@ void ReportDesignerWindow::save() {
     accept();
 }
 
+void ReportDesignerWindow::undo() {
+    // Criteria text that does not read yet is no step of its own: undo drops it first.
+    if (!criteriaProblem().isEmpty()) {
+        display(m_def, Advanced);
+        return;
+    }
+    m_undo.undo();
+}
+
 void ReportDesignerWindow::reject() {
-    if (!m_undo.isClean() &&
+    if ((!m_undo.isClean() || !criteriaProblem().isEmpty()) &&
         !MessageSink::instance().confirm(
             QStringLiteral("Editar relatório"),
             QStringLiteral("Descartar as alterações feitas em '%1'?").arg(m_request.definition.title),

@@ -45,6 +45,8 @@ public:
     // Redraws the live page now instead of after the short wait.
     void redrawNow();
 
+    // One step back: criteria text that does not read yet first, then the last change.
+    void undo();
     // Leaving with unsaved changes asks first.
     void reject() override;
 
