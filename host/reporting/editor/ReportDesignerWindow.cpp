@@ -5,6 +5,7 @@
 #include "reporting/ReportCriteria.h"
 #include "reporting/editor/LivePageView.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -64,8 +65,14 @@ enum Key {
     JsonKey = 9000
 };
 
+// A wheel turned over a choice does not pick it up (see eventFilter).
+template <class W> W* keyed(W* widget) {
+    widget->setFocusPolicy(Qt::StrongFocus);
+    return widget;
+}
+
 QComboBox* choice(const QStringList& labels, const QStringList& values, const QString& current) {
-    auto* box = new QComboBox;
+    auto* box = keyed(new QComboBox);
     for (int i = 0; i < labels.size(); ++i)
         box->addItem(labels[i], values[i]);
     box->setCurrentIndex(qMax(0, int(values.indexOf(current))));
@@ -164,19 +171,19 @@ void ReportDesignerWindow::build() {
     auto* general = new QWidget;
     auto* form = new QFormLayout(general);
     m_title = new QLineEdit;
-    m_order = new QSpinBox;
+    m_order = keyed(new QSpinBox);
     m_order->setRange(0, 9999);
-    m_orientation = new QComboBox;
+    m_orientation = keyed(new QComboBox);
     m_orientation->addItem(QStringLiteral("Retrato"), int(QPageLayout::Portrait));
     m_orientation->addItem(QStringLiteral("Paisagem"), int(QPageLayout::Landscape));
-    m_paper = new QComboBox;
+    m_paper = keyed(new QComboBox);
     m_paper->addItems({"A4", "A3", "Letter", "Legal"});
-    m_fontSize = new QDoubleSpinBox;
+    m_fontSize = keyed(new QDoubleSpinBox);
     m_fontSize->setRange(5, 24);
     m_fontSize->setSuffix(QStringLiteral(" pt"));
-    m_groupField = new QComboBox;
+    m_groupField = keyed(new QComboBox);
     m_groupHeader = new QLineEdit;
-    m_insertField = new QComboBox;
+    m_insertField = keyed(new QComboBox);
     m_insertField->setToolTip(QStringLiteral("Insere no título do grupo o valor de um campo"));
     auto* headerRow = new QHBoxLayout;
     headerRow->addWidget(m_groupHeader, 1);
@@ -554,7 +561,7 @@ void ReportDesignerWindow::showColumns() {
     m_columns->setRowCount(int(m_def.columns.size()));
     for (int r = 0; r < m_def.columns.size(); ++r) {
         const ReportColumn& c = m_def.columns[r];
-        auto* field = new QComboBox;
+        auto* field = keyed(new QComboBox);
         fillFieldChoices(field, c.field, false);
         m_columns->setCellWidget(r, Field, field);
         connect(field, &QComboBox::currentIndexChanged, this, [this, field, r] {
@@ -573,7 +580,7 @@ void ReportDesignerWindow::showColumns() {
             m_showing = false;
         });
         m_columns->setItem(r, Header, new QTableWidgetItem(c.header));
-        auto* width = new QDoubleSpinBox;
+        auto* width = keyed(new QDoubleSpinBox);
         width->setRange(1, 1000);
         width->setDecimals(1);
         width->setValue(c.width);
@@ -604,7 +611,7 @@ void ReportDesignerWindow::showColumns() {
         connect(format, &QComboBox::currentIndexChanged, this, [this, format, r] {
             change([&](ReportDefinition& d) { d.columns[r].format = format->currentData().toString(); });
         });
-        auto* chars = new QSpinBox;
+        auto* chars = keyed(new QSpinBox);
         chars->setRange(0, 1000);
         chars->setSpecialValueText(QStringLiteral("—"));
         chars->setSuffix(QStringLiteral(" caracteres"));
@@ -634,7 +641,7 @@ void ReportDesignerWindow::showCriteria() {
         const ReportCriterion& c = m_def.criteria[r];
         m_criteriaTable->setItem(r, Label, new QTableWidgetItem(c.label));
 
-        auto* parameter = new QComboBox;
+        auto* parameter = keyed(new QComboBox);
         parameter->addItems(parameters);
         if (!parameters.contains(c.parameter, Qt::CaseInsensitive))
             parameter->addItem(c.parameter);
@@ -644,13 +651,13 @@ void ReportDesignerWindow::showCriteria() {
             change([&](ReportDefinition& d) { d.criteria[r].parameter = p; }, -1, Advanced);
         });
 
-        auto* kind = new QComboBox;
+        auto* kind = keyed(new QComboBox);
         for (const KindText& k : kKinds)
             kind->addItem(QString::fromUtf8(k.text), int(k.kind));
         kind->setCurrentIndex(qMax(0, kind->findData(int(c.kind))));
         m_criteriaTable->setCellWidget(r, Kind, kind);
 
-        auto* to = new QComboBox;
+        auto* to = keyed(new QComboBox);
         to->addItem(QString());
         to->addItems(parameters);
         if (!c.parameterTo.isEmpty() && to->findText(c.parameterTo, Qt::MatchFixedString) < 0)
@@ -664,7 +671,7 @@ void ReportDesignerWindow::showCriteria() {
 
         // The names of keys or values are read by one of the definition's lookups, shown by the
         // criterion that brought it.
-        auto* lookup = new QComboBox;
+        auto* lookup = keyed(new QComboBox);
         lookup->addItem(QStringLiteral("(nenhuma consulta)"), -1);
         for (size_t i = 0; i < m_lookups.size(); ++i) {
             QString owner;
@@ -764,6 +771,19 @@ bool ReportDesignerWindow::eventFilter(QObject* watched, QEvent* event) {
             k == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z) ||
             k == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
             event->ignore();
+            return true;
+        }
+    }
+    // A wheel turned over a choice the user is not in scrolls the table instead of changing it.
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
+        (qobject_cast<QComboBox*>(watched) || qobject_cast<QAbstractSpinBox*>(watched))) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!widget->hasFocus() && isAncestorOf(widget)) {
+            for (QWidget* p = widget->parentWidget(); p && p != this; p = p->parentWidget())
+                if (auto* area = qobject_cast<QAbstractScrollArea*>(p)) {
+                    QCoreApplication::sendEvent(area->viewport(), event);
+                    break;
+                }
             return true;
         }
     }
