@@ -104,11 +104,13 @@ ReportSample sessionSample(const ReportEditRequest& request) {
         return ReportSample::madeUp(
             request.definition,
             QStringLiteral("Sem banco de dados aberto: a página mostra linhas de exemplo."));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ReportSample sample = ReportSample::read(request.definition, dtmDBGeral::database(), data.kind(),
-                                             request.params ? request.params() : nullptr);
-    QApplication::restoreOverrideCursor();
-    return sample;
+    // The screen is asked first: it may have something to say, under the normal cursor.
+    std::shared_ptr<const TParams> params = request.params ? request.params() : nullptr;
+    struct Busy {
+        Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~Busy() { QApplication::restoreOverrideCursor(); }
+    } busy;
+    return ReportSample::read(request.definition, dtmDBGeral::database(), data.kind(), std::move(params));
 }
 } // namespace
 
