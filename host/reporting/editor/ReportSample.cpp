@@ -69,15 +69,17 @@ QStringList queryFields(QString sql, QSqlDatabase& db, QString& error) {
     }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    // Line breaks around the text: a comment on its last line ends before the bracket.
-    if (!q.prepare(QStringLiteral("SELECT * FROM (\n%1\n) EDITOR_FIELDS WHERE 1 = 0").arg(sql))) {
-        error = ReportQuery::databaseError(q.lastError());
-        return {};
-    }
-    for (const QString& name : ReportSql::parameterNames(sql))
-        for (const QString& spelling : ReportSql::placeholderSpellings(sql, name))
-            q.bindValue(QLatin1Char(':') + spelling, QVariant());
-    if (!q.exec()) {
+    auto run = [&](const QString& text) {
+        if (!q.prepare(text))
+            return false;
+        for (const QString& name : ReportSql::parameterNames(sql))
+            for (const QString& spelling : ReportSql::placeholderSpellings(sql, name))
+                q.bindValue(QLatin1Char(':') + spelling, QVariant());
+        return q.exec();
+    };
+    // Line breaks around the text: a comment on its last line ends before the bracket. A text that
+    // cannot be wrapped (Firebird takes a WITH only at the top) runs as it is, every parameter NULL.
+    if (!run(QStringLiteral("SELECT * FROM (\n%1\n) EDITOR_FIELDS WHERE 1 = 0").arg(sql)) && !run(sql)) {
         error = ReportQuery::databaseError(q.lastError());
         return {};
     }
