@@ -21,10 +21,23 @@ LivePageView::LivePageView(QWidget* parent) : QWidget(parent) {
 LivePageView::~LivePageView() = default;
 
 QSize LivePageView::sizeHint() const {
-    return {520, 400};
+    if (m_zoom <= 0 || !m_doc)
+        return {520, 400};
+    const QSizeF paper = m_doc->pageLayout().fullRect(QPageLayout::Point).size() * kUnitsPerPoint * scale();
+    return (paper + QSizeF(2 * kMargin, 2 * kMargin)).toSize();
+}
+
+void LivePageView::setZoom(double zoom) {
+    m_zoom = zoom;
+    updateGeometry();
+    if (m_zoom > 0)
+        resize(sizeHint());
+    update();
 }
 
 void LivePageView::setDocument(std::unique_ptr<ReportDocument> document, const QStringList& criteria) {
+    const bool resized =
+        m_doc && document && m_doc->pageLayout().fullRect() != document->pageLayout().fullRect();
     m_doc = std::move(document);
     m_edges.clear();
     if (m_doc) {
@@ -32,15 +45,20 @@ void LivePageView::setDocument(std::unique_ptr<ReportDocument> document, const Q
                                                                 TextMeasurer::shared(), criteria);
         for (size_t i = 0; i + 1 < g.columnX.size(); ++i)
             m_edges.push_back(g.columnX[i] + g.columnW[i]);
+        m_drawn = g.columnW;
         m_need.clear();
         for (const ReportColumn& c : m_doc->definition().columns)
             m_need.push_back(std::max(20.0, ReportLayout::neededWidth(c, g.size, TextMeasurer::shared())));
         m_width = g.width;
     }
+    if (resized || m_zoom > 0)
+        setZoom(m_zoom);
     update();
 }
 
 double LivePageView::scale() const {
+    if (m_zoom > 0)
+        return m_zoom * logicalDpiX() / ReportDocument::kUnitsPerInch;
     if (!m_doc)
         return 1;
     const QSizeF paper = m_doc->pageLayout().fullRect(QPageLayout::Point).size() * kUnitsPerPoint;
@@ -129,10 +147,22 @@ void LivePageView::mouseMoveEvent(QMouseEvent* event) {
 void LivePageView::mouseReleaseEvent(QMouseEvent* event) {
     if (m_dragging < 0)
         return QWidget::mouseReleaseEvent(event);
-    const int column = m_dragging;
+    const size_t column = size_t(m_dragging);
     const double delta = m_dragTo - m_dragFrom;
     m_dragging = -1;
     update();
-    if (std::abs(delta) > 1)
-        emit edgeDragged(column, delta);
+    if (std::abs(delta) <= 1)
+        return;
+    // Columns above their least width are drawn at one scale of their designed width: the pair's new
+    // widths at that scale put the edge where it was dropped, whatever was at its least before.
+    const QList<ReportColumn>& columns = m_doc->definition().columns;
+    double designed = 0, drawn = 0;
+    for (size_t i = 0; i < m_drawn.size(); ++i)
+        if (m_drawn[i] > m_need[i] + 0.5 && columns[qsizetype(i)].width > 0) {
+            designed += columns[qsizetype(i)].width;
+            drawn += m_drawn[i];
+        }
+    const double unitsPerMm = designed > 0 ? drawn / designed : m_width / 100;
+    emit edgeDragged(int(column), (m_drawn[column] + delta) / unitsPerMm,
+                     (m_drawn[column + 1] - delta) / unitsPerMm);
 }

@@ -18,11 +18,14 @@ public:
     // The document to show (its first page), with the criteria block it was laid out with.
     void setDocument(std::unique_ptr<ReportDocument> document, const QStringList& criteria);
     const ReportDocument* document() const { return m_doc.get(); }
+    // 0: the whole page fits the view; otherwise the size on screen (1: the paper's own size).
+    void setZoom(double zoom);
     QSize sizeHint() const override;
 
 signals:
-    // The edge after column was dropped delta layout units to the right (left when negative).
-    void edgeDragged(int column, double delta);
+    // The edge after column was dropped elsewhere: the designed widths (mm) of the column and the
+    // next that draw it there.
+    void edgeDragged(int column, double width, double nextWidth);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -41,8 +44,10 @@ private:
 
     std::unique_ptr<ReportDocument> m_doc;
     std::vector<double> m_edges; // layout units: the right edge of every column but the last
+    std::vector<double> m_drawn; // every column's width as drawn
     std::vector<double> m_need;  // the least width of every column (its field size, a minimum)
     double m_width = 0;          // the printable width
+    double m_zoom = 0;
     bool m_hover = false;
     int m_dragging = -1;
     double m_dragFrom = 0, m_dragTo = 0;

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -425,27 +426,34 @@ void ReportDesignerWindow::build() {
     m_pageNote->setWordWrap(true);
     m_page = new LivePageView;
     m_page->setToolTip(QStringLiteral("Arraste a divisa entre duas colunas para mudar as larguras"));
-    pageLayout->addWidget(m_pageNote);
-    pageLayout->addWidget(m_page, 1);
-    connect(m_page, &LivePageView::edgeDragged, this, [this](int column, double delta) {
-        const ReportDocument* doc = m_page->document();
-        if (!doc || column + 1 >= m_def.columns.size())
+    auto* pageArea = new QScrollArea;
+    pageArea->setWidget(m_page);
+    pageArea->setWidgetResizable(true);
+    pageArea->setAlignment(Qt::AlignCenter);
+    auto* zoom = keyed(new QComboBox);
+    zoom->addItem(QStringLiteral("Página inteira"), 0.0);
+    for (int percent : {100, 150, 200})
+        zoom->addItem(QStringLiteral("%1%").arg(percent), percent / 100.0);
+    connect(zoom, &QComboBox::currentIndexChanged, this, [this, zoom, pageArea] {
+        const double z = zoom->currentData().toDouble();
+        pageArea->setWidgetResizable(z <= 0);
+        m_page->setZoom(z);
+    });
+    auto* zoomLabel = new QLabel(QStringLiteral("&Zoom:"));
+    zoomLabel->setBuddy(zoom);
+    auto* noteRow = new QHBoxLayout;
+    noteRow->addWidget(m_pageNote, 1);
+    noteRow->addWidget(zoomLabel);
+    noteRow->addWidget(zoom);
+    pageLayout->addLayout(noteRow);
+    pageLayout->addWidget(pageArea, 1);
+    connect(m_page, &LivePageView::edgeDragged, this, [this](int column, double width, double nextWidth) {
+        if (column + 1 >= m_def.columns.size())
             return;
-        double designed = 0;
-        for (const ReportColumn& c : m_def.columns)
-            designed += c.width;
-        // The designed widths are scaled to the printable width: moving width from one column to the
-        // next keeps the scale, so the edge lands where it was dropped.
-        const double printable =
-            doc->pageLayout().paintRect(QPageLayout::Point).width() * ReportDocument::kUnitsPerInch / 72.0;
-        const double mm = delta * designed / printable;
         change(
             [&](ReportDefinition& d) {
-                const double pair = d.columns[column].width + d.columns[column + 1].width;
-                const double left =
-                    std::clamp(qRound((d.columns[column].width + mm) * 2) / 2.0, 1.0, pair - 1);
-                d.columns[column].width = left;
-                d.columns[column + 1].width = pair - left;
+                d.columns[column].width = std::max(1.0, qRound(width * 2) / 2.0);
+                d.columns[column + 1].width = std::max(1.0, qRound(nextWidth * 2) / 2.0);
             },
             -1, Columns);
     });
