@@ -2,6 +2,7 @@
 // edit made with its widgets undoes, redoes and survives a save and a load.
 #include "ReportTestData.h"
 #include "reporting/ReportEngine.h"
+#include "reporting/ReportLayout.h"
 #include "reporting/TParams.h"
 #include "reporting/editor/LivePageView.h"
 #include "reporting/editor/ReportDesignerWindow.h"
@@ -9,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -169,5 +171,45 @@ TEST(ReportDesignerWindow, EditsUndoRedoAndSurviveSaveAndLoad) {
     request.definition.save(dir.filePath("editado.json"));
     EXPECT_EQ(ReportDefinition::load(dir.filePath("editado.json")).toBytes(), edited.toBytes());
 }
+
+struct EdgeDrop {
+    const char* name;
+    int column;   // the edge after it
+    double delta; // layout units
+};
+
+class EdgeDrops : public ::testing::TestWithParam<EdgeDrop> {};
+
+// A column at the width its field size needs ("Código") moves on the same scale as the others.
+TEST_P(EdgeDrops, LandWhereDropped) {
+    ReportEditRequest request;
+    request.definition = report(0);
+    ReportDesignerWindow window(request, ReportSample::madeUp(request.definition, "sem banco"));
+    window.resize(1240, 720);
+    window.show();
+    LivePageView& page = window.livePage();
+    page.setZoom(1);
+    auto edge = [&] {
+        const ReportDocument& doc = *page.document();
+        const auto g = ReportLayout::geometry(doc.definition(), doc.pageLayout(), TextMeasurer::shared(),
+                                              doc.criteria());
+        return g.columnX[size_t(GetParam().column) + 1];
+    };
+    const double from = edge();
+    const QPoint start = page.toView({from, 500}).toPoint();
+    const QPoint end = page.toView({from + GetParam().delta, 500}).toPoint();
+    QTest::mousePress(&page, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, end, page.mapToGlobal(end), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&page, &move);
+    QTest::mouseRelease(&page, Qt::LeftButton, {}, end);
+    window.redrawNow();
+    EXPECT_NEAR(edge(), from + GetParam().delta, 10); // designed widths keep half millimetres
+    EXPECT_EQ(window.undoStack().count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(LivePage, EdgeDrops,
+                         ::testing::Values(EdgeDrop{"WidenACodeAtItsLeast", 1, 300},
+                                           EdgeDrop{"NarrowAName", 2, -250}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -21,6 +21,8 @@ public:
     // 0: the whole page fits the view; otherwise the size on screen (1: the paper's own size).
     void setZoom(double zoom);
     QSize sizeHint() const override;
+    // Where a point of the page, in layout units from the printable area's top-left, is shown.
+    QPointF toView(QPointF layout) const { return origin() + layout * scale(); }
 
 signals:
     // The edge after column was dropped elsewhere: the designed widths (mm) of the column and the
