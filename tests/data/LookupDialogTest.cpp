@@ -131,58 +131,33 @@ INSTANTIATE_TEST_SUITE_P(Texts, LookupDialogFilter,
                                            FilterCase{"code_column", "004", "0", "004"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// What a clerk types for a client: its code as the report prints it or without the zeros, its
-// CPF or CNPJ without punctuation.
-struct ClientFilterCase {
-    const char* name;
-    const char* type; // IDTPIJURCLIE of the client looked for
-    QString (*typed)(const QString& code, const QString& registration);
-};
-void PrintTo(const ClientFilterCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class LookupDialogClientFilter : public LookupDialogTest,
-                                 public ::testing::WithParamInterface<ClientFilterCase> {};
-
-TEST_P(LookupDialogClientFilter, FindsTheClientByCodeOrBareNumber) {
-    const ClientFilterCase& c = GetParam();
+// A clerk finds a client by its code as the report prints it or without the zeros, and by its CPF
+// or CNPJ typed without punctuation or punctuated otherwise.
+TEST_F(LookupDialogTest, FindsAClientByCodeOrBareNumber) {
     const auto* rows = f.query("qryCliente")->Query();
-    int wanted = -1; // the client of that type with the highest code
-    for (int r = 0; r < rows->RecordCount(); ++r)
-        if (rows->text(r, "IDTPIJURCLIE") == c.type &&
-            (wanted < 0 || rows->text(r, "CDCLIENTE") > rows->text(wanted, "CDCLIENTE")))
-            wanted = r;
-    ASSERT_GE(wanted, 0);
-    const QString code = rows->text(wanted, "CDCLIENTE");
-    ASSERT_TRUE(code.startsWith('0')) << code.toStdString();
     LookupDialog d(request("dtsCliente_", "CDCLIENTE"));
-    filterEdit(&d)->setText(c.typed(code, rows->text(wanted, "NRINSJURCLIE")));
     auto* proxy = static_cast<QAbstractProxyModel*>(shown(&d));
-    QStringList found;
-    for (int r = 0; r < proxy->rowCount(); ++r)
-        found << rows->text(proxy->mapToSource(proxy->index(r, 0)).row(), "CDCLIENTE");
-    EXPECT_TRUE(found.contains(code)) << filterEdit(&d)->text().toStdString();
-    EXPECT_LT(found.size(), rows->RecordCount());
+    for (const QString type : {"F", "J"}) {
+        int wanted = -1; // the client of that type with the highest code
+        for (int r = 0; r < rows->RecordCount(); ++r)
+            if (rows->text(r, "IDTPIJURCLIE") == type &&
+                (wanted < 0 || rows->text(r, "CDCLIENTE") > rows->text(wanted, "CDCLIENTE")))
+                wanted = r;
+        ASSERT_GE(wanted, 0);
+        const QString code = rows->text(wanted, "CDCLIENTE");
+        const QString digits = rows->text(wanted, "NRINSJURCLIE").remove(QRegularExpression("\\D"));
+        ASSERT_TRUE(code.startsWith('0')) << code.toStdString();
+        for (const QString& typed :
+             {code, QString::number(code.toInt()), digits, QString(digits).insert(9, '-')}) {
+            filterEdit(&d)->setText(typed);
+            QStringList found;
+            for (int r = 0; r < proxy->rowCount(); ++r)
+                found << rows->text(proxy->mapToSource(proxy->index(r, 0)).row(), "CDCLIENTE");
+            EXPECT_TRUE(found.contains(code)) << typed.toStdString();
+            EXPECT_LT(found.size(), rows->RecordCount()) << typed.toStdString();
+        }
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Typed, LookupDialogClientFilter,
-    ::testing::Values(
-        ClientFilterCase{"code_as_printed", "F", [](const QString& code, const QString&) { return code; }},
-        ClientFilterCase{"code_without_zeros", "J",
-                         [](const QString& code, const QString&) { return QString::number(code.toInt()); }},
-        ClientFilterCase{
-            "bare_cpf", "F",
-            [](const QString&, const QString& r) { return QString(r).remove(QRegularExpression("\\D")); }},
-        ClientFilterCase{
-            "bare_cnpj", "J",
-            [](const QString&, const QString& r) { return QString(r).remove(QRegularExpression("\\D")); }},
-        ClientFilterCase{"cpf_punctuated_otherwise", "F",
-                         [](const QString&, const QString& r) {
-                             return QString(r).remove(QRegularExpression("\\D")).insert(9, '-');
-                         }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // The counter is what a screen reader reads for the label, and it follows the filter.
 TEST_F(LookupDialogTest, ScreenReaderReadsTheCounter) {
