@@ -22,6 +22,7 @@
 #include "library/TDateEditPlus.h"
 #include "packages/ModuleRegistry.h"
 #include "packages/PackageLoader.h"
+#include "reporting/ReportController.h"
 #include "reporting/TfrmDadosGerRel.h"
 
 #include <QAbstractButton>

@@ -6,7 +6,6 @@
 // The branch is the page header's to say: the block names only keys the report can show and
 // counts those of other branches apart ("Clientes: Ana Souza e 3 de outras filiais").
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QJsonArray>
@@ -16,7 +15,7 @@
 
 class TParams;
 
-namespace ReportCriteria HOST_EXPORT {
+namespace ReportCriteria {
 // The "criteria" array of a definition file. Throws EHostError saying what is wrong.
 QList<ReportCriterion> fromJson(const QJsonValue& value);
 QJsonArray toJson(const QList<ReportCriterion>& criteria);

@@ -4,7 +4,6 @@
 // as the columns show them and ends the transaction. Whatever happens, the connection is left as it
 // was found (no transaction, writable, no keys of this run).
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 
@@ -16,7 +15,7 @@ class QSqlError;
 class QSqlQuery;
 class TParams;
 
-class HOST_EXPORT ReportQuery {
+class ReportQuery {
 public:
     // The definition must outlive the query.
     ReportQuery(QSqlDatabase db, DatabaseKind kind, const ReportDefinition& definition);

@@ -12,7 +12,6 @@
 // does: its orientation, paper and margins, one page wide, "Página &P de &N" in the footer.
 // The workbook is built in an unnamed file in the target's folder (QSaveFile) and gets the target's
 // name only when complete, so neither an error nor a killed process leaves a file behind.
-#include "host_export.h"
 #include "reporting/export/TableWriter.h"
 
 #include <QSaveFile>
@@ -22,7 +21,7 @@ struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
 
-class HOST_EXPORT XlsxTableWriter : public TableWriter {
+class XlsxTableWriter : public TableWriter {
 public:
     XlsxTableWriter(const QString& path, const ReportDefinition& definition, const TableHeading& heading);
     ~XlsxTableWriter() override;
