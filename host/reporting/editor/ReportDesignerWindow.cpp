@@ -49,7 +49,8 @@ const struct KindText {
               {"Mês", ReportCriterion::Kind::Month},
               {"Período", ReportCriterion::Kind::Period},
               {"Lista", ReportCriterion::Kind::List},
-              {"Opções marcadas", ReportCriterion::Kind::Choices}};
+              {"Opções marcadas", ReportCriterion::Kind::Choices},
+              {"Filial da sessão", ReportCriterion::Kind::Branch}};
 
 // Merge keys of the undo steps: typing in one box is one step.
 enum Key {
