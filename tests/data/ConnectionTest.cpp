@@ -186,6 +186,7 @@ struct FailureCase {
     std::function<QString(const QString& dir)> url; // empty: driverText is classified alone
     const char* driverText;
     const char* says;
+    const char* urlOfText = "firebird://srv:3050/dados/erp.fdb"; // the URL driverText is about
 };
 
 class ConnectionFailure : public ::testing::TestWithParam<FailureCase> {};
@@ -201,9 +202,9 @@ TEST_P(ConnectionFailure, SaysTheCauseAndKeepsTheOpenConnection) {
     const FailureCase& c = GetParam();
     QTemporaryDir dir;
     if (!c.url) {
-        const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("firebird://srv:3050/dados/erp.fdb"));
-        EXPECT_TRUE(DatabaseConnection::openFailure(url, QString::fromUtf8(c.driverText))
-                        .contains(QString::fromUtf8(c.says)));
+        const DatabaseUrl url = DatabaseUrl::parse(QString::fromUtf8(c.urlOfText));
+        const QString message = DatabaseConnection::openFailure(url, QString::fromUtf8(c.driverText));
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
         return;
     }
     const QString working = DataBackends::freshUrl(Backend::SQLite, QStringLiteral("em-uso"), true);
@@ -247,7 +248,22 @@ INSTANTIATE_TEST_SUITE_P(
                     "é de outra versão do Firebird"},
         FailureCase{"collation_after_icu_upgrade", nullptr,
                     "COLLATION PT_BR_CI_AI for CHARACTER SET UTF8 is not installed", "gfix -icu"},
-        FailureCase{"in_use", nullptr, "lock time-out on wait transaction", "em uso exclusivo"}),
+        FailureCase{"in_use", nullptr, "lock time-out on wait transaction", "em uso exclusivo"},
+        // libpq's words, as Qt's driver hands them on.
+        FailureCase{
+            "postgres_server_down", nullptr,
+            "connection to server at \"127.0.0.1\", port 1 failed: Connection refused\n\tIs the server "
+            "running on that host and accepting TCP/IP connections?\nQPSQL: Unable to connect",
+            "o servidor 127.0.0.1 não respondeu na porta 1. Confira se o servidor PostgreSQL está ligado",
+            "postgres://127.0.0.1:1/erp"},
+        FailureCase{"postgres_wrong_password", nullptr,
+                    "connection to server at \"srv\" (10.0.0.1), port 5432 failed: FATAL:  password "
+                    "authentication failed for user \"erp\"\nQPSQL: Unable to connect",
+                    "recusou o usuário e a senha", "postgres://srv/erp"},
+        FailureCase{"postgres_no_such_database", nullptr,
+                    "connection to server at \"srv\" (10.0.0.1), port 5432 failed: FATAL:  database \"erp\" "
+                    "does not exist\nQPSQL: Unable to connect",
+                    "o servidor srv não tem o banco 'erp'", "postgres://srv/erp"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

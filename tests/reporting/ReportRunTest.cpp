@@ -1,5 +1,5 @@
 // The four QMT318 reports against clients whose expected sets are worked out in the test, on
-// SQLite and (when ERP_FIREBIRD_URL is set) on a Firebird server; plus the run's own rules.
+// SQLite and, when their URLs are set, on a Firebird and a PostgreSQL server; plus the run's own rules.
 #include "ParamFiller.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
@@ -202,10 +202,13 @@ INSTANTIATE_TEST_SUITE_P(SQLite, ClientSets,
                          ::testing::Combine(::testing::Values(TestBackend::SQLite),
                                             ::testing::ValuesIn(kCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
-INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets,
-                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+INSTANTIATE_TEST_SUITE_P(Servers, ClientSets,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL),
                                             ::testing::ValuesIn(kCases)),
-                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+                         [](const auto& info) {
+                             return backendName(std::get<0>(info.param)).toStdString() + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 // With one of the four definitions broken, the other three print exactly their clients, at their
 // own positions: nothing after the broken one moves up.
@@ -241,7 +244,8 @@ TEST_P(BrokenNeighbour, OthersPrintTheirClientsAtTheirPositions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BrokenNeighbour,
-                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird,
+                                                              TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
@@ -288,7 +292,7 @@ TEST_P(ReportOrder, GroupsFollowLinesAndTypes) {
 int keysLeft(QSqlDatabase db) {
     QSqlQuery q(db);
     if (!q.exec("SELECT COUNT(*) FROM SELKEYS"))
-        return DatabaseConnection::isFirebird(db) ? -1 : 0;
+        return Dialect::of(db).kind() == DatabaseKind::InterBase ? -1 : 0;
     return q.next() ? q.value(0).toInt() : -1;
 }
 
@@ -358,7 +362,8 @@ TEST_P(ReportOrder, WhatARunWritesThroughAProcedureDoesNotPersist) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ReportOrder, ::testing::Values(TestBackend::SQLite));
-INSTANTIATE_TEST_SUITE_P(Firebird, ReportOrder, ::testing::Values(TestBackend::Firebird));
+INSTANTIATE_TEST_SUITE_P(Servers, ReportOrder,
+                         ::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL));
 
 TEST(ReportEngine, RefusesWritingSqlBeforeTheDatabase) {
     ReportDefinition d;
@@ -455,7 +460,8 @@ TEST_P(LongValues, PrintWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, LongValues,
-                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird,
+                                                              TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
@@ -534,9 +540,12 @@ INSTANTIATE_TEST_SUITE_P(SQLite, Criteria,
                          ::testing::Combine(::testing::Values(TestBackend::SQLite),
                                             ::testing::ValuesIn(kCriteriaCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
-INSTANTIATE_TEST_SUITE_P(Firebird, Criteria,
-                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+INSTANTIATE_TEST_SUITE_P(Servers, Criteria,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL),
                                             ::testing::ValuesIn(kCriteriaCases)),
-                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+                         [](const auto& info) {
+                             return backendName(std::get<0>(info.param)).toStdString() + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace
