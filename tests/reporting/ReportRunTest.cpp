@@ -248,9 +248,8 @@ INSTANTIATE_TEST_SUITE_P(Databases, BrokenNeighbour,
                                                               TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
-                                                                                               : "firebird") +
-                                    "_broken" + std::to_string(std::get<1>(info.param));
+                             return backendName(std::get<0>(info.param)).toLower().toStdString() + "_broken" +
+                                    std::to_string(std::get<1>(info.param));
                          });
 
 class ReportOrder : public BackendTest<TestBackend> {
@@ -464,9 +463,8 @@ INSTANTIATE_TEST_SUITE_P(Databases, LongValues,
                                                               TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
-                                                                                               : "firebird") +
-                                    "_report" + std::to_string(std::get<1>(info.param));
+                             return backendName(std::get<0>(info.param)).toLower().toStdString() + "_report" +
+                                    std::to_string(std::get<1>(info.param));
                          });
 
 // The block under the title says what the report was filtered by, names looked up in the run.
