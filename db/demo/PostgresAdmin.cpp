@@ -60,7 +60,10 @@ void createDatabase(const DatabaseUrl& url, const std::optional<Credentials>& cr
 
 void dropDatabase(const DatabaseUrl& url, const std::optional<Credentials>& credentials) {
     onServer(url, credentials, [&](QSqlDatabase& db) {
-        run(db, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(quoted(url.path)),
+        // Asked first: IF EXISTS would have the server send a notice, which Qt's driver prints.
+        if (!exists(db, url.path))
+            return;
+        run(db, QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(quoted(url.path)),
             QStringLiteral("Não foi possível apagar o banco de dados '%1'").arg(url.text));
     });
 }
