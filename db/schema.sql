@@ -13,7 +13,7 @@ CREATE COLLATION PTBR FOR UTF8 FROM UNICODE 'LOCALE=pt_BR';
 
 -- ICU's defaults are tertiary strength, lower case first: the order of the SQLite collator.
 -- only: postgres
-CREATE COLLATION PTBR (provider = icu, locale = 'pt-BR');
+CREATE COLLATION IF NOT EXISTS PTBR (provider = icu, locale = 'pt-BR');
 
 CREATE TABLE PAIS (
     CDPAIS       VARCHAR(4)  NOT NULL,
