@@ -155,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"oracle", DatabaseKind::Oracle, true, true, true, "oracle"},
         DialectCase{"mssql", DatabaseKind::MSSQL, true, true, true, "mssql"},
         DialectCase{"sqlite", DatabaseKind::SQLite, true, true, true, "generic"},
+        DialectCase{"postgresql_has_no_text_of_its_own", DatabaseKind::PostgreSQL, true, true, true,
+                    "generic"},
         DialectCase{"none", DatabaseKind::None, true, true, true, "generic"},
         DialectCase{"interbase_without_its_text", DatabaseKind::InterBase, false, true, true, "generic"},
         DialectCase{"oracle_without_its_text", DatabaseKind::Oracle, true, false, true, "generic"},
