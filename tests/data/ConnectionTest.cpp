@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -105,6 +107,27 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Não foi possível abrir o banco de dados"},
                       LoginCase{"given_credentials_connect", Answer::EnvironmentCredentials, true, true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A PostgreSQL connection the server ended (a restart, an administrator) is noticed and made again,
+// key table included, at the next action.
+TEST(SharedConnection, EndedPostgresConnectionIsMadeAgain) {
+    SKIP_IF_UNAVAILABLE(Backend::PostgreSQLServer);
+    const QString url = DataBackends::freshUrl(Backend::PostgreSQLServer, QStringLiteral("lost"), true);
+    DataBackends::openShared(url);
+    {
+        QSqlQuery pid(dtmDBGeral::database());
+        ASSERT_TRUE(pid.exec("SELECT pg_backend_pid()") && pid.next());
+        QSqlDatabase other = DatabaseConnection::open(DatabaseUrl::parse(url), QStringLiteral("other"));
+        QSqlQuery end(other);
+        ASSERT_TRUE(end.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.value(0).toInt())));
+    }
+    DatabaseConnection::remove(QStringLiteral("other"));
+    dtmDBGeral::instance().ensureOpen();
+    QSqlQuery q(dtmDBGeral::database());
+    EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM CLIENTE")) << q.lastError().text().toStdString();
+    EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM SELKEYS")) << q.lastError().text().toStdString();
+    dtmDBGeral::instance().close();
+}
 
 // The embedded engine's lock folder: only one of this user that nobody else may write.
 struct LockCase {
