@@ -166,7 +166,13 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
     const Credentials login = credentials ? *credentials : dialect.credentials(url).value_or(Credentials{});
     remove(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
-    dialect.configure(db, url, login, ifMissing == IfMissing::Create);
+    try {
+        dialect.configure(db, url, login, ifMissing == IfMissing::Create);
+    } catch (...) {
+        db = QSqlDatabase();
+        remove(connectionName);
+        throw;
+    }
     bool opened = db.open();
     QString text = opened ? QString() : db.lastError().text().trimmed();
     if (opened)

@@ -66,7 +66,8 @@ public:
     // library finds them itself. May ask the user (the message sink's login); throws EHostError when
     // nobody gave them.
     virtual std::optional<Credentials> credentials(const DatabaseUrl& url) const;
-    // Sets the connection's names and options before it is opened.
+    // Sets the connection's names and options before it is opened (Firebird: its lock folder too;
+    // throws EHostError when that cannot be used).
     virtual void configure(QSqlDatabase& db, const DatabaseUrl& url, const Credentials& login,
                            bool createMissing) const = 0;
     // Empty when the freshly opened connection really reads, else the database's words (SQLite
@@ -74,8 +75,6 @@ public:
     virtual QString firstRead(QSqlDatabase& db) const;
     // What every connection gets once open: the collation, the key table. Throws EHostError.
     virtual void prepare(QSqlDatabase& db) const;
-
-    QString textFor(const DialectTexts& texts) const { return textFor(kind(), texts); }
 
     // The key table "SELKEYS" is there for this connection (made where the database needs it).
     // Throws EHostError.
