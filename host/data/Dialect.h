@@ -21,7 +21,7 @@ enum class DatabaseKind { None, SQLite, InterBase, Oracle, MSSQL, PostgreSQL };
 struct DatabaseUrl;
 
 // The texts a query or report definition carries, one per family; a blank one counts as none.
-struct HOST_EXPORT DialectTexts {
+struct DialectTexts {
     QString generic;
     QString interbase;
     QString oracle;
