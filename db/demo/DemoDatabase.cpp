@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
+#include "data/Dialect.h"
 #include "demo/DemoRows.h"
 #include "demo/FirebirdAdmin.h"
 #include "demo/PostgresAdmin.h"

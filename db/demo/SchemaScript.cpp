@@ -1,6 +1,7 @@
 #include "demo/SchemaScript.h"
 
 #include "core/Errors.h"
+#include "data/Dialect.h"
 
 #include <QCoreApplication>
 #include <QDir>

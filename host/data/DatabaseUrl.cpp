@@ -1,6 +1,7 @@
 #include "data/DatabaseUrl.h"
 
 #include "core/Errors.h"
+#include "data/Dialect.h"
 
 #include <QDir>
 #include <QFile>

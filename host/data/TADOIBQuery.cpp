@@ -1,6 +1,7 @@
 #include "data/TADOIBQuery.h"
 
 #include "core/Errors.h"
+#include "data/Dialect.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"

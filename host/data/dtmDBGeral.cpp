@@ -2,10 +2,15 @@
 
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
+#include "data/Dialect.h"
 #include "forms/FormReader.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+
+DatabaseKind dtmDBGeral::kind() const {
+    return Dialect::kindOf(m_dialect);
+}
 
 dtmDBGeral& dtmDBGeral::instance() {
     static dtmDBGeral* module = new dtmDBGeral; // lives as long as the process; Qt SQL outlives it

@@ -9,13 +9,16 @@
 // adcGeral, dtbGeral and ibtGeral are child objects of those names, so that query components in
 // form resources can name "dtmDBGeral.adcGeral" and so on.
 #include "core/MessageSink.h"
-#include "data/Dialect.h"
 #include "host_export.h"
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
 #include <optional>
+
+// A module sees the connection, not how each database is spoken to (data/Dialect.h).
+class Dialect;
+enum class DatabaseKind;
 
 class HOST_EXPORT dtmDBGeral : public QObject {
     Q_OBJECT
@@ -31,7 +34,7 @@ public:
     void close();
     bool isOpen() const;
 
-    DatabaseKind kind() const { return Dialect::kindOf(m_dialect); }
+    DatabaseKind kind() const;
     // The open database's dialect; null when none is open.
     const Dialect* dialect() const { return m_dialect; }
     QString url() const { return m_url; } // as given, safe to show

@@ -3,6 +3,7 @@
 #include "core/CellText.h"
 #include "core/DateTime.h"
 #include "core/Errors.h"
+#include "data/Dialect.h"
 #include "data/KeyTable.h"
 #include "reporting/ReportQuery.h"
 #include "reporting/ReportSql.h"

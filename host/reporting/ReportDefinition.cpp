@@ -1,5 +1,6 @@
 #include "reporting/ReportDefinition.h"
 
+#include "data/Dialect.h"
 #include "reporting/ReportCriteria.h"
 #include "reporting/ReportSql.h"
 

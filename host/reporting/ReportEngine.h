@@ -5,6 +5,7 @@
 // sink as it is read: the preview's document (ReportFeed), a file of one of the export formats, or
 // rows kept for printing.
 // It shows nothing: whoever runs it turns the progress it reports into a dialog, if any.
+#include "data/Dialect.h"
 #include "data/dtmDBGeral.h"
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"

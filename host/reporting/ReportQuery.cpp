@@ -2,6 +2,7 @@
 
 #include "core/CellText.h"
 #include "core/Errors.h"
+#include "data/Dialect.h"
 #include "data/KeyTable.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportSql.h"

@@ -3,6 +3,7 @@
 
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
+#include "data/Dialect.h"
 #include "data/KeyTable.h"
 #include "library/SelectionText.h"
 

@@ -3,6 +3,7 @@
 #include "LookupQueries.h"
 
 #include "core/Errors.h"
+#include "data/Dialect.h"
 #include "data/TADOIBQuery.h"
 #include "data/TADOIBStringField.h"
 #include "data/TDataSet.h"

@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/HostSettings.h"
 #include "data/DatabaseUrl.h"
+#include "data/Dialect.h"
 #include "data/PortugueseCollation.h"
 #include "demo/DemoDatabase.h"
 #include "demo/FirebirdAdmin.h"

@@ -3,6 +3,7 @@
 #include "reporting/ReportDefinition.h"
 #include "core/Errors.h"
 #include "core/HostSettings.h"
+#include "data/Dialect.h"
 #include "reporting/ReportCatalogue.h"
 #include "support/TestEnv.h"
 

@@ -147,7 +147,7 @@ int ReportSample::fieldIndex(const QString& field) const {
 }
 
 QStringList ReportSample::parameters(const ReportDefinition& definition) const {
-    return definition.parameterNames(m_kind == DatabaseKind::None ? DatabaseKind::SQLite : m_kind);
+    return definition.parameterNames(m_kind);
 }
 
 ReportSample ReportSample::madeUp(const ReportDefinition& d, const QString& why) {

@@ -61,7 +61,7 @@ private:
     bool m_realRows = false;
     QString m_note;
     QSqlDatabase m_db;
-    DatabaseKind m_kind = DatabaseKind::None;
+    DatabaseKind m_kind{}; // none: the generic text
     std::shared_ptr<const TParams> m_params;
     // The last criteria block described, and what it was described for.
     mutable QByteArray m_criteriaKey;
