@@ -243,9 +243,10 @@ INSTANTIATE_TEST_SUITE_P(Databases, PortugueseOrder,
 // Firebird's ICU and the one Qt uses on SQLite connections agree on every row, and on the
 // Portuguese order, when both databases are read in one run.
 // The quick path of the SQLite collation decides only where the collator would say the same: random
-// names mixing case, accents, digits, blanks and signs, compared both ways.
+// names mixing case, accents, digits, blanks and signs, and a name followed by each printable ASCII
+// sign, compared both ways, as UTF-16 and as the UTF-8 SQLite stores.
 TEST(PortugueseOrderQuickCompare, AgreesWithTheCollatorEverywhere) {
-    const QString alphabet = QStringLiteral("aAbBcCeEzZ09 .-'áÁàâãÃçÇéÉêíóôõúü");
+    const QString alphabet = QStringLiteral("aAbBcCeEzZ09 .-'&,/(áÁàâãÃçÇéÉêíóôõúü");
     const QCollator collator = PortugueseCollation::collator();
     quint32 seed = 12345;
     auto next = [&seed](int n) {
@@ -260,17 +261,32 @@ TEST(PortugueseOrderQuickCompare, AgreesWithTheCollatorEverywhere) {
     };
     auto sign = [](int v) { return (v > 0) - (v < 0); };
     int different = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const QString a = name(), b = i % 3 ? name() : a.left(next(4)) + name();
+    auto check = [&](const QString& a, const QString& b) {
         QString ta = a, tb = b;
         while (ta.endsWith(u' '))
             ta.chop(1);
         while (tb.endsWith(u' '))
             tb.chop(1);
         const int expected = sign(collator.compare(ta, tb));
+        const QByteArray a8 = a.toUtf8(), b8 = b.toUtf8();
         ASSERT_EQ(sign(PortugueseCollation::compare(collator, a, b)), expected)
             << "'" << a.toStdString() << "' vs '" << b.toStdString() << "'";
+        ASSERT_EQ(sign(PortugueseCollation::compare(collator, QUtf8StringView(a8), QUtf8StringView(b8))),
+                  expected)
+            << "UTF-8 '" << a.toStdString() << "' vs '" << b.toStdString() << "'";
         different += expected != 0;
+    };
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        for (const QString& stem : {QStringLiteral("Ana"), QStringLiteral("José")})
+            for (const QString& longer : {stem + QChar(c), stem + QChar(c) + u'a', stem + QChar(c) + u'á'}) {
+                check(stem, longer);
+                check(longer, stem);
+            }
+    for (int i = 0; i < 200000; ++i) {
+        const QString a = name(), b = i % 3 ? name() : a.left(next(4)) + name();
+        check(a, b);
+        if (HasFatalFailure())
+            return;
     }
     EXPECT_GT(different, 100000);
 }
