@@ -60,6 +60,24 @@ const std::vector<std::pair<const char*, const char*>> kNeighbourhoods = {
     {"Ângulo", "Ômega"},   {"Angulo", "Itu"},
 };
 
+// Enough clients that the first 500 a report lists first on SQLite end inside the list: the names
+// above in pairs, so equal names, accents and case meet on both sides of that line.
+const std::vector<Name>& manyNames() {
+    static std::vector<std::string> texts;
+    static std::vector<Name> names;
+    if (names.empty()) {
+        const size_t count = 1200, n = kNames.size();
+        texts.reserve(2 * count); // the names point into it
+        for (size_t i = 0; i < count; ++i) {
+            texts.push_back(QStringLiteral("M%1").arg(i, 4, 10, QChar(u'0')).toStdString());
+            texts.push_back(std::string(kNames[i % n].name) + ' ' + kNames[i / n % n].name);
+            names.push_back(
+                {texts[2 * i].c_str(), texts[2 * i + 1].c_str(), kLines[i % kLines.size()].first});
+        }
+    }
+    return names;
+}
+
 // Readable in a failure message.
 std::vector<std::string> utf8(const QStringList& list) {
     std::vector<std::string> out;
@@ -80,7 +98,7 @@ void exec(const QString& sql, const QVariantList& values = {}) {
 }
 
 // A new database of that kind holding only the rows above.
-void openNamesDatabase(TestBackend b) {
+void openNamesDatabase(TestBackend b, const std::vector<Name>& names = kNames) {
     openTestDatabase(b);
     QSqlDatabase db = dtmDBGeral::database();
     db.transaction();
@@ -89,7 +107,7 @@ void openNamesDatabase(TestBackend b) {
     for (const auto& [code, text] : kLines)
         exec("INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)",
              {code, code, QString::fromUtf8(text)});
-    for (const Name& n : kNames)
+    for (const Name& n : names)
         exec("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, "
              "DTNASCCLIE, "
              "CDATIVCLI, CDFILIAL, IDTPORCAEVEN) VALUES (?, 'F', ?, ?, ?, ?, ?, '01', 'O')",
@@ -110,7 +128,7 @@ void openNamesDatabase(TestBackend b) {
 }
 
 // Client codes in the order a report must list them: by line of business (report 1), then name.
-QStringList expectedOrder(int report) {
+QStringList expectedOrder(int report, const std::vector<Name>& all = kNames) {
     const QCollator c = portuguese();
     auto line = [](const Name& n) {
         for (const auto& [code, text] : kLines)
@@ -118,7 +136,7 @@ QStringList expectedOrder(int report) {
                 return QString::fromUtf8(text);
         return QString();
     };
-    std::vector<Name> names = kNames;
+    std::vector<Name> names = all;
     std::sort(names.begin(), names.end(), [&](const Name& a, const Name& b) {
         if (report == 1)
             if (const int g = c.compare(line(a), line(b)); g != 0)
@@ -234,6 +252,16 @@ TEST_P(PortugueseOrder, EveryReportListsNamesAndGroupsAsAPortugueseReaderExpects
 
 TEST_P(PortugueseOrder, NeighbourhoodLookupKeepsTheScreensSqlAndSortsNames) {
     EXPECT_EQ(utf8(lookupNeighbourhoods(GetParam())), utf8(expectedNeighbourhoods()));
+}
+
+TEST(PortugueseOrderPastTheFirstRows, EveryReportListsManyNamesInOrder) {
+    TestEnv::reset();
+    SharedConnectionKept kept;
+    openNamesDatabase(TestBackend::SQLite, manyNames());
+    for (int report = 0; report < 4; ++report) {
+        SCOPED_TRACE(report);
+        EXPECT_EQ(utf8(runReport(report).codes), utf8(expectedOrder(report, manyNames())));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, PortugueseOrder,
