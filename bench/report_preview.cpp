@@ -69,7 +69,8 @@ Fed feedUnderPreview(const ReportDefinition& d, const ReportRows& rows, bool can
     clock.start();
     std::thread worker([&] {
         try {
-            ReportFeed feed(doc, {}, [&] { return cancelled.load(); });
+            ReportFeed feed(doc);
+            feed.begin({}, [&] { return cancelled.load(); });
             for (size_t i = 0; i < rows.cells.size(); ++i) {
                 if (cancelled) // as the fetch asks between rows
                     throw EAbort();

@@ -4,7 +4,6 @@
 #include "core/DateTime.h"
 #include "core/Errors.h"
 #include "data/KeyTable.h"
-#include "reporting/ReportEngine.h"
 #include "reporting/ReportQuery.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
@@ -136,7 +135,7 @@ QVariant valueOf(const TParams& params, const QString& name) {
     const TParam* p = params.FindParam(name);
     if (!p)
         return {};
-    return ReportEngine::bindValue(*p);
+    return p->bindValue();
 }
 
 const QLocale& portuguese() {

@@ -4,7 +4,6 @@
 // are worked out from the parameter values the report received, inside the run's transaction, where
 // the key table holds the selected keys; the layout prints them under the title of the first page.
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QJsonArray>
@@ -14,7 +13,7 @@
 
 class TParams;
 
-namespace ReportCriteria HOST_EXPORT {
+namespace ReportCriteria {
 // The "criteria" array of a definition file. Throws EHostError saying what is wrong.
 QList<ReportCriterion> fromJson(const QJsonValue& value);
 QJsonArray toJson(const QList<ReportCriterion>& criteria);

@@ -152,12 +152,15 @@ private:
     ReportFeed& m_feed;
 };
 
-ReportFeed::ReportFeed(ReportDocument& document, QStringList criteria, std::function<bool()> cancelled)
+ReportFeed::ReportFeed(ReportDocument& document)
     : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()),
-      m_criteria(std::move(criteria)),
-      m_geometry(ReportLayout::geometry(m_def, document.pageLayout(), TextMeasurer::shared(), m_criteria)),
-      m_sink(std::make_unique<Pages>(*this)), m_paginator(std::make_unique<ReportLayout::Paginator>(
-                                                  m_def, m_geometry, TextMeasurer::shared(), *m_sink)) {
+      m_sink(std::make_unique<Pages>(*this)) {}
+
+void ReportFeed::begin(const ReportHeading& heading, std::function<bool()> cancelled) {
+    m_criteria = heading.criteria;
+    m_geometry = ReportLayout::geometry(m_def, m_doc->pageLayout(), TextMeasurer::shared(), m_criteria);
+    m_paginator =
+        std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, TextMeasurer::shared(), *m_sink);
     m_paginator->setCancelCheck(std::move(cancelled));
     m_clock.start();
 }
