@@ -52,6 +52,9 @@ for i in "${!parts[@]}"; do
   for p in ${parts[$i]}; do partRank[$p]=$i; done
 done
 top=${#parts[@]}
+# The report editor stands above everything else in reporting (it runs the query and draws the
+# document); only the desktop's dialogs open it (checked below).
+partRank[editor]=$((top + 1))
 
 # The part of a file or include under host/reporting/.
 partOf() {
@@ -90,13 +93,23 @@ while IFS=: read -r file include; do
     status=1
   fi
 done < <(includes host/reporting)
-for part in ${parts[*]} top; do
+for part in ${parts[*]} top editor; do
   printf '  %-8s -> %s\n' "$part" "$(printf '%s\n' ${partUses[$part]:-} | sort -u | tr '\n' ' ')"
 done
 
 # Nothing in the host knows the screen or the module built on it.
 if grep -rnE '^#include "(Cli_|TfrmDadosCliente|Pkg_)' host; then
   echo "check-layers: the host includes the screen or its module" >&2
+  status=1
+fi
+# Only the desktop's dialogs open the report editor.
+if grep -rnE '^#include "reporting/editor/' host --include='*.cpp' --include='*.h' |
+   grep -vE '^host/(reporting/editor/|desktop/QtDialogs\.cpp:)'; then
+  echo "check-layers: only host/desktop/QtDialogs.cpp includes reporting/editor" >&2
+  status=1
+fi
+if grep -rnE '^#include "reporting/(preview|export)/' host/reporting/editor; then
+  echo "check-layers: reporting/editor includes the preview or the exports" >&2
   status=1
 fi
 exit $status

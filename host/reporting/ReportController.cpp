@@ -240,6 +240,22 @@ void ReportController::edit(int index) {
     request.definition = def;
     request.path = path;
     request.code = m_context.code;
+    // The live page reads its rows with the screen's current filters; filters the screen cannot give
+    // now leave the parameters unset.
+    if (dtmDBGeral::instance().isOpen()) {
+        try {
+            request.branch = makeRun().branch;
+        } catch (const EHostError&) {
+        }
+        request.params = [this, def]() -> std::shared_ptr<const TParams> {
+            try {
+                return ReportEngine::fillParams(def, makeRun());
+            } catch (const EAbort&) {
+            } catch (const EHostError&) {
+            }
+            return nullptr;
+        };
+    }
     request.validate = [this, index, def](const ReportDefinition& changed) -> QString {
         // The screen's filter rules follow the position: a report cannot be moved by editing it.
         if (changed.order != def.order || changed.variant != def.variant)

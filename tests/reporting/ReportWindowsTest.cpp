@@ -1,7 +1,7 @@
 // The preview and designer windows without showing them modally.
-#include "reporting/ReportDesignerWindow.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportPreviewWindow.h"
+#include "reporting/editor/ReportDesignerWindow.h"
 #include "reporting/preview/ReportPageView.h"
 #include "reporting/preview/ReportSearchBar.h"
 #include "reporting/preview/ReportTextSearch.h"
