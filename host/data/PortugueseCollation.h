@@ -14,9 +14,12 @@ inline constexpr char Name[] = "PTBR";
 // The collator behind it, for orders made outside the database (a lookup list sorted by a header).
 QCollator collator();
 // Compares as collator() does (trailing blanks aside), quickly where two texts first differ in an
-// ASCII letter or digit of different base letters: ICU's order there is plain alphabetical, digits
-// first, whatever comes after. Anything else is the collator's to say.
+// ASCII letter or digit of different base letters (ICU's order there is plain alphabetical, digits
+// first, whatever comes after) or where one goes on with a printable ASCII sign after the other
+// ends. Anything else is the collator's to say. The UTF-8 form is the one SQLite calls on the
+// host's databases.
 int compare(const QCollator& collator, QStringView a, QStringView b);
+int compare(const QCollator& collator, QUtf8StringView a, QUtf8StringView b);
 // Registers the collation on an open SQLite connection. Throws EHostError when SQLite refuses.
 void registerOn(QSqlDatabase& db);
 } // namespace PortugueseCollation

@@ -61,6 +61,24 @@ const std::vector<std::pair<const char*, const char*>> kNeighbourhoods = {
     {"Ângulo", "Ômega"},   {"Angulo", "Itu"},
 };
 
+// Enough clients that the first 500 a report lists first on SQLite end inside the list: the names
+// above in pairs, so equal names, accents and case meet on both sides of that line.
+const std::vector<Name>& manyNames() {
+    static std::vector<std::string> texts;
+    static std::vector<Name> names;
+    if (names.empty()) {
+        const size_t count = 1200, n = kNames.size();
+        texts.reserve(2 * count); // the names point into it
+        for (size_t i = 0; i < count; ++i) {
+            texts.push_back(QStringLiteral("M%1").arg(i, 4, 10, QChar(u'0')).toStdString());
+            texts.push_back(std::string(kNames[i % n].name) + ' ' + kNames[i / n % n].name);
+            names.push_back(
+                {texts[2 * i].c_str(), texts[2 * i + 1].c_str(), kLines[i % kLines.size()].first});
+        }
+    }
+    return names;
+}
+
 // Readable in a failure message.
 std::vector<std::string> utf8(const QStringList& list) {
     std::vector<std::string> out;
@@ -81,7 +99,7 @@ void exec(const QString& sql, const QVariantList& values = {}) {
 }
 
 // A new database of that kind holding only the rows above.
-void openNamesDatabase(TestBackend b) {
+void openNamesDatabase(TestBackend b, const std::vector<Name>& names = kNames) {
     openTestDatabase(b);
     QSqlDatabase db = dtmDBGeral::database();
     db.transaction();
@@ -90,7 +108,7 @@ void openNamesDatabase(TestBackend b) {
     for (const auto& [code, text] : kLines)
         exec("INSERT INTO ATIVCLIENTE (CDATIVCLI, CDARVATIVCLI, DSATIVCLI) VALUES (?, ?, ?)",
              {code, code, QString::fromUtf8(text)});
-    for (const Name& n : kNames)
+    for (const Name& n : names)
         exec("INSERT INTO CLIENTE (CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, "
              "DTNASCCLIE, "
              "CDATIVCLI, CDFILIAL, IDTPORCAEVEN) VALUES (?, 'F', ?, ?, ?, ?, ?, '01', 'O')",
@@ -111,7 +129,7 @@ void openNamesDatabase(TestBackend b) {
 }
 
 // Client codes in the order a report must list them: by line of business (report 1), then name.
-QStringList expectedOrder(int report) {
+QStringList expectedOrder(int report, const std::vector<Name>& all = kNames) {
     const QCollator c = portuguese();
     auto line = [](const Name& n) {
         for (const auto& [code, text] : kLines)
@@ -119,7 +137,7 @@ QStringList expectedOrder(int report) {
                 return QString::fromUtf8(text);
         return QString();
     };
-    std::vector<Name> names = kNames;
+    std::vector<Name> names = all;
     std::sort(names.begin(), names.end(), [&](const Name& a, const Name& b) {
         if (report == 1)
             if (const int g = c.compare(line(a), line(b)); g != 0)
@@ -237,6 +255,16 @@ TEST_P(PortugueseOrder, NeighbourhoodLookupKeepsTheScreensSqlAndSortsNames) {
     EXPECT_EQ(utf8(lookupNeighbourhoods(GetParam())), utf8(expectedNeighbourhoods()));
 }
 
+TEST(PortugueseOrderPastTheFirstRows, EveryReportListsManyNamesInOrder) {
+    TestEnv::reset();
+    SharedConnectionKept kept;
+    openNamesDatabase(TestBackend::SQLite, manyNames());
+    for (int report = 0; report < 4; ++report) {
+        SCOPED_TRACE(report);
+        EXPECT_EQ(utf8(runReport(report).codes), utf8(expectedOrder(report, manyNames())));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, PortugueseOrder,
                          ::testing::Values(TestBackend::SQLite, TestBackend::Firebird,
                                            TestBackend::PostgreSQL),
@@ -245,9 +273,10 @@ INSTANTIATE_TEST_SUITE_P(Databases, PortugueseOrder,
 // Firebird's ICU and the one Qt uses on SQLite connections agree on every row, and on the
 // Portuguese order, when both databases are read in one run.
 // The quick path of the SQLite collation decides only where the collator would say the same: random
-// names mixing case, accents, digits, blanks and signs, compared both ways.
+// names mixing case, accents, digits, blanks and signs, and a name followed by each printable ASCII
+// sign, compared both ways, as UTF-16 and as the UTF-8 SQLite stores.
 TEST(PortugueseOrderQuickCompare, AgreesWithTheCollatorEverywhere) {
-    const QString alphabet = QStringLiteral("aAbBcCeEzZ09 .-'áÁàâãÃçÇéÉêíóôõúü");
+    const QString alphabet = QStringLiteral("aAbBcCeEzZ09 .-'&,/(áÁàâãÃçÇéÉêíóôõúü");
     const QCollator collator = PortugueseCollation::collator();
     quint32 seed = 12345;
     auto next = [&seed](int n) {
@@ -262,17 +291,32 @@ TEST(PortugueseOrderQuickCompare, AgreesWithTheCollatorEverywhere) {
     };
     auto sign = [](int v) { return (v > 0) - (v < 0); };
     int different = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const QString a = name(), b = i % 3 ? name() : a.left(next(4)) + name();
+    auto check = [&](const QString& a, const QString& b) {
         QString ta = a, tb = b;
         while (ta.endsWith(u' '))
             ta.chop(1);
         while (tb.endsWith(u' '))
             tb.chop(1);
         const int expected = sign(collator.compare(ta, tb));
+        const QByteArray a8 = a.toUtf8(), b8 = b.toUtf8();
         ASSERT_EQ(sign(PortugueseCollation::compare(collator, a, b)), expected)
             << "'" << a.toStdString() << "' vs '" << b.toStdString() << "'";
+        ASSERT_EQ(sign(PortugueseCollation::compare(collator, QUtf8StringView(a8), QUtf8StringView(b8))),
+                  expected)
+            << "UTF-8 '" << a.toStdString() << "' vs '" << b.toStdString() << "'";
         different += expected != 0;
+    };
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        for (const QString& stem : {QStringLiteral("Ana"), QStringLiteral("José")})
+            for (const QString& longer : {stem + QChar(c), stem + QChar(c) + u'a', stem + QChar(c) + u'á'}) {
+                check(stem, longer);
+                check(longer, stem);
+            }
+    for (int i = 0; i < 200000; ++i) {
+        const QString a = name(), b = i % 3 ? name() : a.left(next(4)) + name();
+        check(a, b);
+        if (HasFatalFailure())
+            return;
     }
     EXPECT_GT(different, 100000);
 }
