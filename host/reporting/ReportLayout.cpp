@@ -219,6 +219,16 @@ Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const 
 Paginator::Paginator(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, Sink& sink)
     : m_def(def), m_g(g), m_m(m), m_sink(sink), m_grouping(def.group.enabled()) {}
 
+void Paginator::restore(const State& s) {
+    m_page = s.page;
+    m_y = s.y;
+    m_shade = s.shade;
+    m_rows = s.rows;
+    m_groupStart = s.groupStart;
+    m_groupKey = s.groupKey;
+    m_groupTitle = s.groupTitle;
+}
+
 void Paginator::startPage() {
     if (m_page >= 0)
         m_sink.pageFinished(m_page);

@@ -140,6 +140,19 @@ public:
     int pageCount() const { return m_page + 1; }
     int rowCount() const { return m_rows; }
 
+    // Where the pagination stands between two rows: a page can be laid out again from the state
+    // before the row that began it, without the rows before it.
+    struct State {
+        int page = -1;
+        double y = 0;
+        int shade = 0;
+        int rows = 0;
+        int groupStart = 0;
+        QString groupKey, groupTitle;
+    };
+    State state() const { return {m_page, m_y, m_shade, m_rows, m_groupStart, m_groupKey, m_groupTitle}; }
+    void restore(const State& s);
+
 private:
     void startPage();
     bool fits(double h) const { return m_y + h <= m_g.bottom() + 0.01; }

@@ -60,14 +60,12 @@ void ReportExport::write(const ReportDocument& document, const QString& path, Fo
         document.exportPdf(path);
         return;
     }
-    const ReportRows& rows = document.rows();
     const std::unique_ptr<TableWriter> writer =
         TableWriter::create(format, path, document.definition(),
                             {document.title(), document.branch(), document.issued(), document.criteria()});
-    const bool grouping = document.definition().group.enabled();
-    static const QString none;
-    for (size_t i = 0; i < rows.cells.size(); ++i)
-        writer->addRow(rows.cells[i], grouping ? rows.groupKeys[i] : none,
-                       grouping ? rows.groupTitles[i] : none);
+    document.forEachRow([&](const ReportRowStore::Row& row) {
+        writer->addRow(row.cells, row.groupKey, row.groupTitle);
+        return true;
+    });
     writer->finish();
 }

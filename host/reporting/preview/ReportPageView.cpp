@@ -97,15 +97,44 @@ void ReportPageView::rescale(const std::function<void()>& change) {
 }
 
 void ReportPageView::setZoom(int zoom) {
+    zoomAround(zoom, leftEdge());
+}
+
+QPoint ReportPageView::leftEdge() const {
+    return QPoint(qBound(0, pageRect(0).left(), viewport()->width()), 0);
+}
+
+void ReportPageView::zoomAround(int zoom, QPoint at) {
     if (zoom == 0 || zoom == m_zoom)
         return;
-    const int current = m_current;
-    rescale([&] { m_zoom = zoom; });
-    setCurrent(current);
+    // The point under at, in points of its page, before the change...
+    const double before = scale();
+    const int stride = pageStride();
+    const double down = verticalScrollBar()->value() + at.y() - kGap;
+    const int page = qBound(0, int(std::floor(down / stride)), qMax(0, m_doc.pageCount() - 1));
+    const double y = (down - page * stride) / before;
+    const double x = (at.x() - pageRect(0).left()) / before;
+    m_zoom = zoom;
+    updateScrollBars();
+    // ...is under at after it, as far as the scroll bars go.
+    const double after = scale();
+    verticalScrollBar()->setValue(qRound(kGap + page * pageStride() + y * after - at.y()));
+    const int left = qMax(kMargin, (viewport()->width() - pageSize().width()) / 2);
+    horizontalScrollBar()->setValue(qRound(left + x * after - at.x()));
+    viewport()->update();
+    updateCurrentPage();
     emit zoomChanged(m_zoom);
 }
 
 void ReportPageView::zoomBy(int steps) {
+    setZoom(nextStep(steps));
+}
+
+void ReportPageView::zoomBy(int steps, QPoint at) {
+    zoomAround(nextStep(steps), at);
+}
+
+int ReportPageView::nextStep(int steps) const {
     const int now = percent();
     const QList<int>& all = zoomSteps();
     int next = now;
@@ -116,7 +145,7 @@ void ReportPageView::zoomBy(int steps) {
         auto it = std::lower_bound(all.begin(), all.end(), now);
         next = it == all.begin() ? all.front() : *(it - 1);
     }
-    setZoom(next);
+    return next;
 }
 
 void ReportPageView::goToPage(int page) {
@@ -170,7 +199,7 @@ void ReportPageView::wheelEvent(QWheelEvent* event) {
     }
     const int delta = event->angleDelta().y();
     if (delta != 0)
-        zoomBy(delta > 0 ? 1 : -1);
+        zoomBy(delta > 0 ? 1 : -1, event->position().toPoint());
     event->accept();
 }
 
@@ -257,16 +286,18 @@ void ReportPageView::paintMatches(QPainter& painter, int page, const QRect& wher
     const double s = scale();
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Multiply); // the text stays black
-    for (int i = first; i < last; ++i) {
-        const QRectF paper = m_doc.onPaper(m_search->matchAt(i).box);
-        const QRectF box(where.topLeft() + paper.topLeft() * s, paper.size() * s);
-        const bool current = i == m_currentMatch;
-        painter.fillRect(box.adjusted(-1, -1, 1, 1), current ? QColor(255, 140, 0) : QColor(255, 235, 60));
-        if (current) {
-            painter.setPen(QPen(QColor(200, 60, 0), 2));
-            painter.drawRect(box.adjusted(-2, -2, 2, 2));
+    for (int i = first; i < last; ++i)
+        for (const QRectF& match : m_search->matchAt(i).boxes) {
+            const QRectF paper = m_doc.onPaper(match);
+            const QRectF box(where.topLeft() + paper.topLeft() * s, paper.size() * s);
+            const bool current = i == m_currentMatch;
+            painter.fillRect(box.adjusted(-1, -1, 1, 1),
+                             current ? QColor(255, 140, 0) : QColor(255, 235, 60));
+            if (current) {
+                painter.setPen(QPen(QColor(200, 60, 0), 2));
+                painter.drawRect(box.adjusted(-2, -2, 2, 2));
+            }
         }
-    }
     painter.restore();
 }
 
