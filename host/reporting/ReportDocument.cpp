@@ -120,7 +120,7 @@ ReportRows ReportDocument::rows() const {
 std::shared_ptr<const ReportLayoutCache::Page> ReportDocument::page(int index) const {
     if (index < 0 || index >= pageCount())
         return std::make_shared<const ReportLayoutCache::Page>();
-    return m_pages->page(index, m_complete);
+    return m_pages->page(index, pageCount(), m_complete);
 }
 
 void ReportDocument::adopt(Batch batch) {

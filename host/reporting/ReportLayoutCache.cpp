@@ -6,33 +6,38 @@ namespace {
 
 constexpr size_t kKeptPages = 12; // more than a screen shows at the smallest zoom
 
-// What the pagination places on one page; the page's end stops it.
+// What the pagination places on pages first..last; the end of the last stops it.
 class PageCollector : public ReportLayout::Sink {
 public:
     struct Done {};
-    PageCollector(int index, ReportLayoutCache::Page& page) : m_index(index), m_page(page) {}
-    void pageStarted(int index) override { m_on = index == m_index; }
+    PageCollector(int first, int last) : m_first(first), m_last(last) {}
+    std::vector<std::shared_ptr<ReportLayoutCache::Page>> pages;
+    void pageStarted(int index) override {
+        m_on = index >= m_first && index <= m_last;
+        if (m_on)
+            pages.push_back(std::make_shared<ReportLayoutCache::Page>());
+    }
     void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
                 const QStringList& cells) override {
         if (!m_on)
             return;
-        m_page.items.push_back(item);
-        m_page.pieces.insert(m_page.pieces.end(), pieces, pieces + item.pieces);
+        ReportLayoutCache::Page& page = *pages.back();
+        page.items.push_back(item);
+        page.pieces.insert(page.pieces.end(), pieces, pieces + item.pieces);
         if (item.kind != ReportLayout::ItemKind::Row)
             return;
-        if (m_page.cells.empty())
-            m_page.firstRow = item.row;
-        if (item.row - m_page.firstRow == int(m_page.cells.size()))
-            m_page.cells.push_back(cells);
+        if (page.cells.empty())
+            page.firstRow = item.row;
+        if (item.row - page.firstRow == int(page.cells.size()))
+            page.cells.push_back(cells);
     }
     void pageFinished(int index) override {
-        if (index == m_index)
+        if (index == m_last)
             throw Done{};
     }
 
 private:
-    int m_index;
-    ReportLayoutCache::Page& m_page;
+    int m_first, m_last;
     bool m_on = false;
 };
 
@@ -73,36 +78,65 @@ void ReportLayoutCache::reset(ReportLayout::Geometry geometry) {
     QMutexLocker lock(&m_mutex);
     m_geometry = std::move(geometry);
     m_starts.clear();
+    m_groups.clear();
     m_kept.clear();
 }
 
 void ReportLayoutCache::addStarts(std::vector<ReportLayout::Paginator::State> starts) {
-    std::move(starts.begin(), starts.end(), std::back_inserter(m_starts));
+    for (const ReportLayout::Paginator::State& s : starts) {
+        if (m_groups.empty() || m_groups.back().first != s.groupKey || m_groups.back().second != s.groupTitle)
+            m_groups.emplace_back(s.groupKey, s.groupTitle);
+        m_starts.push_back({s.y, s.page, s.shade, s.rows, s.groupStart, int(m_groups.size()) - 1});
+    }
 }
 
-std::shared_ptr<const ReportLayoutCache::Page> ReportLayoutCache::page(int index, bool complete) const {
+ReportLayout::Paginator::State ReportLayoutCache::state(const Start& start) const {
+    ReportLayout::Paginator::State s;
+    s.page = start.page;
+    s.y = start.y;
+    s.shade = start.shade;
+    s.rows = start.rows;
+    s.groupStart = start.groupStart;
+    if (start.group >= 0) {
+        s.groupKey = m_groups[size_t(start.group)].first;
+        s.groupTitle = m_groups[size_t(start.group)].second;
+    }
+    return s;
+}
+
+std::shared_ptr<const ReportLayoutCache::Page> ReportLayoutCache::page(int index, int finished,
+                                                                       bool complete) const {
     {
         QMutexLocker lock(&m_mutex);
         for (const auto& [i, page] : m_kept)
             if (i == index)
                 return page;
     }
-    std::shared_ptr<const Page> page = layOut(index, complete);
+    std::vector<std::shared_ptr<const Page>> pages = layOut(index, finished, complete);
     QMutexLocker lock(&m_mutex);
-    if (m_kept.size() >= kKeptPages)
+    // The pages of one layout stay together: the rest of a tall row is read on from them.
+    const size_t keep = std::max(kKeptPages, pages.size());
+    while (!m_kept.empty() && m_kept.size() + pages.size() > keep)
         m_kept.erase(m_kept.begin());
-    m_kept.emplace_back(index, page);
-    return page;
+    for (size_t i = 0; i < pages.size(); ++i)
+        m_kept.emplace_back(index + int(i), pages[i]);
+    return pages.front();
 }
 
-std::shared_ptr<const ReportLayoutCache::Page> ReportLayoutCache::layOut(int index, bool complete) const {
-    auto page = std::make_shared<Page>();
-    if (index < 0 || size_t(index) >= m_starts.size())
-        return page;
-    const ReportLayout::Paginator::State& start = m_starts[size_t(index)];
-    PageCollector collector(index, *page);
+std::vector<std::shared_ptr<const ReportLayoutCache::Page>> ReportLayoutCache::layOut(int index, int finished,
+                                                                                      bool complete) const {
+    if (index < 0 || index >= finished || size_t(index) >= m_starts.size())
+        return {std::make_shared<const Page>()};
+    const Start& start = m_starts[size_t(index)];
+    // Pages begun by one row (a row taller than a page) share their start and are laid out at once:
+    // laying out each of them alone would lay the row out again for each.
+    size_t last = size_t(index);
+    while (last + 1 < qMin(m_starts.size(), size_t(finished)) && m_starts[last + 1].rows == start.rows &&
+           m_starts[last + 1].page == start.page)
+        ++last;
+    PageCollector collector(index, int(last));
     ReportLayout::Paginator paginator(m_def, m_geometry, TextMeasurer::shared(), collector);
-    paginator.restore(start);
+    paginator.restore(state(start));
     const bool grouping = m_def.group.enabled();
     static const QString none;
     try {
@@ -114,5 +148,7 @@ std::shared_ptr<const ReportLayoutCache::Page> ReportLayoutCache::layOut(int ind
             paginator.finish();
     } catch (const PageCollector::Done&) {
     }
-    return page;
+    if (collector.pages.empty())
+        return {std::make_shared<const Page>()};
+    return {collector.pages.begin(), collector.pages.end()};
 }

@@ -7,6 +7,7 @@
 #include "reporting/ReportLayout.h"
 
 #include <QMutex>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -58,17 +59,25 @@ public:
     void reset(ReportLayout::Geometry geometry);
     const ReportLayout::Geometry& geometry() const { return m_geometry; }
     void addStarts(std::vector<ReportLayout::Paginator::State> starts);
-    // The page laid out from its start and the rows (complete: the report's last rows have come, its
-    // totals follow them). Empty for a page that has not begun.
-    std::shared_ptr<const Page> page(int index, bool complete) const;
+    // The page laid out from its start and the rows, of the finished pages 0..finished-1 (complete: the
+    // report's last rows have come, its totals follow them). Empty for a page that is not finished.
+    std::shared_ptr<const Page> page(int index, int finished, bool complete) const;
 
 private:
-    std::shared_ptr<const Page> layOut(int index, bool complete) const;
+    std::vector<std::shared_ptr<const Page>> layOut(int index, int finished, bool complete) const;
 
     const ReportDefinition& m_def;
     const ReportRowStore& m_rows;
     ReportLayout::Geometry m_geometry;
-    std::vector<ReportLayout::Paginator::State> m_starts;
+    // A page's start, as small as it goes: a report of a million rows has a hundred thousand pages.
+    struct Start {
+        double y = 0;
+        int page = -1, shade = 0, rows = 0, groupStart = 0;
+        int group = -1; // in m_groups
+    };
+    ReportLayout::Paginator::State state(const Start& start) const;
+    std::deque<Start> m_starts;                        // grows without copying what it holds
+    std::vector<std::pair<QString, QString>> m_groups; // key and title of each group a page starts in
     mutable QMutex m_mutex; // the pages kept: the preview draws while a worker prints
     mutable std::vector<std::pair<int, std::shared_ptr<const Page>>> m_kept;
 };

@@ -11,7 +11,7 @@
 #include <cmath>
 
 namespace {
-constexpr int kKeptPages = 8;
+constexpr int kKeptPages = 4; // a page at the width of a large screen is some 8 MB
 constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
 } // namespace
 
