@@ -158,14 +158,15 @@ private:
     std::unique_ptr<ReportLayoutCache::Starts> m_starts; // the document's own layout (not fed)
     int m_finishedPages = 0;
     bool m_complete = false;
-    bool m_fed = false; // laid out by a ReportFeed: its own layout is not used
-    bool m_notify = true;
+    bool m_fed = false;   // laid out by a ReportFeed: its own layout is not used
+    bool m_notify = true; // pagesAdded is told (not while the pages are laid out again)
     QString m_failure;
 };
 
 // Lays out, on the thread that reads a run's rows, the pages of a document that lives on another (the
-// window's), and hands them over finished, with their rows: the document's thread only appends them,
-// so a row of any size never holds the window up, and Cancel is asked inside a long row's layout. The
+// window's), and hands over the rows (encoded here) and where each page begins: the document's thread
+// only appends them, so a row of any size never holds the window up, and Cancel is asked inside a long
+// row's layout. The
 // first page goes as soon as it is finished, the next ones at least ten times a second. The document
 // must outlive the feed and is neither given rows nor laid out again meanwhile.
 class HOST_EXPORT ReportFeed {

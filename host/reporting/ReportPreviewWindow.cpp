@@ -126,7 +126,9 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     pages->setChildrenCollapsible(false);
     pages->addWidget(m_thumbnails);
     pages->addWidget(m_view);
+    pages->setStretchFactor(0, 0);
     pages->setStretchFactor(1, 1);
+    pages->setSizes({m_thumbnails->width(), width()}); // the pages take what the pictures leave
     // The search's results go under the pages, not beside them: the page fitted to the width keeps
     // its width (and its text its size) while they are shown, and nothing of it is covered.
     auto* splitter = new QSplitter(Qt::Vertical, this);
@@ -134,7 +136,7 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     splitter->addWidget(pages);
     splitter->addWidget(m_searchBar->results());
     splitter->setStretchFactor(0, 1);
-    splitter->setSizes({700, 150});
+    splitter->setSizes({height(), 7 * fontMetrics().height()}); // some six results
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bar);
