@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QThread>
 #include <cmath>
 
 namespace {
@@ -161,8 +162,9 @@ ReportFeed::ReportFeed(ReportDocument& document, QStringList criteria, std::func
     : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()),
       m_criteria(std::move(criteria)),
       m_geometry(ReportLayout::geometry(m_def, document.pageLayout(), TextMeasurer::shared(), m_criteria)),
+      m_cancelled(std::move(cancelled)),
       m_starts(m_def, m_geometry, [this](int index) { pageFinished(index); }) {
-    m_starts.setCancelCheck(std::move(cancelled));
+    m_starts.setCancelCheck(m_cancelled);
     m_clock.start();
 }
 
@@ -184,7 +186,8 @@ void ReportFeed::finish() {
 void ReportFeed::pageFinished(int index) {
     m_finished = index + 1;
     constexpr qint64 kMostMs = 100;
-    if (!m_handed || m_clock.elapsed() >= kMostMs)
+    constexpr qsizetype kMostBytes = 1 << 20;
+    if (!m_handed || m_clock.elapsed() >= kMostMs || m_batch.rows.bytes.size() >= kMostBytes)
         hand();
 }
 
@@ -197,12 +200,24 @@ void ReportFeed::hand() {
     m_batch.starts = m_starts.take();
     m_batch.finishedPages = m_finished;
     m_handed = true;
+    const qint64 bytes = m_batch.rows.bytes.size();
     auto batch = std::make_shared<ReportDocument::Batch>(std::move(m_batch));
     m_batch = {};
     m_batch.finishedPages = m_finished;
     ReportDocument* doc = m_doc;
+    *m_pending += bytes;
     QMetaObject::invokeMethod(
-        doc, [doc, batch] { doc->adopt(std::move(*batch)); }, Qt::QueuedConnection);
+        doc,
+        [doc, batch, pending = m_pending, bytes] {
+            doc->adopt(std::move(*batch));
+            *pending -= bytes;
+        },
+        Qt::QueuedConnection);
+    // Rows read faster than the window takes them in wait here rather than pile up in its queue; not
+    // for long, in case the window's thread waits for this one without taking events.
+    constexpr qint64 kMostPending = 4 << 20;
+    for (int i = 0; *m_pending > kMostPending && i < 200 && !(m_cancelled && m_cancelled()); ++i)
+        QThread::msleep(10);
     m_clock.restart();
 }
 

@@ -21,6 +21,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -197,6 +198,9 @@ private:
     ReportDocument::Batch m_batch; // what is not handed over yet
     int m_finished = 0;            // pages finished
     bool m_handed = false;
+    std::function<bool()> m_cancelled;
+    // Bytes of rows handed over and not yet taken in by the document.
+    std::shared_ptr<std::atomic<qint64>> m_pending = std::make_shared<std::atomic<qint64>>(0);
     QElapsedTimer m_clock;
     ReportLayoutCache::Starts m_starts;
 };

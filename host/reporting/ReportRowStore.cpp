@@ -1,10 +1,12 @@
 #include "reporting/ReportRowStore.h"
 
 #include "core/Errors.h"
+#include "core/WriteFailure.h"
 
 #include <QDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -117,10 +119,14 @@ void ReportRowStore::flush() {
     b.offset = m_file->size();
     b.bytes = int(m_tail.size());
     b.firstRow = m_tailFirstRow;
-    if (!m_file->seek(b.offset) || m_file->write(m_tail) != m_tail.size() || !m_file->flush())
+    errno = 0;
+    if (!m_file->seek(b.offset) || m_file->write(m_tail) != m_tail.size() || !m_file->flush()) {
+        const int errnum = errno;
         throw EHostError(
             QStringLiteral("Não foi possível gravar as linhas do relatório no arquivo temporário '%1': %2.")
-                .arg(fileName(*m_file), m_file->errorString()));
+                .arg(fileName(*m_file),
+                     writeFailureReason(m_file->fileName(), m_file->errorString(), errnum)));
+    }
     m_blocks.push_back(b);
     m_tailFirstRow = m_count;
     m_tail.clear();

@@ -11,7 +11,11 @@
 #include <cmath>
 
 namespace {
-constexpr int kKeptPages = 4; // a page at the width of a large screen is some 8 MB
+// Pages drawn are kept by their size in kB: what fills the view some three times over, and at least two
+// pages (a page at the width of a large screen is some 6 MB).
+qint64 kilobytes(QSize pixels) {
+    return qMax<qint64>(1, qint64(pixels.width()) * pixels.height() * 4 / 1024);
+}
 constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
 } // namespace
 
@@ -21,7 +25,7 @@ const QList<int>& ReportPageView::zoomSteps() {
 }
 
 ReportPageView::ReportPageView(const ReportDocument& document, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(document), m_cache(kKeptPages) {
+    : QAbstractScrollArea(parent), m_doc(document) {
     setAccessibleName(QStringLiteral("Páginas do relatório"));
     setFocusPolicy(Qt::StrongFocus);
     // Always there, so fitting the width never makes the bar come and go.
@@ -273,7 +277,10 @@ const QPixmap& ReportPageView::rendered(int page) {
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     pixmap->setDevicePixelRatio(ratio);
-    m_cache.insert(page, pixmap);
+    const int cost = int(kilobytes(pixmap->size()));
+    if (m_cache.maxCost() < 2 * cost) // never refused: a refused page would be gone
+        m_cache.setMaxCost(2 * cost);
+    m_cache.insert(page, pixmap, cost);
     return *pixmap;
 }
 
@@ -318,7 +325,9 @@ void ReportPageView::paintEvent(QPaintEvent*) {
     }
     const int height = viewport()->height();
     // Every page in sight is kept, and a few more.
-    m_cache.setMaxCost(qMax(kKeptPages, 2 * (height / pageStride() + 2)));
+    const double ratio = devicePixelRatioF();
+    m_cache.setMaxCost(
+        int(qMax(2 * kilobytes(pageSize() * ratio), 3 * kilobytes(viewport()->size() * ratio))));
     for (int page = qMax(0, (verticalScrollBar()->value() - kGap) / pageStride()); page < pages; ++page) {
         const QRect r = pageRect(page);
         if (r.top() >= height)
