@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
 #include "reporting/SessionPrinters.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -11,6 +12,13 @@
 #include <QRegularExpression>
 
 namespace {
+
+// "pdf:ARQUIVO grava a impressão num PDF, xlsx:ARQUIVO numa planilha do Excel e ...".
+QString printerHelp() {
+    QString formats = ReportExport::listed(QStringLiteral("%1:ARQUIVO %3"), QStringLiteral("e"));
+    formats.insert(formats.indexOf(u' '), QStringLiteral(" grava a impressão"));
+    return QStringLiteral("Impressora da sessão: %1.").arg(formats);
+}
 
 QString bad(const QString& option, const QString& why) {
     return QStringLiteral("erp-host: --%1: %2").arg(option, why);
@@ -52,10 +60,10 @@ QString validate(HostOptions& o) {
     if (!o.printer.isEmpty()) {
         std::optional<SessionPrinters::FileTarget> target = SessionPrinters::fileTarget(o.printer);
         if (!target || target->path.isEmpty())
-            return bad(
-                QStringLiteral("printer"),
-                QStringLiteral("impressora inválida '%1' (use pdf:ARQUIVO, xlsx:ARQUIVO ou csv:ARQUIVO).")
-                    .arg(o.printer));
+            return bad(QStringLiteral("printer"),
+                       QStringLiteral("impressora inválida '%1' (use %2).")
+                           .arg(o.printer,
+                                ReportExport::listed(QStringLiteral("%1:ARQUIVO"), QStringLiteral("ou"))));
         const QFileInfo file(target->path);
         if (file.isDir())
             return bad(QStringLiteral("printer"),
@@ -117,11 +125,7 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
                                      QStringLiteral("PASTA"));
     const QCommandLineOption open(
         QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (QMT31800)."), QStringLiteral("TELA"));
-    const QCommandLineOption printer(
-        QStringLiteral("printer"),
-        QStringLiteral("Impressora da sessão: pdf:ARQUIVO grava a impressão num PDF, xlsx:ARQUIVO numa "
-                       "planilha do Excel e csv:ARQUIVO num texto separado por ponto e vírgula."),
-        QStringLiteral("pdf:ARQUIVO"));
+    const QCommandLineOption printer(QStringLiteral("printer"), printerHelp(), QStringLiteral("pdf:ARQUIVO"));
     const QCommandLineOption idioma(QStringLiteral("idioma"),
                                     QStringLiteral("Idioma da interface dos módulos (padrão: pt)."),
                                     QStringLiteral("IDIOMA"));

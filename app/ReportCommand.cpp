@@ -13,6 +13,12 @@ namespace {
 
 const QString Program = QStringLiteral("erp-host report");
 
+// The formats a pipe can take, as the messages name them ("CSV").
+QString standardOutputTitles() {
+    return ReportExport::listed(QStringLiteral("%2"), QStringLiteral("ou"),
+                                [](const ReportExport::FormatInfo& f) { return f.plainText; });
+}
+
 // The options one request takes, on the command line or on a line of the file of requests.
 struct RequestOptions {
     QCommandLineOption report{
@@ -54,13 +60,15 @@ struct RequestOptions {
         QStringLiteral(
             "Filial do relatório. Padrão: a 'filial' da configuração, senão a primeira filial do banco."),
         QStringLiteral("CÓDIGO")};
-    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("saida")},
-                              QStringLiteral("Arquivo a gravar; o formato vem da extensão (.pdf, .xlsx, "
-                                             ".csv). - grava CSV na saída padrão."),
-                              QStringLiteral("ARQUIVO")};
+    QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("saida")},
+        QStringLiteral("Arquivo a gravar; o formato vem da extensão (%1). - grava %2 "
+                       "na saída padrão.")
+            .arg(ReportExport::listed(QStringLiteral(".%1"), {}), standardOutputTitles()),
+        QStringLiteral("ARQUIVO")};
     QCommandLineOption format{QStringLiteral("formato"),
-                              QStringLiteral("Formato do arquivo, qualquer que seja a extensão: pdf, xlsx ou "
-                                             "csv."),
+                              QStringLiteral("Formato do arquivo, qualquer que seja a extensão: %1.")
+                                  .arg(ReportExport::listed(QStringLiteral("%1"), QStringLiteral("ou"))),
                               QStringLiteral("FORMATO")};
 
     QList<QCommandLineOption> all() const {
@@ -220,22 +228,27 @@ void parseRequest(QCommandLineParser& parser, const RequestOptions& o, const QDa
     if (!format.isEmpty()) {
         chosen = ReportExport::formatOfSuffix(format.toLower());
         if (!chosen)
-            throw Failure{
-                bad(o.format, QStringLiteral("formato desconhecido '%1' (pdf, xlsx ou csv).").arg(format))};
+            throw Failure{bad(o.format, QStringLiteral("formato desconhecido '%1' (%2).")
+                                            .arg(format, ReportExport::listed(QStringLiteral("%1"),
+                                                                              QStringLiteral("ou"))))};
     }
     if (r.output == QLatin1String("-")) {
-        if (chosen && *chosen != ReportExport::Format::Csv)
-            throw Failure{bad(o.format, QStringLiteral("a saída padrão recebe só CSV."))};
-        r.format = ReportExport::Format::Csv;
+        if (chosen && !ReportExport::info(*chosen).plainText)
+            throw Failure{
+                bad(o.format, QStringLiteral("a saída padrão recebe só %1.").arg(standardOutputTitles()))};
+        if (!chosen)
+            for (const ReportExport::FormatInfo& f : ReportExport::formats())
+                if (f.plainText && !chosen)
+                    chosen = f.format;
+        r.format = *chosen;
         return;
     }
     if (!chosen)
         chosen = ReportExport::formatOfSuffix(QFileInfo(r.output).suffix().toLower());
     if (!chosen)
-        throw Failure{
-            bad(o.output, QStringLiteral("o formato de '%1' não vem da extensão (.pdf, .xlsx ou .csv): "
-                                         "use --formato.")
-                              .arg(r.output))};
+        throw Failure{bad(
+            o.output, QStringLiteral("o formato de '%1' não vem da extensão (%2): use --formato.")
+                          .arg(r.output, ReportExport::listed(QStringLiteral(".%1"), QStringLiteral("ou"))))};
     r.format = *chosen;
 }
 

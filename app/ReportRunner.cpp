@@ -22,6 +22,7 @@
 #include "library/TDateEditPlus.h"
 #include "packages/ModuleRegistry.h"
 #include "packages/PackageLoader.h"
+#include "reporting/ReportController.h"
 #include "reporting/TfrmDadosGerRel.h"
 
 #include <QAbstractButton>
@@ -365,8 +366,9 @@ QString Runner::run(const ReportRequest& r) {
     // Standard output gets the file once it is whole: a failed run prints nothing there.
     QTemporaryDir scratch;
     const bool toStdout = r.output == QLatin1String("-");
-    const QString path =
-        toStdout ? scratch.filePath(QStringLiteral("relatorio.csv")) : QFileInfo(r.output).absoluteFilePath();
+    const QString path = toStdout
+                             ? scratch.filePath(QStringLiteral("relatorio.") + ReportExport::suffix(r.format))
+                             : QFileInfo(r.output).absoluteFilePath();
     HostSettings::setPrinter(ReportExport::suffix(r.format) + u':' + path);
     m_lastShown = m_clock.elapsed();
     m_shown = false;

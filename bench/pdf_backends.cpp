@@ -9,7 +9,7 @@
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/pdf/PdfWriter.h"
-#include "reporting/pdf/TextMeasurer.h"
+#include "reporting/text/TextMeasurer.h"
 
 #include <QApplication>
 #include <QDateTime>

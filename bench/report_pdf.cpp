@@ -20,6 +20,7 @@
 #include "reporting/ReportTask.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -115,13 +116,10 @@ Figures engineRun(const ReportDefinition& def, DatabaseKind kind, const QString&
     run.branch = QStringLiteral("01 - Matriz");
     run.progress = [](qint64) { return false; };
     Figures f;
-    if (xlsx) {
-        f.rows = ReportEngine::writeTable(def, run, file, ReportExport::Format::Xlsx);
-    } else {
-        const ReportPdfResult r = ReportEngine::writePdf(def, run, file, def.page.layout());
-        f.rows = r.rows;
-        f.pages = r.pages;
-    }
+    const std::unique_ptr<ReportSink> sink = ReportExport::open(
+        xlsx ? ReportExport::Format::Xlsx : ReportExport::Format::Pdf, def, {file, def.page.layout(), {}});
+    f.rows = ReportEngine::run(def, run, *sink);
+    f.pages = sink->pageCount();
     f.seconds = t.nsecsElapsed() / 1e9;
     f.bytes = QFileInfo(file).size();
     return f;
@@ -155,7 +153,8 @@ Figures previewRun(const ReportDefinition& def, DatabaseKind kind) {
                         firstRowNs = t.nsecsElapsed();
                     return false;
                 };
-                ReportEngine::fetchInto(def, worker, doc);
+                ReportFeed feed(doc);
+                ReportEngine::run(def, worker, feed);
             },
             dtmDBGeral::database(), QStringLiteral("bench"));
         task.wait([&] { return doc.pageCount() > 0; });

@@ -91,7 +91,8 @@ Fed feedUnderPreview(const ReportDefinition& d, const ReportRows& rows, bool can
     clock.start();
     std::thread worker([&] {
         try {
-            ReportFeed feed(doc, {}, [&] { return cancelled.load(); });
+            ReportFeed feed(doc);
+            feed.begin({}, [&] { return cancelled.load(); });
             for (size_t i = 0; i < rows.cells.size(); ++i) {
                 if (cancelled) // as the fetch asks between rows
                     throw EAbort();
@@ -200,7 +201,8 @@ int main(int argc, char** argv) {
     clock.start();
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        ReportFeed feed(doc, {});
+        ReportFeed feed(doc);
+        feed.begin({d.title, "01", QDateTime::currentDateTime(), {}}, {});
         for (int i = 0; i < rowCount; ++i)
             feed.addRow(cellsFor(d, i), QString::number(i / 5000), QStringLiteral("Ramo %1").arg(i / 5000));
         feed.finish();

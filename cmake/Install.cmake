@@ -5,6 +5,8 @@
 #   share/erp-qmt318/{reports,db}        report definitions and the demo schema
 #   share/applications/erp-host.desktop
 #   share/man/man1/erp-host.1.gz         the manual page, erp-host and erp-host report
+#   include/erp-host/                    the module interface's headers (component erp-dev; see
+#                                        host/CMakeLists.txt), to build a module against libhost above
 # The Debian package adds, outside the prefix:
 #   /etc/erp-host/erp-host.conf          the machine's settings, a conffile (an upgrade keeps edits)
 #   /var/lib/erp-host/reports            the office's report definitions, made by postinst (not a
@@ -49,10 +51,14 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ERP - Dados do Cliente (QMT31800): tela d
 set(CPACK_PACKAGE_DESCRIPTION "Aplicação desktop erp-host com o módulo Pkg_qmt31800 (tela Dados do Cliente, \
 relatório QMT318), banco de demonstração SQLite e suporte a Firebird.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_COMPONENTS_ALL erp conf)
+set(CPACK_COMPONENTS_ALL erp conf erp-dev)
 set(CPACK_DEB_COMPONENT_INSTALL OFF)
-# One package of both components.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};erp;/;${CMAKE_BINARY_DIR};${PROJECT_NAME};conf;/")
+# One package of all three. The module headers go with the host they describe rather than in a -dev
+# package of their own: a module must be built against the very libhost it will load into (the
+# loader refuses another interface version), and one package cannot pair headers of one version
+# with a host of another.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};erp;/;${CMAKE_BINARY_DIR};${PROJECT_NAME};conf;/;\
+${CMAKE_BINARY_DIR};${PROJECT_NAME};erp-dev;/")
 # postinst makes the group erp and the office's folder of report definitions; conffiles lists the
 # settings file.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/cmake/deb/postinst;${CMAKE_SOURCE_DIR}/cmake/deb/conffiles")

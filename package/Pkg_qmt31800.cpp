@@ -1,5 +1,6 @@
 // Pkg_qmt31800: the plug-in module of the client report screen. It exports, unmangled, the entry that
-// opens the screen and the package routines through which the host initialises and finalises its units.
+// opens the screen, the package routines through which the host initialises and finalises its units, and
+// its unit table with the host interface version it is built against.
 #include "Cli_qmt31800.h"
 #include "packages/ModuleRegistry.h"
 #include "packages/PackageInfo.h"
@@ -18,7 +19,7 @@ const PackageUnit Units[] = {
     {"Cli_qmt31800", &Cli_qmt31800::Initialization, &Cli_qmt31800::Finalization},
     {"Pkg_qmt31800", &Initialization, &Finalization},
 };
-const PackageInfoTable InfoTable = {int(sizeof(Units) / sizeof(Units[0])), Units};
+const PackageInfoTable InfoTable = PACKAGE_INFO_TABLE(Units);
 
 // Process attach and detach: the module joins the host's module list (and picks up a language
 // resource module lying beside it) when it is mapped, and leaves it when it is unmapped.
@@ -44,8 +45,6 @@ __attribute__((visibility("default"))) void Finalize() {
     for (int i = Pkg_qmt31800::InfoTable.unitCount - 1; i >= 0; --i)
         Pkg_qmt31800::InfoTable.units[i].finalization();
 }
+}
 
-__attribute__((visibility("default"))) const PackageInfoTable* GetPackageInfoTable() {
-    return &Pkg_qmt31800::InfoTable;
-}
-}
+PACKAGE_EXPORT_INFO_TABLE(Pkg_qmt31800::InfoTable)

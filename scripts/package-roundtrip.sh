@@ -62,6 +62,7 @@ in_root dpkg -i "/tmp/$(basename "$old")" >/dev/null || fail "dpkg -i of the fir
 in_root getent group erp >/dev/null || fail "the group erp was not made"
 [ "$(in_root stat -c '%a %G' /var/lib/erp-host/reports)" = "2775 erp" ] || fail "the office's report folder is not 2775 erp"
 in_root test -f /etc/erp-host/erp-host.conf || fail "no /etc/erp-host/erp-host.conf"
+in_root test -f /usr/include/erp-host/packages/PackageInfo.h || fail "no module headers under /usr/include/erp-host"
 
 say "a clerk, in the group erp, makes a database; the administrator names it in /etc"
 in_root useradd -m -G erp clerk

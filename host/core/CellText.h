@@ -10,6 +10,6 @@
 // Returns text itself (no copy) when it already follows the rule, which is the common case.
 HOST_EXPORT QString cellText(const QString& text);
 // A control character the rule drops (all but TAB, LF and CR), for code that must keep positions.
-HOST_EXPORT bool isDroppedFromCellText(char16_t c);
+bool isDroppedFromCellText(char16_t c);
 // True when cellText(text) would change nothing.
-HOST_EXPORT bool isCellText(QStringView text);
+bool isCellText(QStringView text);

@@ -3,11 +3,10 @@
 // time a flush fails and Qt then says only "Unknown error", so the file system is asked as well:
 // a full disk, a read-only mount and a used-up quota are named as such; anything else keeps what
 // the system said.
-#include "host_export.h"
 
 #include <QString>
 
 // path: the file being written; systemReason: what the writer reported (errorString());
 // errnum: errno at the failure (reset it before the write), or 0 when the writer lost it: only then
 // is the file system asked.
-HOST_EXPORT QString writeFailureReason(const QString& path, const QString& systemReason, int errnum = 0);
+QString writeFailureReason(const QString& path, const QString& systemReason, int errnum = 0);

@@ -3,7 +3,6 @@
 // other in blocks of a fixed size, and where each one ends in its block. No object per row or per
 // cell, and no buffer that doubles and is copied as it grows, so a result of 100,000 rows costs
 // little more than its text. A NULL is kept apart from an empty text.
-#include "host_export.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,7 +13,7 @@
 
 class QVariant;
 
-class HOST_EXPORT QueryRows {
+class QueryRows {
 public:
     explicit QueryRows(int columnCount = 0);
 

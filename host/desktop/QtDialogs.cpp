@@ -4,9 +4,9 @@
 #include "dialogs/LookupDialog.h"
 #include "dialogs/LookupService.h"
 #include "forms/TApplication.h"
-#include "reporting/ReportDesignerWindow.h"
 #include "reporting/ReportDialogs.h"
 #include "reporting/ReportPreviewWindow.h"
+#include "reporting/editor/ReportDesignerWindow.h"
 
 #include <QApplication>
 #include <QDialog>

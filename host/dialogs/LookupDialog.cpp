@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialogButtonBox>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -24,6 +25,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -42,14 +44,49 @@ public:
     bool isCut(const QModelIndex& index) const { return cellWidth(index) > columnWidth(index.column()); }
 
     // The width that shows the column's header and the texts of the given rows, a long text
-    // capped at the width of maxChars characters (its tooltip shows the rest).
-    int fittedWidth(int column, const std::vector<int>& rows, int maxChars) const {
-        int content = 0;
+    // capped at the width of maxChars characters (its tooltip shows the rest). Laying out each
+    // text as the delegate does costs more than the rest of the opening: the texts are ranked by
+    // the sum of their characters' advances, and only the widest few are laid out.
+    int fittedWidth(int column, const std::vector<int>& rows, int maxChars) {
+        constexpr size_t measured = 8;
+        std::vector<std::pair<qreal, int>> ranked;
+        ranked.reserve(rows.size());
         for (int r : rows)
-            content = std::max(content, cellWidth(model()->index(r, column)));
+            ranked.emplace_back(estimatedWidth(model()->index(r, column).data().toString()), r);
+        const auto widest = ranked.begin() + qsizetype(std::min(measured, ranked.size()));
+        std::partial_sort(ranked.begin(), widest, ranked.end(), std::greater<>());
+        int content = 0;
+        for (auto it = ranked.begin(); it != widest; ++it)
+            content = std::max(content, cellWidth(model()->index(it->second, column)));
         const int cap = maxChars * fontMetrics().averageCharWidth();
         return std::max(horizontalHeader()->sectionSizeHint(column), std::min(content, cap));
     }
+
+private:
+    // A text's width without shaping it: its characters' advances, each measured once.
+    qreal estimatedWidth(const QString& text) {
+        // Printable ASCII only: asking for a control character would load fallback fonts.
+        if (m_ascii.empty()) {
+            const QFontMetricsF metrics(font());
+            for (char16_t c = 32; c < 127; ++c)
+                m_ascii.push_back(metrics.horizontalAdvance(QChar(c)));
+        }
+        qreal width = 0;
+        for (QChar c : text) {
+            if (c.unicode() >= 32 && c.unicode() < 127) {
+                width += m_ascii[c.unicode() - 32];
+                continue;
+            }
+            auto it = m_other.constFind(c.unicode());
+            if (it == m_other.cend())
+                it = m_other.insert(c.unicode(), QFontMetricsF(font()).horizontalAdvance(c));
+            width += *it;
+        }
+        return width;
+    }
+
+    std::vector<qreal> m_ascii;
+    QHash<char16_t, qreal> m_other;
 };
 
 // What the user left of a lookup's layout, kept for the session.
@@ -144,7 +181,8 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_view->setAccessibleName(QStringLiteral("Registros"));
     m_view->setAccessibleDescription(QStringLiteral(
         "Espaço marca ou desmarca as linhas selecionadas; Ctrl+A marca todas as linhas mostradas."));
-    m_view->setModel(m_proxy);
+    // The rows' header and the sorting are set before the model comes: set after, each is one more
+    // pass over every row (the row sizes, an unsorted sort).
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -156,6 +194,7 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
     m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); // keep the query's order
     m_view->setSortingEnabled(true);
     m_view->horizontalHeader()->setStretchLastSection(true);
+    m_view->setModel(m_proxy);
     m_rows->setCutTest([grid](const QModelIndex& i) { return grid->isCut(i); });
     m_view->installEventFilter(this);
     connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
@@ -166,7 +205,9 @@ LookupDialog::LookupDialog(const LookupRequest& request, QWidget* parent) : QDia
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblSituacao"));
-    m_status->setAccessibleName(QStringLiteral("Situação da lista"));
+    // A label's accessible name is its text unless one is set: the counter is what a screen reader
+    // reads (and hears change), its purpose is the description.
+    m_status->setAccessibleDescription(QStringLiteral("Situação da lista"));
     auto* checkAll = new QPushButton(QStringLiteral("&Marcar todos"), this);
     auto* uncheckAll = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
     checkAll->setObjectName(QStringLiteral("btnMarcarTodos"));

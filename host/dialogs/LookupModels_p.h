@@ -1,7 +1,9 @@
 #pragma once
 // The lookup dialog's models: the dataset's rows with a check each, and the filter over them.
 // Neither copies the rows: both read the dataset's texts, the filter keeps one folded text per row
-// (built at the first filter) and the sort keeps collation keys only while it sorts.
+// (built at the first filter) and the sort keeps collation keys only while it sorts. The filter
+// also searches the hidden key (the code a report prints) and, for a number written with
+// punctuation such as a CPF or CNPJ, its digits alone.
 // Private to the dialogs layer.
 #include "data/PortugueseCollation.h"
 #include "data/TDataSet.h"
@@ -32,6 +34,24 @@ inline QString lookupFold(const QString& text) {
     return out;
 }
 
+// Separators of the numbers people type both with and without them: CPF, CNPJ, CEP, phone.
+inline bool isNumberSeparator(char c) {
+    return c == '.' || c == '-' || c == '/' || c == ' ' || c == '(' || c == ')';
+}
+
+// The digits of a text made of digits and separators only, with at least one separator; empty
+// otherwise (nothing to add to what the text itself matches).
+inline QByteArray bareDigits(QByteArrayView text) {
+    QByteArray digits;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (!isNumberSeparator(c))
+            return {};
+    }
+    return digits.size() == text.size() ? QByteArray() : digits;
+}
+
 // The dataset's rows as the dialog shows them: the visible fields, a check in the first column.
 class LookupRowsModel : public QAbstractTableModel {
 public:
@@ -39,7 +59,11 @@ public:
                     bool single, QObject* parent)
         : QAbstractTableModel(parent), m_source(source), m_columns(std::move(columns)),
           m_titles(std::move(titles)), m_keyColumn(keyColumn), m_single(single),
-          m_checked(size_t(source->rowCount()), 0) {}
+          m_checked(size_t(source->rowCount()), 0) {
+        m_searched = m_columns;
+        if (std::find(m_columns.begin(), m_columns.end(), keyColumn) == m_columns.end())
+            m_searched.push_back(keyColumn);
+    }
 
     // Tells whether a cell's text is cut by its column; the full text is the cell's tooltip then.
     void setCutTest(std::function<bool(const QModelIndex&)> isCut) { m_isCut = std::move(isCut); }
@@ -116,7 +140,7 @@ public:
     int checkedCount() const { return m_count; }
     QString key(int row) const { return m_source->text(row, m_keyColumn); }
 
-    // Whether a row holds the needle (folded, in UTF-8) in any shown column.
+    // Whether a row holds the needle (folded, in UTF-8) in any shown column or its key.
     bool matches(int row, QByteArrayView needle) const {
         if (m_foldedEnds.isEmpty())
             foldRows();
@@ -126,13 +150,14 @@ public:
     }
 
 private:
-    // Every row's shown texts folded, one after the other in one buffer (UTF-8, as the dataset
-    // keeps them): most are plain ASCII and are only lowered.
+    // Every row's searched texts folded, one after the other in one buffer (UTF-8, as the dataset
+    // keeps them): most are plain ASCII and are only lowered. A number with separators is followed
+    // by its bare digits.
     void foldRows() const {
         const QueryRows& rows = m_source->rows();
         m_foldedEnds.reserve(rowCount());
         for (int r = 0; r < rowCount(); ++r) {
-            for (int c : m_columns) {
+            for (int c : m_searched) {
                 const QByteArrayView cell = rows.utf8(r, c);
                 if (std::all_of(cell.begin(), cell.end(), [](char b) { return uchar(b) < 0x80; })) {
                     const qsizetype at = m_folded.size();
@@ -143,6 +168,10 @@ private:
                 } else
                     m_folded.append(lookupFold(QString::fromUtf8(cell)).toUtf8());
                 m_folded.append('\x1f'); // a match never spans two columns
+                if (const QByteArray digits = bareDigits(cell); !digits.isEmpty()) {
+                    m_folded.append(digits);
+                    m_folded.append('\x1f');
+                }
             }
             m_foldedEnds.push_back(quint32(m_folded.size()));
         }
@@ -151,6 +180,7 @@ private:
 
     const QueryRowsModel* m_source;
     std::vector<int> m_columns;
+    std::vector<int> m_searched; // the shown columns and the key
     QStringList m_titles;
     int m_keyColumn;
     bool m_single;
@@ -169,6 +199,8 @@ public:
     // stretch at a time costs the list's header a pass over every row for each stretch.
     void setNeedle(const QString& text) {
         m_needle = lookupFold(text.trimmed()).toUtf8();
+        // "034.071.679-70" typed finds "03407167970" kept bare, and the other way round.
+        m_bareNeedle = bareDigits(m_needle);
         withSortKeys(sortColumn(), [this] { invalidate(); });
     }
 
@@ -179,7 +211,10 @@ public:
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex&) const override {
-        return m_needle.isEmpty() || static_cast<LookupRowsModel*>(sourceModel())->matches(row, m_needle);
+        if (m_needle.isEmpty())
+            return true;
+        const auto* rows = static_cast<LookupRowsModel*>(sourceModel());
+        return rows->matches(row, m_needle) || (!m_bareNeedle.isEmpty() && rows->matches(row, m_bareNeedle));
     }
     bool lessThan(const QModelIndex& a, const QModelIndex& b) const override {
         if (!m_keys.empty())
@@ -201,6 +236,7 @@ private:
     }
 
     QByteArray m_needle;
+    QByteArray m_bareNeedle; // its digits, when it is a number typed with separators
     QCollator m_collator = PortugueseCollation::collator();
     std::vector<QCollatorSortKey> m_keys; // while sorting only
 };

@@ -2,7 +2,6 @@
 // Host component classes by name: how to create one, which properties a resource may set on it and
 // which events it raises. Properties and events are inherited from the base class named.
 #include "forms/TComponent.h"
-#include "host_export.h"
 
 #include <QHash>
 #include <QJsonValue>
@@ -15,7 +14,7 @@ class FormReader;
 
 using PropertySetter = std::function<void(QObject* component, const QJsonValue& value, FormReader& reader)>;
 
-struct HOST_EXPORT ComponentClass {
+struct ComponentClass {
     QString name;
     QString base; // class whose properties and events this one inherits; empty for a root
     // Creates a component inside parent (a widget for visual components; the form otherwise).
@@ -48,7 +47,7 @@ template <class T> std::function<QObject*(QObject*)> widgetFactory() {
     };
 }
 
-class HOST_EXPORT ClassRegistry {
+class ClassRegistry {
 public:
     static ClassRegistry& instance();
 

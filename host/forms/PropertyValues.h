@@ -1,6 +1,5 @@
 #pragma once
 // Converting resource values: colours and fonts by the host's names, typed reads that fail clearly.
-#include "host_export.h"
 #include <QColor>
 #include <QFont>
 #include <QJsonValue>
@@ -9,7 +8,7 @@
 
 class FormReader;
 
-namespace PropertyValues HOST_EXPORT {
+namespace PropertyValues {
 QColor color(const QJsonValue& v, FormReader& reader);                  // "clInfoBk", "clBlue", "#rrggbb"
 QFont font(const QFont& base, const QJsonValue& v, FormReader& reader); // {"Name","Size","Style":[...]}
 int integer(const QJsonValue& v, FormReader& reader);

@@ -1,4 +1,3 @@
 #pragma once
 // The component library's classes (TMessages, TButtonFlat, TDateEditPlus) in the class registry.
-#include "host_export.h"
-HOST_EXPORT void registerLibraryClasses();
+void registerLibraryClasses();

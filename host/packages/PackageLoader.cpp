@@ -11,6 +11,34 @@
 #include <QFileInfo>
 #include <dlfcn.h>
 
+namespace {
+QString versionText(int major, int minor) {
+    return QStringLiteral("%1.%2").arg(major).arg(minor);
+}
+
+// Why the module behind handle cannot be used with this host; empty when it can.
+QString interfaceRefusal(void* handle, const QString& file) {
+    const QString host = versionText(HOST_INTERFACE_MAJOR, HOST_INTERFACE_MINOR);
+    const QString what = QStringLiteral("Instale a versão do módulo feita para este sistema.");
+    auto* getVersion =
+        reinterpret_cast<GetPackageInterfaceVersionFn>(dlsym(handle, "GetPackageInterfaceVersion"));
+    if (!getVersion) {
+        // A module older than the versioned interface exports the other four entries only.
+        if (!dlsym(handle, "GetPackageInfoTable"))
+            return {};
+        return QStringLiteral("O módulo '%1' foi feito para uma versão do sistema anterior à interface "
+                              "versionada; este sistema tem a interface %2. %3")
+            .arg(file, host, what);
+    }
+    const PackageInterfaceVersion module = getVersion();
+    if (module.major == HOST_INTERFACE_MAJOR && module.minor <= HOST_INTERFACE_MINOR)
+        return {};
+    return QStringLiteral("O módulo '%1' foi feito para a interface %2 do sistema; este sistema tem a "
+                          "interface %3. %4")
+        .arg(file, versionText(module.major, module.minor), host, what);
+}
+} // namespace
+
 PackageLoader& PackageLoader::instance() {
     static PackageLoader loader;
     return loader;
@@ -30,6 +58,13 @@ Package& PackageLoader::load(const QString& path) {
     if (!handle)
         throw EHostError(QStringLiteral("O arquivo '%1' não é um módulo: %2")
                              .arg(canonical, QString::fromLocal8Bit(dlerror())));
+    // The interface version is asked for before anything else of the module is called or read:
+    // everything after this point assumes the module was built against this host's headers. (Its
+    // static initialisers have run with dlopen; dlclose runs their counterparts.)
+    if (const QString refusal = interfaceRefusal(handle, canonical); !refusal.isEmpty()) {
+        dlclose(handle);
+        throw EHostError(refusal);
+    }
     auto pkg = std::make_unique<Package>();
     pkg->path = canonical;
     pkg->name = info.completeBaseName();

@@ -1,5 +1,6 @@
 #pragma once
-// Loads and unloads plug-in modules: dlopen, check the four exports, register the module in the host's
+// Loads and unloads plug-in modules: dlopen, refuse a module built for another interface version
+// (before any of its entries is called), check the four exports, register the module in the host's
 // module list, Initialize. Unloading closes every form the module created, flushes deferred deletes,
 // unregisters the module's classes, runs Finalize and dlcloses it.
 #include "host_export.h"

@@ -14,6 +14,7 @@
 #include "reporting/ReportEngine.h"
 #include "reporting/ReportTask.h"
 #include "reporting/TParams.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -119,7 +120,6 @@ ReportRun onWorker(ReportRun run, QSqlDatabase db, ReportProgress& progress,
         progress.rows = rows;
         return (check && check(rows)) || progress.cancelled;
     };
-    run.pageWritten = [&progress](int pages) { progress.pages = pages; };
     return run;
 }
 
@@ -146,7 +146,8 @@ std::unique_ptr<ReportDocument> ReportController::startDocument(const ReportDefi
     run.db = QSqlDatabase();
     task.start(
         [def, run, params, target, check = m_cancelCheck](QSqlDatabase db, ReportProgress& progress) {
-            ReportEngine::fetchInto(def, onWorker(run, db, progress, check), *target);
+            ReportFeed feed(*target);
+            ReportEngine::run(def, onWorker(run, db, progress, check), feed);
         },
         source, dtmDBGeral::instance().url());
     return doc;
@@ -186,11 +187,9 @@ void ReportController::writeFile(const ReportDefinition& def, const SessionPrint
     ReportTask task(m_context.window, def.title);
     task.start(
         [&, run](QSqlDatabase db, ReportProgress& progress) {
-            const ReportRun worker = onWorker(run, db, progress, m_cancelCheck);
-            if (file.format == ReportExport::Format::Pdf)
-                ReportEngine::writePdf(def, worker, file.path, layout);
-            else
-                ReportEngine::writeTable(def, worker, file.path, file.format);
+            const std::unique_ptr<ReportSink> sink = ReportExport::open(
+                file.format, def, {file.path, layout, [&progress](int pages) { progress.pages = pages; }});
+            ReportEngine::run(def, onWorker(run, db, progress, m_cancelCheck), *sink);
         },
         source, dtmDBGeral::instance().url());
     task.wait();
@@ -241,6 +240,22 @@ void ReportController::edit(int index) {
     request.definition = def;
     request.path = path;
     request.code = m_context.code;
+    // The live page reads its rows with the screen's current filters; filters the screen cannot give
+    // now leave the parameters unset.
+    if (dtmDBGeral::instance().isOpen()) {
+        try {
+            request.branch = makeRun().branch;
+        } catch (const EHostError&) {
+        }
+        request.params = [this, def]() -> std::shared_ptr<const TParams> {
+            try {
+                return ReportEngine::fillParams(def, makeRun());
+            } catch (const EAbort&) {
+            } catch (const EHostError&) {
+            }
+            return nullptr;
+        };
+    }
     request.validate = [this, index, def](const ReportDefinition& changed) -> QString {
         // The screen's filter rules follow the position: a report cannot be moved by editing it.
         if (changed.order != def.order || changed.variant != def.variant)

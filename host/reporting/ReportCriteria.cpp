@@ -4,7 +4,6 @@
 #include "core/DateTime.h"
 #include "core/Errors.h"
 #include "data/KeyTable.h"
-#include "reporting/ReportEngine.h"
 #include "reporting/ReportQuery.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
@@ -19,11 +18,9 @@ namespace {
 const struct {
     const char* name;
     ReportCriterion::Kind kind;
-} kKinds[] = {{"value", ReportCriterion::Kind::Value},
-              {"month", ReportCriterion::Kind::Month},
-              {"period", ReportCriterion::Kind::Period},
-              {"list", ReportCriterion::Kind::List},
-              {"choices", ReportCriterion::Kind::Choices}};
+} kKinds[] = {{"value", ReportCriterion::Kind::Value},     {"month", ReportCriterion::Kind::Month},
+              {"period", ReportCriterion::Kind::Period},   {"list", ReportCriterion::Kind::List},
+              {"choices", ReportCriterion::Kind::Choices}, {"branch", ReportCriterion::Kind::Branch}};
 
 QString kindName(ReportCriterion::Kind kind) {
     for (const auto& k : kKinds)
@@ -77,9 +74,9 @@ ReportCriterion criterionFromJson(const QJsonValue& v, int index) {
             known = true;
         }
     if (!known)
-        invalid(
-            where,
-            QStringLiteral("tipo '%1' desconhecido (use value, month, period, list ou choices)").arg(kind));
+        invalid(where,
+                QStringLiteral("tipo '%1' desconhecido (use value, month, period, list, choices ou branch)")
+                    .arg(kind));
     c.parameterTo = text(o, "to", {}, where).trimmed().toUpper();
     const QJsonValue allIf = o.value(QLatin1String("all_if"));
     if (!allIf.isUndefined() && !allIf.isNull()) {
@@ -92,6 +89,7 @@ ReportCriterion criterionFromJson(const QJsonValue& v, int index) {
     c.noneText = text(o, "none", c.noneText, where);
     c.lookup = sqlText(o, "lookup", where);
     c.lookupIb = sqlText(o, "lookup_ib", where);
+    c.otherBranches = sqlText(o, "other_branches", where);
     const QJsonValue maxNames = o.value(QLatin1String("max_names"));
     if (!maxNames.isUndefined()) {
         if (!maxNames.isDouble() || maxNames.toDouble() != double(maxNames.toInt()) || maxNames.toInt() < 1 ||
@@ -136,7 +134,7 @@ QVariant valueOf(const TParams& params, const QString& name) {
     const TParam* p = params.FindParam(name);
     if (!p)
         return {};
-    return ReportEngine::bindValue(*p);
+    return p->bindValue();
 }
 
 const QLocale& portuguese() {
@@ -147,7 +145,13 @@ const QLocale& portuguese() {
 class Describer {
 public:
     Describer(const ReportDefinition& def, const TParams& params, QSqlDatabase db, DatabaseKind kind)
-        : m_def(def), m_params(params), m_db(std::move(db)), m_kind(kind) {}
+        : m_def(def), m_params(params), m_db(std::move(db)), m_kind(kind) {
+        for (const ReportCriterion& c : def.criteria)
+            if (c.kind == ReportCriterion::Kind::Branch && m_params.FindParam(c.parameter)) {
+                m_branch = valueOf(m_params, c.parameter).toString().trimmed();
+                break;
+            }
+    }
 
     // Empty when the criterion's parameter is not among the report's (the SQL was changed and no
     // longer has it), or a list criterion names a parameter that is not a list.
@@ -156,6 +160,9 @@ public:
             return {};
         if (c.kind == ReportCriterion::Kind::List &&
             !m_def.listParameters.contains(c.parameter, Qt::CaseInsensitive))
+            return {};
+        // The page header names the branch; the block says only that every branch is shown.
+        if (c.kind == ReportCriterion::Kind::Branch && !m_branch.isEmpty())
             return {};
         return QStringLiteral("%1: %2").arg(c.label, value(c));
     }
@@ -192,6 +199,7 @@ private:
             return texts.isEmpty() ? c.noneText : ReportCriteria::enumerate(texts, int(texts.size()));
         }
         case ReportCriterion::Kind::Value:
+        case ReportCriterion::Kind::Branch:
             break;
         }
         const QString text = v.toString().trimmed();
@@ -214,17 +222,37 @@ private:
         const int total = count.next() ? count.value(0).toInt() : 0;
         if (total == 0)
             return c.noneText;
+        // Keys of other branches cannot appear: one count of them, and names of the others only.
+        const bool byBranch = !c.otherBranches.trimmed().isEmpty();
+        int elsewhere = 0;
+        if (byBranch && !m_branch.isEmpty()) {
+            QSqlQuery apart = run(c, c.otherBranches, QVariantList(c.otherBranches.count(u'?'), m_branch));
+            elsewhere = apart.next() ? apart.value(0).toInt() : 0;
+        }
         QString sql = lookupFor(c);
         if (sql.isEmpty())
             sql = QStringLiteral("SELECT KEYVALUE FROM %1 WHERE PARAM = ? ORDER BY KEYVALUE")
                       .arg(KeyTable::tableName());
-        const bool bindsParam = sql.contains(u'?');
-        QSqlQuery q = run(c, sql, bindsParam ? QVariantList{param} : QVariantList{});
+        QVariantList values;
+        if (byBranch)
+            values = QVariantList(sql.count(u'?'), m_branch.isEmpty() ? QStringLiteral("") : m_branch);
+        else if (sql.contains(u'?'))
+            values = {param};
+        QSqlQuery q = run(c, sql, values);
         QStringList names;
         while (names.size() < c.maxNames && q.next())
             names << q.value(0).toString().trimmed();
         q.finish();
-        return ReportCriteria::enumerate(names, qMax(total, int(names.size())));
+        const int here = qMax(total - elsewhere, int(names.size()));
+        if (elsewhere == 0)
+            return ReportCriteria::enumerate(names, here);
+        // "Ana, Bruno, mais 2 e 3 de outras filiais"; only the count when none is of this branch.
+        QStringList parts = names;
+        if (here > names.size())
+            parts << QStringLiteral("mais %1").arg(here - names.size());
+        parts << (elsewhere == 1 ? QStringLiteral("1 de outra filial")
+                                 : QStringLiteral("%1 de outras filiais").arg(elsewhere));
+        return ReportCriteria::enumerate(parts, int(parts.size()));
     }
 
     QString lookupFor(const ReportCriterion& c) const {
@@ -254,6 +282,7 @@ private:
     const TParams& m_params;
     QSqlDatabase m_db;
     DatabaseKind m_kind;
+    QString m_branch; // the branch the run is restricted to; empty: every branch
 };
 
 } // namespace
@@ -290,6 +319,8 @@ QJsonArray ReportCriteria::toJson(const QList<ReportCriterion>& criteria) {
             o["lookup"] = sqlJson(c.lookup);
         if (!c.lookupIb.isEmpty())
             o["lookup_ib"] = sqlJson(c.lookupIb);
+        if (!c.otherBranches.isEmpty())
+            o["other_branches"] = sqlJson(c.otherBranches);
         if (c.maxNames != defaults.maxNames)
             o["max_names"] = c.maxNames;
         if (!c.choices.isEmpty()) {
@@ -326,6 +357,8 @@ QList<std::pair<QString, QString>> ReportCriteria::lookups(const ReportDefinitio
             texts.append({QStringLiteral("Critério '%1'").arg(c.label), c.lookup});
         if (!c.lookupIb.trimmed().isEmpty())
             texts.append({QStringLiteral("Critério '%1' (Firebird)").arg(c.label), c.lookupIb});
+        if (!c.otherBranches.trimmed().isEmpty())
+            texts.append({QStringLiteral("Critério '%1' (outras filiais)").arg(c.label), c.otherBranches});
     }
     return texts;
 }

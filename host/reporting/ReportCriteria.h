@@ -3,8 +3,9 @@
 // of the definition ("Mês: dezembro de 2026", "Clientes: Ana Souza, Bruno Lima e mais 3"). The lines
 // are worked out from the parameter values the report received, inside the run's transaction, where
 // the key table holds the selected keys; the layout prints them under the title of the first page.
+// The branch is the page header's to say: the block names only keys the report can show and
+// counts those of other branches apart ("Clientes: Ana Souza e 3 de outras filiais").
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QJsonArray>
@@ -14,7 +15,7 @@
 
 class TParams;
 
-namespace ReportCriteria HOST_EXPORT {
+namespace ReportCriteria {
 // The "criteria" array of a definition file. Throws EHostError saying what is wrong.
 QList<ReportCriterion> fromJson(const QJsonValue& value);
 QJsonArray toJson(const QList<ReportCriterion>& criteria);

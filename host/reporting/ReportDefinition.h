@@ -36,6 +36,8 @@ struct HOST_EXPORT ReportCriterion {
         Period,  // parameter to parameterTo, day and month: "20/12 a 10/01"
         List,    // a list parameter: the names of the selected keys by lookup, "e mais N"
         Choices, // a parameter holding the ticked options' values: "Orçamento e Encomenda"
+        Branch,  // the branch the run is restricted to: no line (the page header names it), or
+                 // allText when empty (every branch)
     };
     struct Choice {
         QString value, text;
@@ -52,6 +54,11 @@ struct HOST_EXPORT ReportCriterion {
     // SELECT whose first column is the caption: of the selected keys (List; they are in the key
     // table, PARAM = the parameter's name, during the run) or of the value (Value, bound to "?").
     QString lookup, lookupIb;
+    // List: SELECT counting the selected keys of another branch than "?" (the branch criterion's
+    // value). When the run is restricted to a branch they are counted apart, "e 3 de outras
+    // filiais", and every "?" of lookup is that branch (empty when every branch is shown), so that
+    // it names only keys the report can show.
+    QString otherBranches;
     int maxNames = 3; // List: names shown before "e mais N"
     QList<Choice> choices;
     friend bool operator==(const ReportCriterion&, const ReportCriterion&) = default;

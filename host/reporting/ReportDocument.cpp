@@ -158,13 +158,16 @@ void ReportDocument::complete() {
     emit completed();
 }
 
-ReportFeed::ReportFeed(ReportDocument& document, QStringList criteria, std::function<bool()> cancelled)
-    : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()),
-      m_criteria(std::move(criteria)),
-      m_geometry(ReportLayout::geometry(m_def, document.pageLayout(), TextMeasurer::shared(), m_criteria)),
-      m_cancelled(std::move(cancelled)),
-      m_starts(m_def, m_geometry, [this](int index) { pageFinished(index); }) {
-    m_starts.setCancelCheck(m_cancelled);
+ReportFeed::ReportFeed(ReportDocument& document)
+    : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()) {}
+
+void ReportFeed::begin(const ReportHeading& heading, std::function<bool()> cancelled) {
+    m_criteria = heading.criteria;
+    m_geometry = ReportLayout::geometry(m_def, m_doc->pageLayout(), TextMeasurer::shared(), m_criteria);
+    m_cancelled = std::move(cancelled);
+    m_starts = std::make_unique<ReportLayoutCache::Starts>(m_def, m_geometry,
+                                                           [this](int index) { pageFinished(index); });
+    m_starts->setCancelCheck(m_cancelled);
     m_clock.start();
 }
 
@@ -174,11 +177,11 @@ void ReportFeed::addRow(const QStringList& cells, const QString& groupKey, const
     // The row goes with the first page that shows it, which may be finished while it is laid out.
     static const QString none;
     m_batch.rows.add(cells, m_grouping ? groupKey : none, m_grouping ? groupTitle : none);
-    m_starts.addRow(cells, groupKey, groupTitle);
+    m_starts->addRow(cells, groupKey, groupTitle);
 }
 
 void ReportFeed::finish() {
-    m_starts.finish();
+    m_starts->finish();
     if (!m_handed || m_batch.finishedPages != m_finished || m_batch.rows.rows > 0)
         hand();
 }
@@ -197,7 +200,7 @@ void ReportFeed::hand() {
         m_batch.criteria = m_criteria;
         m_batch.geometry = m_geometry;
     }
-    m_batch.starts = m_starts.take();
+    m_batch.starts = m_starts->take();
     m_batch.finishedPages = m_finished;
     m_handed = true;
     const qint64 bytes = m_batch.rows.bytes.size();

@@ -12,6 +12,8 @@
 #include "reporting/ReportLayout.h"
 #include "reporting/ReportLayoutCache.h"
 #include "reporting/ReportRowStore.h"
+#include "reporting/ReportRows.h"
+#include "reporting/ReportSink.h"
 #include "reporting/pdf/PdfWriter.h"
 
 #include <QDateTime>
@@ -30,13 +32,6 @@ class QPainter;
 class QPagedPaintDevice;
 class QPaintDevice;
 class QFont;
-
-struct HOST_EXPORT ReportRows {
-    QStringList fields;               // the columns' fields, in column order
-    std::vector<QStringList> cells;   // one text per column, formatted for display
-    std::vector<QString> groupKeys;   // one per row when the report groups
-    std::vector<QString> groupTitles; // the group caption of each row
-};
 
 class HOST_EXPORT ReportDocument : public QObject {
     Q_OBJECT
@@ -167,24 +162,23 @@ private:
 // Lays out, on the thread that reads a run's rows, the pages of a document that lives on another (the
 // window's), and hands over the rows (encoded here) and where each page begins: the document's thread
 // only appends them, so a row of any size never holds the window up, and Cancel is asked inside a long
-// row's layout. The
-// first page goes as soon as it is finished, the next ones at least ten times a second. The document
-// must outlive the feed and is neither given rows nor laid out again meanwhile.
-class HOST_EXPORT ReportFeed {
+// row's layout. The first page goes as soon as it is finished, the next ones at least ten times a
+// second. The document must outlive the feed and is neither given rows nor laid out again meanwhile.
+class HOST_EXPORT ReportFeed : public ReportSink {
 public:
-    // criteria: the run's criteria block. The document's definition and page layout are read here.
-    // cancelled: asked between pages of a row and every few thousand lines of a cell; true stops
-    // the layout with EAbort.
-    ReportFeed(ReportDocument& document, QStringList criteria, std::function<bool()> cancelled = {});
-    ~ReportFeed();
-    ReportFeed(const ReportFeed&) = delete;
-    ReportFeed& operator=(const ReportFeed&) = delete;
+    // The document's definition and page layout are read here.
+    explicit ReportFeed(ReportDocument& document);
+    ~ReportFeed() override;
 
+    // heading: the run's criteria block is what the document takes of it. cancelled: asked between
+    // pages of a row and every few thousand lines of a cell.
+    void begin(const ReportHeading& heading, std::function<bool()> cancelled) override;
     // The rows in report order; groupKey and groupTitle are ignored when the report does not group.
-    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
+    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) override;
     // After the last row: places the totals and hands the last page over. The document completes when
     // told (ReportDocument::complete), once the run has ended well.
-    void finish();
+    void finish() override;
+    int pageCount() const override { return m_starts ? m_starts->pageCount() : 0; }
 
 private:
     void pageFinished(int index);
@@ -202,7 +196,7 @@ private:
     // Bytes of rows handed over and not yet taken in by the document.
     std::shared_ptr<std::atomic<qint64>> m_pending = std::make_shared<std::atomic<qint64>>(0);
     QElapsedTimer m_clock;
-    ReportLayoutCache::Starts m_starts;
+    std::unique_ptr<ReportLayoutCache::Starts> m_starts; // from begin()
 };
 
 // Fonts of the report, sized in layout units.

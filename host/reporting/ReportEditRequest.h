@@ -6,11 +6,18 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+
+class TParams;
 
 struct HOST_EXPORT ReportEditRequest {
     ReportDefinition definition;
     QString path; // the definition file, for the window's title
     QString code; // report code
+    // The screen's current filters, asked once when the editor opens, for the live page's rows;
+    // unset or answering null: every parameter unset.
+    std::function<std::shared_ptr<const TParams>()> params;
+    QString branch; // the session's branch, as the page header prints it
     // Empty when the definition may be saved (complete, only reading, prepares on the database);
     // otherwise the message to show. The designer asks before it accepts.
     std::function<QString(const ReportDefinition&)> validate;

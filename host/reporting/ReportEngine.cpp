@@ -3,13 +3,13 @@
 #include "core/Errors.h"
 #include "data/KeyTable.h"
 #include "reporting/ReportCriteria.h"
-#include "reporting/ReportLayout.h"
+#include "reporting/ReportDocument.h"
 #include "reporting/ReportQuery.h"
+#include "reporting/ReportRows.h"
+#include "reporting/ReportSink.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
 #include "reporting/TReportDesignerDialog.h"
-#include "reporting/export/TableWriter.h"
-#include "reporting/pdf/PdfWriter.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,20 +19,6 @@ std::unique_ptr<TParams> ReportEngine::makeParams(const ReportDefinition& defini
     for (const QString& name : definition.parameterNames(kind))
         params->Add(name);
     return params;
-}
-
-QVariant ReportEngine::bindValue(const TParam& param) {
-    switch (param.kind()) {
-    case TParam::Kind::Unset:
-        return QVariant(QMetaType::fromType<QString>());
-    case TParam::Kind::DateTime:
-        return HostDate::toDateTime(param.Value().toDouble());
-    default:
-        // A text set from a null QString is still a text: an empty one, never NULL.
-        if (param.Value().metaType().id() == QMetaType::QString && param.Value().toString().isNull())
-            return QStringLiteral("");
-        return param.Value();
-    }
 }
 
 namespace {
@@ -65,30 +51,28 @@ std::unique_ptr<ReportQuery> prepareQuery(const ReportDefinition& def, const Rep
     return query;
 }
 
-// Draws each page as its rows arrive; the writer sends it to the file when the next one starts.
-class PdfStream : public ReportLayout::Sink {
+// Keeps every row, for a document made once the run has ended.
+class RowsKept : public ReportSink {
 public:
-    PdfStream(PdfWriter& writer, const ReportLayout::Painter& painter)
-        : m_writer(writer), m_canvas(writer), m_painter(painter) {}
-    void pageStarted(int index) override {
-        m_writer.newPage();
-        m_painter.header(m_canvas, index);
+    explicit RowsKept(const ReportDefinition& def) : m_grouping(def.group.enabled()) {
+        for (const ReportColumn& c : def.columns)
+            rows.fields << c.field;
     }
-    void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
-                const QStringList& cells) override {
-        m_painter.item(m_canvas, item, pieces, cells);
+    void begin(const ReportHeading& h, std::function<bool()>) override { heading = h; }
+    void addRow(const QStringList& cells, const QString& key, const QString& title) override {
+        rows.cells.push_back(cells);
+        if (m_grouping) {
+            rows.groupKeys.push_back(key);
+            rows.groupTitles.push_back(title);
+        }
     }
-    void pageFinished(int index) override {
-        m_painter.footer(m_canvas);
-        if (m_written)
-            m_written(index + 1);
-    }
-    std::function<void(int)> m_written;
+    void finish() override {}
+
+    ReportHeading heading;
+    ReportRows rows;
 
 private:
-    PdfWriter& m_writer;
-    ReportLayout::PdfCanvas m_canvas;
-    const ReportLayout::Painter& m_painter;
+    bool m_grouping;
 };
 
 } // namespace
@@ -104,69 +88,25 @@ std::unique_ptr<TParams> ReportEngine::fillParams(const ReportDefinition& def, c
     return params;
 }
 
-void ReportEngine::fetchInto(const ReportDefinition& def, const ReportRun& run, ReportDocument& document) {
+int ReportEngine::run(const ReportDefinition& def, const ReportRun& run, ReportSink& sink) {
     QStringList criteria;
     std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
     qint64 rows = 0;
-    ReportFeed feed(document, criteria, [&] { return run.progress && run.progress(rows); });
+    sink.begin({def.title, run.branch, QDateTime::currentDateTime(), std::move(criteria)},
+               [&] { return run.progress && run.progress(rows); });
     query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
         ++rows;
-        feed.addRow(cells, key, title);
+        sink.addRow(cells, key, title);
     });
-    feed.finish();
+    sink.finish();
+    return int(rows);
 }
 
 std::unique_ptr<ReportDocument> ReportEngine::run(const ReportDefinition& def, const ReportRun& run) {
-    QStringList criteria;
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
-    ReportRows rows = query->fetch(run.progress);
-    return std::make_unique<ReportDocument>(def, std::move(rows), run.branch, QDateTime::currentDateTime(),
-                                            std::move(criteria));
-}
-
-ReportPdfResult ReportEngine::writePdf(const ReportDefinition& def, const ReportRun& run, const QString& path,
-                                       const QPageLayout& layout) {
-    QStringList criteria;
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
-    const TextMeasurer& measurer = TextMeasurer::shared();
-    const ReportLayout::Geometry geometry = ReportLayout::geometry(def, layout, measurer, criteria);
-    const ReportLayout::Painter painter(def, geometry, measurer, run.branch, QDateTime::currentDateTime());
-    ReportPdfResult result;
-    try {
-        // A run that fails or is cancelled drops the writer unclosed, which leaves no file.
-        PdfWriter writer(measurer);
-        writer.begin(path, layout.fullRect(QPageLayout::Point).size(),
-                     ReportDocument::pdfOptions(def, layout));
-        PdfStream stream(writer, painter);
-        stream.m_written = run.pageWritten;
-        ReportLayout::Paginator paginator(def, geometry, measurer, stream);
-        qint64 rows = 0;
-        paginator.setCancelCheck([&] { return run.progress && run.progress(rows); });
-        query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
-            ++rows;
-            paginator.addRow(cells, key, title);
-        });
-        paginator.finish();
-        writer.close();
-        result.rows = paginator.rowCount();
-        result.pages = paginator.pageCount();
-    } catch (const PdfWriteError& e) {
-        throw EHostError(e.message());
-    }
-    return result;
-}
-
-int ReportEngine::writeTable(const ReportDefinition& def, const ReportRun& run, const QString& path,
-                             ReportExport::Format format) {
-    QStringList criteria;
-    std::unique_ptr<ReportQuery> query = prepareQuery(def, run, criteria);
-    const std::unique_ptr<TableWriter> writer = TableWriter::create(
-        format, path, def, {def.title, run.branch, QDateTime::currentDateTime(), criteria});
-    query->fetch(run.progress, [&](const QStringList& cells, const QString& key, const QString& title) {
-        writer->addRow(cells, key, title);
-    });
-    writer->finish();
-    return writer->rowCount();
+    RowsKept kept(def);
+    ReportEngine::run(def, run, kept);
+    return std::make_unique<ReportDocument>(def, std::move(kept.rows), run.branch, kept.heading.issued,
+                                            std::move(kept.heading.criteria));
 }
 
 QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db, DatabaseKind kind) {

@@ -217,15 +217,13 @@ Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const 
 }
 
 Paginator::Paginator(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, Sink& sink)
-    : m_def(def), m_g(g), m_m(m), m_sink(sink), m_grouping(def.group.enabled()) {}
+    : ReportGroups(def.group.enabled()), m_def(def), m_g(g), m_m(m), m_sink(sink) {}
 
 void Paginator::restore(const State& s) {
     m_page = s.page;
     m_y = s.y;
     m_shade = s.shade;
-    m_rows = s.rows;
-    m_groupStart = s.groupStart;
-    m_groupKey = s.groupKey;
+    setPosition(s.rows);
     m_groupTitle = s.groupTitle;
 }
 
@@ -255,15 +253,14 @@ void Paginator::place(ItemKind kind, int row, double height, const QString& text
 
 void Paginator::placeGroupHeader(bool continued) {
     const QString text = continued ? m_groupTitle + QStringLiteral(" (continuação)") : m_groupTitle;
-    place(ItemKind::GroupHeader, m_groupStart, m_g.groupHeight,
+    place(ItemKind::GroupHeader, groupStart(), m_g.groupHeight,
           m_m.elide(text, m_g.size, m_g.width - 2 * kCellPadding, Font::Bold));
 }
 
-void Paginator::placeGroupFooter() {
+void Paginator::groupEnded(int count) {
     if (!fits(m_g.groupHeight))
         startPage();
-    const int count = m_rows - m_groupStart;
-    place(ItemKind::GroupFooter, m_groupStart, m_g.groupHeight,
+    place(ItemKind::GroupFooter, groupStart(), m_g.groupHeight,
           m_m.elide(QStringLiteral("%1: %2").arg(m_def.group.countLabel).arg(count), m_g.size,
                     m_g.width - 2 * kCellPadding),
           count);
@@ -356,7 +353,7 @@ void Paginator::placeRow(const QStringList& cells, bool shaded, int lines) {
             m_pieces[to].line -= first;
         Item item;
         item.kind = ItemKind::Row;
-        item.row = m_rows;
+        item.row = rowCount();
         item.y = m_y;
         item.height = std::max(m_g.lineHeight, n * m_g.line + 2 * kRowPadding);
         item.shaded = shaded;
@@ -369,52 +366,49 @@ void Paginator::placeRow(const QStringList& cells, bool shaded, int lines) {
             break;
         checkCancelled();
         startPage();
-        if (m_grouping)
+        if (grouping())
             placeGroupHeader(true);
         m_shade = shaded ? 0 : 1; // the next row still alternates with this one
     }
 }
 
-void Paginator::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
-    const bool startsGroup = m_grouping && (m_rows == 0 || groupKey != m_groupKey);
-    if (startsGroup && m_rows > 0)
-        placeGroupFooter();
+void Paginator::groupStarted(const QString& title) {
+    m_groupTitle = title;
+    m_groupBegins = true;
+}
+
+void Paginator::row(const QStringList& cells, const QString&) {
     const int lines = layoutRow(cells);
     const double h = std::max(m_g.lineHeight, lines * m_g.line + 2 * kRowPadding);
     // A row that a whole page cannot hold begins where there is room for one of its lines; any
     // other begins where it fits whole.
-    const double room = m_g.bottom() - m_g.top(1) - (m_grouping ? m_g.groupHeight : 0);
+    const double room = m_g.bottom() - m_g.top(1) - (grouping() ? m_g.groupHeight : 0);
     const double needed = h > room ? m_g.lineHeight : h;
     if (m_page < 0)
         startPage();
-    if (startsGroup) {
-        m_groupStart = m_rows;
-        m_groupKey = groupKey;
-        m_groupTitle = groupTitle;
+    if (m_groupBegins) {
+        m_groupBegins = false;
         if (!fits(m_g.groupHeight + needed) && m_y > m_g.top(m_page))
             startPage();
         placeGroupHeader(false);
     } else if (!fits(needed)) {
         startPage();
-        if (m_grouping)
+        if (grouping())
             placeGroupHeader(true);
     }
     placeRow(cells, (m_shade++ % 2) == 1, lines);
-    ++m_rows;
 }
 
-void Paginator::finish() {
-    if (m_rows == 0)
+void Paginator::ended(int total) {
+    if (total == 0)
         place(ItemKind::Empty, -1, m_g.lineHeight,
               QStringLiteral("Nenhum registro atende aos filtros informados."));
-    else if (m_grouping)
-        placeGroupFooter();
     if (!fits(m_g.groupHeight))
         startPage();
     place(ItemKind::Total, -1, m_g.groupHeight,
-          m_m.elide(QStringLiteral("%1: %2").arg(m_def.totalLabel).arg(m_rows), m_g.size,
+          m_m.elide(QStringLiteral("%1: %2").arg(m_def.totalLabel).arg(total), m_g.size,
                     m_g.width - 2 * kCellPadding, Font::Bold),
-          m_rows);
+          total);
     m_sink.pageFinished(m_page);
 }
 

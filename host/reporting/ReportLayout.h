@@ -5,7 +5,8 @@
 // as they fill, so a caller that draws them at once holds no more than the row in hand.
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/pdf/TextMeasurer.h"
+#include "reporting/ReportSink.h"
+#include "reporting/text/TextMeasurer.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -125,20 +126,16 @@ public:
 // A row taller than a page continues on the next ones: each page takes the lines it holds, under the
 // group's "(continuação)" caption, and a cell whose lines have run out is empty on the rest. Nothing
 // is cut, and nothing is drawn below the page's body.
-class Paginator {
+class Paginator : public ReportGroups {
 public:
     Paginator(const ReportDefinition& definition, const Geometry& geometry, const TextMeasurer& m,
               Sink& sink);
     // Asked inside long layouts too (a row of thousands of lines, page after page of it); answering
     // true stops the layout with EAbort.
     void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
-    // The rows in report order; groupKey and groupTitle are ignored when the report does not group.
-    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
-    // Places the last group's count, the total (and the empty line when no row came) and finishes
-    // the last page.
-    void finish();
+    // addRow() takes the rows in report order; finish() places the last group's count, the total
+    // (and the empty line when no row came) and finishes the last page.
     int pageCount() const { return m_page + 1; }
-    int rowCount() const { return m_rows; }
 
     // Where the pagination stands between two rows: a page can be laid out again from the state
     // before the row that began it, without the rows before it.
@@ -146,19 +143,24 @@ public:
         int page = -1;
         double y = 0;
         int shade = 0;
-        int rows = 0;
-        int groupStart = 0;
-        QString groupKey, groupTitle;
+        Position rows;
+        QString groupTitle;
+        int rowCount() const { return rows.rows; }
     };
-    State state() const { return {m_page, m_y, m_shade, m_rows, m_groupStart, m_groupKey, m_groupTitle}; }
+    State state() const { return {m_page, m_y, m_shade, position(), m_groupTitle}; }
     void restore(const State& s);
+
+protected:
+    void groupStarted(const QString& title) override;
+    void row(const QStringList& cells, const QString& groupTitle) override;
+    void groupEnded(int count) override;
+    void ended(int total) override;
 
 private:
     void startPage();
     bool fits(double h) const { return m_y + h <= m_g.bottom() + 0.01; }
     void place(ItemKind kind, int row, double height, const QString& text = {}, int count = 0);
     void placeGroupHeader(bool continued);
-    void placeGroupFooter();
     int layoutRow(const QStringList& cells);
     void placeRow(const QStringList& cells, bool shaded, int lines);
     void checkCancelled() const;
@@ -167,13 +169,11 @@ private:
     const Geometry& m_g;
     const TextMeasurer& m_m;
     Sink& m_sink;
-    bool m_grouping;
     int m_page = -1;
     double m_y = 0;
     int m_shade = 0;
-    int m_rows = 0;
-    int m_groupStart = 0;
-    QString m_groupKey, m_groupTitle;
+    bool m_groupBegins = false; // the next row is its group's first
+    QString m_groupTitle;
     std::vector<Piece> m_pieces; // the row in hand
     std::vector<TextMeasurer::Line> m_lines;
     std::function<bool()> m_cancelled;

@@ -84,9 +84,10 @@ void ReportLayoutCache::reset(ReportLayout::Geometry geometry) {
 
 void ReportLayoutCache::addStarts(std::vector<ReportLayout::Paginator::State> starts) {
     for (const ReportLayout::Paginator::State& s : starts) {
-        if (m_groups.empty() || m_groups.back().first != s.groupKey || m_groups.back().second != s.groupTitle)
-            m_groups.emplace_back(s.groupKey, s.groupTitle);
-        m_starts.push_back({s.y, s.page, s.shade, s.rows, s.groupStart, int(m_groups.size()) - 1});
+        if (m_groups.empty() || m_groups.back().first != s.rows.groupKey ||
+            m_groups.back().second != s.groupTitle)
+            m_groups.emplace_back(s.rows.groupKey, s.groupTitle);
+        m_starts.push_back({s.y, s.page, s.shade, s.rows.rows, s.rows.groupStart, int(m_groups.size()) - 1});
     }
 }
 
@@ -95,10 +96,10 @@ ReportLayout::Paginator::State ReportLayoutCache::state(const Start& start) cons
     s.page = start.page;
     s.y = start.y;
     s.shade = start.shade;
-    s.rows = start.rows;
-    s.groupStart = start.groupStart;
+    s.rows.rows = start.rows;
+    s.rows.groupStart = start.groupStart;
     if (start.group >= 0) {
-        s.groupKey = m_groups[size_t(start.group)].first;
+        s.rows.groupKey = m_groups[size_t(start.group)].first;
         s.groupTitle = m_groups[size_t(start.group)].second;
     }
     return s;

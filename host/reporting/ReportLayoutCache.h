@@ -35,6 +35,7 @@ public:
         }
         void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
         void finish();
+        int pageCount() const { return m_paginator.pageCount(); }
         // The starts recorded since the last take.
         std::vector<ReportLayout::Paginator::State> take();
 

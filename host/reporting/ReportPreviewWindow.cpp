@@ -198,15 +198,13 @@ void ReportPreviewWindow::addExportActions(QToolBar* bar) {
     // Export offers the three formats; each asks for its file.
     auto* exporting = new QPushButton(QStringLiteral("&Exportar"), this);
     exporting->setAccessibleName(QStringLiteral("Exportar o relatório"));
-    exporting->setToolTip(QStringLiteral("Exportar o relatório em PDF, planilha do Excel (XLSX) ou CSV"));
+    exporting->setToolTip(QStringLiteral("Exportar o relatório em %1")
+                              .arg(ReportExport::listed(QStringLiteral("%2"), QStringLiteral("ou"))));
     auto* formats = new QMenu(exporting);
     formats->setAccessibleName(QStringLiteral("Formatos de exportação"));
-    using ReportExport::Format;
-    for (const auto& [format, text] :
-         {std::pair{Format::Pdf, QStringLiteral("&PDF...")},
-          std::pair{Format::Xlsx, QStringLiteral("Planilha do &Excel (XLSX)...")},
-          std::pair{Format::Csv, QStringLiteral("&CSV (separado por ponto e vírgula)...")}})
-        connect(formats->addAction(text), &QAction::triggered, this, [this, f = format] { exportTo(f); });
+    for (const ReportExport::FormatInfo& f : ReportExport::formats())
+        connect(formats->addAction(f.menuText), &QAction::triggered, this,
+                [this, format = f.format] { exportTo(format); });
     exporting->setMenu(formats);
     bar->addWidget(exporting);
     m_whenComplete << exporting;

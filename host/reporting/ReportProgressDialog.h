@@ -2,7 +2,6 @@
 // What the user sees while a report runs: nothing for the first half second, then a window with what
 // the run has done so far (rows read, pages written or printed) and Cancel. It shows what a
 // ReportTask's work reports; closing it cancels the run as Cancel does.
-#include "host_export.h"
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
@@ -11,7 +10,7 @@ class QProgressDialog;
 class QWidget;
 struct ReportProgress;
 
-class HOST_EXPORT ReportProgressDialog {
+class ReportProgressDialog {
 public:
     ReportProgressDialog(QWidget* parent, QString title, ReportProgress& progress);
     ~ReportProgressDialog();

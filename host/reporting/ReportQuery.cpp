@@ -4,7 +4,6 @@
 #include "core/Errors.h"
 #include "data/KeyTable.h"
 #include "library/SelectionText.h"
-#include "reporting/ReportEngine.h"
 #include "reporting/ReportSql.h"
 #include "reporting/TParams.h"
 
@@ -163,7 +162,7 @@ void ReportQuery::bind(const TParams& params) {
             std::any_of(m_def.listParameters.begin(), m_def.listParameters.end(),
                         [&](const QString& l) { return l.compare(p.Name(), Qt::CaseInsensitive) == 0; });
         if (!isList) {
-            values.insert(p.Name(), ReportEngine::bindValue(p));
+            values.insert(p.Name(), p.bindValue());
             continue;
         }
         const QString text = p.IsSet() ? p.Value().toString() : QStringLiteral("T");
@@ -192,21 +191,6 @@ void ReportQuery::bind(const TParams& params) {
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         for (const QString& spelling : ReportSql::placeholderSpellings(m_sql, it.key()))
             m_query->bindValue(QLatin1Char(':') + spelling, it.value());
-}
-
-ReportRows ReportQuery::fetch(const std::function<bool(qint64)>& progress) {
-    ReportRows rows;
-    for (const ReportColumn& c : m_def.columns)
-        rows.fields << c.field;
-    const bool grouping = m_def.group.enabled();
-    fetch(progress, [&](const QStringList& cells, const QString& key, const QString& title) {
-        rows.cells.push_back(cells);
-        if (grouping) {
-            rows.groupKeys.push_back(key);
-            rows.groupTitles.push_back(title);
-        }
-    });
-    return rows;
 }
 
 void ReportQuery::fetch(const std::function<bool(qint64)>& progress, const RowSink& sink) {

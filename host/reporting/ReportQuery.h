@@ -4,9 +4,7 @@
 // as the columns show them and ends the transaction. Whatever happens, the connection is left as it
 // was found (no transaction, writable, no keys of this run).
 #include "data/dtmDBGeral.h"
-#include "host_export.h"
 #include "reporting/ReportDefinition.h"
-#include "reporting/ReportDocument.h"
 
 #include <QSqlDatabase>
 #include <functional>
@@ -16,7 +14,7 @@ class QSqlError;
 class QSqlQuery;
 class TParams;
 
-class HOST_EXPORT ReportQuery {
+class ReportQuery {
 public:
     // The definition must outlive the query.
     ReportQuery(QSqlDatabase db, DatabaseKind kind, const ReportDefinition& definition);
@@ -33,8 +31,6 @@ public:
     // the rows read so far, between rows, and ends the run (EAbort) by returning true. Commits the
     // run's transaction at the end.
     void fetch(const std::function<bool(qint64 rowsFetched)>& progress, const RowSink& sink);
-    // The same, every row kept.
-    ReportRows fetch(const std::function<bool(qint64 rowsFetched)>& progress);
 
     // The database's words, or a general text when it gives none.
     static QString databaseError(const QSqlError& error);

@@ -1,5 +1,4 @@
 #pragma once
 // The reporting components (the report designer dialog, the designer connection) in the class
 // registry, with the event the designer raises before every run.
-#include "host_export.h"
-HOST_EXPORT void registerReportingClasses();
+void registerReportingClasses();

@@ -77,7 +77,8 @@ void SessionPrinters::setup(const QString& definitionPath, const ReportDefinitio
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     const QString target = HostSettings::printer();
     const std::optional<FileTarget> file = fileTarget(target);
-    if (file && file->format == ReportExport::Format::Pdf) {
+    // A file of pages is set up as the PDF printer shows it; a table keeps only the page set-up.
+    if (file && ReportExport::info(file->format).paged) {
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(file->path);
     } else if (kept) {

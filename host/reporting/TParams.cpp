@@ -17,6 +17,20 @@ void TParam::SetAsVariant(const QVariant& value) {
     m_value = value;
 }
 
+QVariant TParam::bindValue() const {
+    switch (m_kind) {
+    case Kind::Unset:
+        return QVariant(QMetaType::fromType<QString>());
+    case Kind::DateTime:
+        return HostDate::toDateTime(m_value.toDouble());
+    default:
+        // A text set from a null QString is still a text: an empty one, never NULL.
+        if (m_value.metaType().id() == QMetaType::QString && m_value.toString().isNull())
+            return QStringLiteral("");
+        return m_value;
+    }
+}
+
 TParams::TParams(QObject* parent) : QObject(parent) {}
 TParams::~TParams() = default;
 

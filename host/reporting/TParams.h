@@ -23,6 +23,8 @@ public:
     Kind kind() const { return m_kind; }
     const QVariant& Value() const { return m_value; }
     bool IsSet() const { return m_kind != Kind::Unset; }
+    // What the parameter binds as: dates as QDateTime, an unset parameter as NULL.
+    QVariant bindValue() const;
 
 private:
     QString m_name;

@@ -1,19 +1,28 @@
 #include "reporting/TfrmDadosGerRel.h"
 
 #include "forms/TApplication.h"
+#include "reporting/ReportController.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QSignalBlocker>
 
-TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {
-    connect(&m_reports, &ReportController::listed, this, &TfrmDadosGerRel::showReports);
-    connect(&m_reports, &ReportController::added, this, &TfrmDadosGerRel::addReport);
-    connect(&m_reports, &ReportController::renamed, this, &TfrmDadosGerRel::renameReport);
-    connect(&m_reports, &ReportController::removed, this, &TfrmDadosGerRel::removeReport);
+struct TfrmDadosGerRel::Private {
+    ReportController reports;
+};
+
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent), d(std::make_unique<Private>()) {
+    connect(&d->reports, &ReportController::listed, this, &TfrmDadosGerRel::showReports);
+    connect(&d->reports, &ReportController::added, this, &TfrmDadosGerRel::addReport);
+    connect(&d->reports, &ReportController::renamed, this, &TfrmDadosGerRel::renameReport);
+    connect(&d->reports, &ReportController::removed, this, &TfrmDadosGerRel::removeReport);
 }
 TfrmDadosGerRel::~TfrmDadosGerRel() = default;
+
+ReportController& TfrmDadosGerRel::reports() {
+    return d->reports;
+}
 
 void TfrmDadosGerRel::FormCreate(QObject* Sender) {
     ReportContext context;
@@ -21,9 +30,9 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
     context.messages = msgPadrao;
     context.designer = rpddPadrao;
     context.window = this;
-    m_reports.setContext(context);
+    d->reports.setContext(context);
     // A definition that cannot be read is reported; the screen still opens with the others.
-    TApplication::guard([&] { m_reports.reload(); });
+    TApplication::guard([&] { d->reports.reload(); });
     installShortcuts();
     installEditMenu();
 }
@@ -31,7 +40,7 @@ void TfrmDadosGerRel::FormCreate(QObject* Sender) {
 void TfrmDadosGerRel::FormActivate(QObject* Sender) {}
 
 int TfrmDadosGerRel::ReportVariant() const {
-    return cbbReportNames ? m_reports.variantAt(cbbReportNames->ItemIndex()) : -1;
+    return cbbReportNames ? d->reports.variantAt(cbbReportNames->ItemIndex()) : -1;
 }
 
 void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) {
@@ -39,26 +48,26 @@ void TfrmDadosGerRel::FormClose(QObject* Sender, TCloseAction& Action) {
 }
 
 void TfrmDadosGerRel::sbtPreviewClick(QObject* Sender) {
-    m_reports.preview(cbbReportNames->ItemIndex());
+    d->reports.preview(cbbReportNames->ItemIndex());
 }
 void TfrmDadosGerRel::sbtPrintClick(QObject* Sender) {
-    m_reports.print(cbbReportNames->ItemIndex());
+    d->reports.print(cbbReportNames->ItemIndex());
 }
 void TfrmDadosGerRel::sbtSalvarComoClick(QObject* Sender) {
-    m_reports.saveAs(cbbReportNames->ItemIndex());
+    d->reports.saveAs(cbbReportNames->ItemIndex());
 }
 void TfrmDadosGerRel::sbtConfigImprClick(QObject* Sender) {
-    m_reports.printerSetup(cbbReportNames->ItemIndex());
+    d->reports.printerSetup(cbbReportNames->ItemIndex());
 }
 void TfrmDadosGerRel::sbtReportEditClick(QObject* Sender) {
-    m_reports.edit(cbbReportNames->ItemIndex());
+    d->reports.edit(cbbReportNames->ItemIndex());
 }
 
 void TfrmDadosGerRel::mniRestaurarPadraoClick(QObject* Sender) {
-    m_reports.restoreDefault(cbbReportNames->ItemIndex());
+    d->reports.restoreDefault(cbbReportNames->ItemIndex());
 }
 void TfrmDadosGerRel::mniExcluirRelatorioClick(QObject* Sender) {
-    m_reports.remove(cbbReportNames->ItemIndex());
+    d->reports.remove(cbbReportNames->ItemIndex());
 }
 
 void TfrmDadosGerRel::showReports(const QStringList& titles) {
@@ -115,9 +124,9 @@ void TfrmDadosGerRel::installEditMenu() {
     // Each item only where it applies to the selected report.
     connect(menu, &QMenu::aboutToShow, this, [this, restore, remove] {
         const int index = cbbReportNames->ItemIndex();
-        const bool listed = index >= 0 && index < int(m_reports.entries().size());
-        restore->setEnabled(listed && !m_reports.entries()[size_t(index)].shipped.isEmpty());
-        remove->setEnabled(listed && !m_reports.entries()[size_t(index)].isShipped());
+        const bool listed = index >= 0 && index < int(d->reports.entries().size());
+        restore->setEnabled(listed && !d->reports.entries()[size_t(index)].shipped.isEmpty());
+        remove->setEnabled(listed && !d->reports.entries()[size_t(index)].isShipped());
     });
     for (QWidget* w : {static_cast<QWidget*>(cbbReportNames), static_cast<QWidget*>(sbtReportEdit)}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -13,8 +13,11 @@
 #include "host_export.h"
 #include "library/TButtonFlat.h"
 #include "library/TMessages.h"
-#include "reporting/ReportController.h"
 #include "reporting/TReportDesignerDialog.h"
+
+#include <memory>
+
+class ReportController;
 
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
@@ -56,7 +59,7 @@ public:
     TReportDesignerDialog* rpddPadrao = nullptr;
     TPopupMenu* ppmEditReport = nullptr;
 
-    ReportController& reports() { return m_reports; }
+    ReportController& reports();
     // The report variant of the selected entry: the filter rules it follows (a copy made with save
     // as follows those of the report it was copied from); -1 when nothing is selected.
     int ReportVariant() const;
@@ -82,5 +85,7 @@ private:
     void removeReport(int index);
     void installShortcuts();
     void installEditMenu();
-    ReportController m_reports;
+    // Behind a pointer, so that what the base form keeps is no part of a derived screen's layout.
+    struct Private;
+    std::unique_ptr<Private> d;
 };

@@ -13,12 +13,14 @@
 #include "support/TestEnv.h"
 
 #include <QAbstractProxyModel>
+#include <QAccessible>
 #include <QApplication>
 #include <QCollator>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSqlQuery>
@@ -128,6 +130,49 @@ INSTANTIATE_TEST_SUITE_P(Texts, LookupDialogFilter,
                                            FilterCase{"name_column", "agua", "1", "agua verde"},
                                            FilterCase{"code_column", "004", "0", "004"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A clerk finds a client by its code as the report prints it or without the zeros, and by its CPF
+// or CNPJ typed without punctuation or punctuated otherwise.
+TEST_F(LookupDialogTest, FindsAClientByCodeOrBareNumber) {
+    const auto* rows = f.query("qryCliente")->Query();
+    LookupDialog d(request("dtsCliente_", "CDCLIENTE"));
+    auto* proxy = static_cast<QAbstractProxyModel*>(shown(&d));
+    for (const QString type : {"F", "J"}) {
+        int wanted = -1; // the client of that type with the highest code
+        for (int r = 0; r < rows->RecordCount(); ++r)
+            if (rows->text(r, "IDTPIJURCLIE") == type &&
+                (wanted < 0 || rows->text(r, "CDCLIENTE") > rows->text(wanted, "CDCLIENTE")))
+                wanted = r;
+        ASSERT_GE(wanted, 0);
+        const QString code = rows->text(wanted, "CDCLIENTE");
+        const QString digits = rows->text(wanted, "NRINSJURCLIE").remove(QRegularExpression("\\D"));
+        ASSERT_TRUE(code.startsWith('0')) << code.toStdString();
+        for (const QString& typed :
+             {code, QString::number(code.toInt()), digits, QString(digits).insert(9, '-')}) {
+            filterEdit(&d)->setText(typed);
+            QStringList found;
+            for (int r = 0; r < proxy->rowCount(); ++r)
+                found << rows->text(proxy->mapToSource(proxy->index(r, 0)).row(), "CDCLIENTE");
+            EXPECT_TRUE(found.contains(code)) << typed.toStdString();
+            EXPECT_LT(found.size(), rows->RecordCount()) << typed.toStdString();
+        }
+    }
+}
+
+// The counter is what a screen reader reads for the label, and it follows the filter.
+TEST_F(LookupDialogTest, ScreenReaderReadsTheCounter) {
+    LookupDialog d(request("dspRamoAtiv_", "CDATIVCLI", {"04"}));
+    auto* label = widget<QLabel>(&d, "lblSituacao");
+    QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(label);
+    ASSERT_NE(readable, nullptr);
+    const int all = dataset(&d)->rowCount();
+    EXPECT_EQ(readable->text(QAccessible::Name).toStdString(),
+              QStringLiteral("%1 de %1 registros, 1 marcados").arg(all).toStdString());
+    filterEdit(&d)->setText("zzz-nada");
+    EXPECT_EQ(readable->text(QAccessible::Name).toStdString(),
+              QStringLiteral("0 de %1 registros, 1 marcados").arg(all).toStdString());
+    EXPECT_EQ(readable->text(QAccessible::Description).toStdString(), "Situação da lista");
+}
 
 TEST_F(LookupDialogTest, FilterMatchingNothingShowsNoRow) {
     LookupDialog d(request("dtsBairro_", "BAIRROMUNI"));

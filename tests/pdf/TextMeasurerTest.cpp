@@ -4,7 +4,7 @@
 // rounds every advance to 1/64 of a pixel where the measurer (and the PDF) add the design widths, so
 // agreement is within 1/64 of a unit per character, and a line or an elided text that ends within
 // that of its box may fit for one and not for the other.
-#include "reporting/pdf/TextMeasurer.h"
+#include "reporting/text/TextMeasurer.h"
 
 #include <QFontMetricsF>
 #include <QTextLayout>

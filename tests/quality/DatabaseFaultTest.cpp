@@ -12,6 +12,7 @@
 #include "data/dtmDBGeral.h"
 #include "forms/TCheckBox.h"
 #include "library/TDateEditPlus.h"
+#include "reporting/ReportController.h"
 #include "reporting/TfrmDadosGerRel.h"
 
 #include <QCoreApplication>

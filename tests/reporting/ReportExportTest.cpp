@@ -13,9 +13,9 @@
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportDocument_p.h"
+#include "reporting/ReportSink.h"
 #include "reporting/SessionPrinters.h"
 #include "reporting/export/CsvTableWriter.h"
-#include "reporting/export/TableWriter.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -474,8 +474,15 @@ ReportDefinition namesReport(const QString& title, bool grouping) {
     return def;
 }
 
-TableHeading namesHeading(const QString& title, const QStringList& criteria = {}) {
+ReportHeading namesHeading(const QString& title, const QStringList& criteria = {}) {
     return {title, "01", QDateTime(QDate(2026, 3, 1), QTime(8, 0)), criteria};
+}
+
+std::unique_ptr<ReportSink> opened(Format format, const QString& path, const ReportDefinition& def,
+                                   const ReportHeading& heading) {
+    std::unique_ptr<ReportSink> sink = ReportExport::open(format, def, {path, def.page.layout(), {}});
+    sink->begin(heading, {});
+    return sink;
 }
 
 class HostileNames : public ::testing::TestWithParam<Format> {};
@@ -497,8 +504,7 @@ TEST_P(HostileNames, ComeBackAsStoredAndNeverAsFormulas) {
     shown << (format == Format::Xlsx ? QStringView(u"\U0001F600").toString().repeated(16383) + u'…'
                                      : longHostileName());
     {
-        const auto writer =
-            TableWriter::create(format, path, namesReport("Nomes", true), namesHeading("Nomes", values));
+        const auto writer = opened(format, path, namesReport("Nomes", true), namesHeading("Nomes", values));
         for (qsizetype i = 0; i < values.size(); ++i)
             writer->addRow({values[i]}, QString::number(i), values[i]);
         // Nothing has a name in the folder before the end, so a process killed now leaves nothing.
@@ -535,8 +541,7 @@ TEST(XlsxRows, PastOneSheetGoOnInTheNext) {
     const QString title = "Clientes por Ramo de Atividade";
     constexpr int rows = 1048600, firstSheet = 1048576 - 5; // title, branch, issue, empty, headers
     {
-        const auto writer =
-            TableWriter::create(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
+        const auto writer = opened(Format::Xlsx, path, namesReport(title, false), namesHeading(title));
         for (int i = 0; i < rows; ++i)
             writer->addRow({QString::number(i)}, {}, {});
         writer->finish();

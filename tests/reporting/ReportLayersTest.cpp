@@ -16,6 +16,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -187,5 +188,45 @@ TEST(SaveAsPrompt, ShowsTheWholeTitle) {
     QtDialogs::messageSink()->promptText("Título do relatório", "Informe o título do relatório:", title);
     EXPECT_GE(shown, needed);
 }
+
+// The code's layers: scripts/check-layers.sh on a copy of host/ with one include added to a file.
+struct IncludeCase {
+    const char* name;
+    const char* file;
+    const char* include;
+    bool refused;
+};
+
+class CodeLayers : public ::testing::TestWithParam<IncludeCase> {};
+
+TEST_P(CodeLayers, RefuseWhatRunsUpOrAround) {
+    QTemporaryDir tree;
+    const QString source = ERP_SOURCE_DIR;
+    ASSERT_EQ(QProcess::execute("cp", {"-r", source + "/host", source + "/scripts", tree.path()}), 0);
+    QFile file(tree.filePath(GetParam().file));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QByteArray("\n#include \"") + GetParam().include + "\"\n");
+    file.close();
+    QProcess check;
+    check.start("bash", {tree.filePath("scripts/check-layers.sh")});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode() != 0, GetParam().refused) << check.readAllStandardError().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Includes, CodeLayers,
+    ::testing::Values(IncludeCase{"relative_from_lower_layer", "host/data/KeyTable.cpp",
+                                  "../reporting/ReportEngine.h", true},
+                      IncludeCase{"beside_the_includer", "host/reporting/pdf/PdfWriter.cpp", "PdfWriter.h",
+                                  true},
+                      IncludeCase{"pdf_includes_export", "host/reporting/pdf/PdfWriter.cpp",
+                                  "reporting/export/ReportExport.h", true},
+                      IncludeCase{"export_includes_preview", "host/reporting/export/ReportExport.cpp",
+                                  "reporting/preview/ReportPageView.h", true},
+                      IncludeCase{"layout_includes_document", "host/reporting/ReportLayout.cpp",
+                                  "reporting/ReportDocument.h", true},
+                      IncludeCase{"export_includes_layout", "host/reporting/export/ReportExport.cpp",
+                                  "reporting/ReportLayout.h", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

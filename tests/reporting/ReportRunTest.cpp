@@ -493,7 +493,7 @@ const CriteriaCase kCriteriaCases[] = {
     {"month_and_nothing_restricted",
      0,
      [](TestFilters&) {},
-     {"Mês: dezembro de 2026", "Clientes: Todos", "Bairros: Todos", "Filial: 01 - Matriz"}},
+     {"Mês: dezembro de 2026", "Clientes: Todos", "Bairros: Todos"}},
     {"every_month_two_clients_a_neighbourhood",
      0,
      [](TestFilters& f) {
@@ -501,8 +501,19 @@ const CriteriaCase kCriteriaCases[] = {
          f.clients = selection({"C02", "C01"});
          f.neighbourhoods = selection({"0013509502"});
      },
-     {"Mês: Todos", "Clientes: Ana Souza e Beta Comércio Ltda", "Bairros: Cambuí (Campinas)",
-      "Filial: 01 - Matriz"}},
+     {"Mês: Todos", "Clientes: Ana Souza e Beta Comércio Ltda", "Bairros: Cambuí (Campinas)"}},
+    // Gustavo Reis (C07) is of branch 02: not named, counted apart.
+    {"clients_of_another_branch_counted_apart",
+     0,
+     [](TestFilters& f) {
+         f.clients = selection({"C07", "C05", "C04", "C03", "C02", "C01"});
+     },
+     {"Mês: dezembro de 2026",
+      "Clientes: Ana Souza, Beta Comércio Ltda, Clube Gama, mais 2 e 1 de outra filial", "Bairros: Todos"}},
+    {"only_clients_of_another_branch",
+     1,
+     [](TestFilters& f) { f.clients = selection({"C07"}); },
+     {"Clientes: 1 de outra filial", "Ramos de atividade: Todos"}},
     {"period_five_clients_both_lines_one_origin_all_branches",
      2,
      [](TestFilters& f) {
@@ -522,12 +533,11 @@ const CriteriaCase kCriteriaCases[] = {
          f.clients = "";
          f.origins = "_";
      },
-     {"Tipos: Pessoa Física e Outros", "Origens: Nenhuma", "Clientes: Nenhum", "Ramos de atividade: Todos",
-      "Filial: 01 - Matriz"}},
+     {"Tipos: Pessoa Física e Outros", "Origens: Nenhuma", "Clientes: Nenhum", "Ramos de atividade: Todos"}},
     {"lines_by_name",
      1,
      [](TestFilters& f) { f.lines = selection({"A2"}); },
-     {"Clientes: Todos", "Ramos de atividade: Indústria", "Filial: 01 - Matriz"}},
+     {"Clientes: Todos", "Ramos de atividade: Indústria"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(SQLite, Criteria,

@@ -1,8 +1,8 @@
 // The preview and designer windows without showing them modally.
-#include "reporting/ReportDesignerWindow.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportDocument_p.h"
 #include "reporting/ReportPreviewWindow.h"
+#include "reporting/editor/ReportDesignerWindow.h"
 #include "reporting/preview/ReportPageView.h"
 #include "reporting/preview/ReportSearchBar.h"
 #include "reporting/preview/ReportTextSearch.h"

@@ -6,6 +6,7 @@
 
 #include "data/TDataSet.h"
 #include "data/TDataSource.h"
+#include "reporting/ReportController.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument_p.h"
 #include "reporting/TParams.h"

@@ -3,6 +3,7 @@
 #include "ScreenFixture.h"
 
 #include "library/DateText.h"
+#include "reporting/ReportController.h"
 
 #include <QDate>
 #include <map>

@@ -3,6 +3,7 @@
 #include "core/CellText.h"
 #include "core/Errors.h"
 #include "core/WriteFailure.h"
+#include "reporting/export/ReportExport.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -94,8 +95,7 @@ QString XlsxTableWriter::cellValue(const QString& text) {
     return escaped(plain.left(keep)) + QChar(0x2026);
 }
 
-XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& definition,
-                                 const TableHeading& heading)
+XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& definition)
     : TableWriter(definition), m_path(path), m_out(path) {
     if (const QString problem = ReportExport::targetProblem(path); !problem.isEmpty())
         throw EHostError(ReportExport::cannotWrite(path, problem));
@@ -116,10 +116,6 @@ XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& de
     m_book = workbook_new_opt(m_outName.constData(), &options);
     if (!m_book)
         fail(QStringLiteral("faltou memória para iniciar a planilha"));
-    const QByteArray title = cellValue(heading.title).toUtf8();
-    lxw_doc_properties properties{};
-    properties.title = const_cast<char*>(title.constData());
-    workbook_set_properties(m_book, &properties);
 
     m_title = workbook_add_format(m_book);
     format_set_bold(m_title);
@@ -155,6 +151,13 @@ XlsxTableWriter::XlsxTableWriter(const QString& path, const ReportDefinition& de
 
     m_columns = int(m_width.size());
     m_width.resize(std::max<size_t>(m_width.size(), 2)); // the counts' column below a one-column table
+}
+
+void XlsxTableWriter::heading(const ReportHeading& heading) {
+    const QByteArray title = cellValue(heading.title).toUtf8();
+    lxw_doc_properties properties{};
+    properties.title = const_cast<char*>(title.constData());
+    workbook_set_properties(m_book, &properties);
     m_sheetName = sheetName(heading.title);
     addSheet();
     // Above the table: the title, the branch, the issue and the criteria, then an empty row.

@@ -12,7 +12,6 @@
 // does: its orientation, paper and margins, one page wide, "Página &P de &N" in the footer.
 // The workbook is built in an unnamed file in the target's folder (QSaveFile) and gets the target's
 // name only when complete, so neither an error nor a killed process leaves a file behind.
-#include "host_export.h"
 #include "reporting/export/TableWriter.h"
 
 #include <QSaveFile>
@@ -22,9 +21,9 @@ struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
 
-class HOST_EXPORT XlsxTableWriter : public TableWriter {
+class XlsxTableWriter : public TableWriter {
 public:
-    XlsxTableWriter(const QString& path, const ReportDefinition& definition, const TableHeading& heading);
+    XlsxTableWriter(const QString& path, const ReportDefinition& definition);
     ~XlsxTableWriter() override;
 
     // A text as a cell holds it: the rule of cellText(), a literal "_xHHHH_" escaped so that a
@@ -32,6 +31,7 @@ public:
     static QString cellValue(const QString& text);
 
 protected:
+    void heading(const ReportHeading& heading) override;
     void groupHeader(const QString& title) override;
     void row(const QStringList& cells, const QString& groupTitle) override;
     void count(const QString& label, int count, bool total) override;

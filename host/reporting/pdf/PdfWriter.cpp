@@ -4,7 +4,7 @@
 
 #include "core/CellText.h"
 #include "core/WriteFailure.h"
-#include "reporting/pdf/TrueType.h"
+#include "reporting/text/TrueType.h"
 
 #include <QSaveFile>
 #include <algorithm>

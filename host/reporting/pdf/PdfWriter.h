@@ -13,7 +13,7 @@
 // y growing downwards as with QPainter. Text is measured with the same TextMeasurer the writer
 // draws with, so what was laid out is what is drawn.
 #include "host_export.h"
-#include "reporting/pdf/TextMeasurer.h"
+#include "reporting/text/TextMeasurer.h"
 
 #include <QPointF>
 #include <QRectF>

@@ -1,7 +1,8 @@
 #pragma once
 // Just enough of a TrueType file for embedding it in a PDF: its header figures, its PostScript
 // name and a subset that keeps every glyph index (the PDF maps CIDs to glyphs one to one) but drops
-// the outlines of glyphs nobody drew. Private to the PDF backend.
+// the outlines of glyphs nobody drew. The measurer reads the report fonts' figures with it, the PDF
+// writer subsets them.
 #include <QByteArray>
 #include <array>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "reporting/pdf/TrueType.h"
+#include "reporting/text/TrueType.h"
 
 #include <algorithm>
 #include <string_view>

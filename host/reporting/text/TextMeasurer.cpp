@@ -1,7 +1,7 @@
-#include "reporting/pdf/TextMeasurer.h"
+#include "reporting/text/TextMeasurer.h"
 
 #include "core/CellText.h"
-#include "reporting/pdf/TrueType.h"
+#include "reporting/text/TrueType.h"
 
 #include <QFile>
 #include <QFileInfo>
