@@ -4,7 +4,8 @@
 // client; then report 1 to an XLSX workbook, streamed the same way; then the preview's first page. Each
 // figure comes from a child process of its own, so each peak memory is that run's alone (the database is
 // written by the parent beforehand).
-//   report_pdf [--million | --rows N]     SQLite, and the Firebird server when ERP_FIREBIRD_URL is set
+//   report_pdf [--million | --rows N]     SQLite, and the Firebird and PostgreSQL servers when
+//                                         ERP_FIREBIRD_URL and ERP_POSTGRES_URL are set
 #include "BenchSupport.h"
 #include "core/Errors.h"
 #include "data/DatabaseUrl.h"
@@ -12,6 +13,7 @@
 #include "data/dtmDBGeral.h"
 #include "demo/DemoDatabase.h"
 #include "demo/FirebirdAdmin.h"
+#include "demo/PostgresAdmin.h"
 #include "library/SelectionText.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
@@ -303,17 +305,32 @@ int main(int argc, char** argv) {
         const QString base = qEnvironmentVariable("ERP_FIREBIRD_URL");
         if (base.isEmpty()) {
             std::printf("firebird: skipped (ERP_FIREBIRD_URL is not set)\n");
+        } else {
+            const QString url = base.left(base.lastIndexOf('/') + 1) +
+                                QStringLiteral("bench-report-%1.fdb").arg(app.applicationPid());
+            try {
+                bench(QStringLiteral("firebird"), url, clients, folder);
+            } catch (...) {
+                FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+                throw;
+            }
+            FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+        }
+        const QString server = qEnvironmentVariable("ERP_POSTGRES_URL");
+        if (server.isEmpty()) {
+            std::printf("postgresql: skipped (ERP_POSTGRES_URL is not set)\n");
             return 0;
         }
-        const QString url = base.left(base.lastIndexOf('/') + 1) +
-                            QStringLiteral("bench-report-%1.fdb").arg(app.applicationPid());
+        const QString url = server.left(server.lastIndexOf('/') + 1) +
+                            QStringLiteral("bench_report_%1").arg(app.applicationPid());
+        PostgresAdmin::dropDatabase(DatabaseUrl::parse(url));
         try {
-            bench(QStringLiteral("firebird"), url, clients, folder);
+            bench(QStringLiteral("postgresql"), url, clients, folder);
         } catch (...) {
-            FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+            PostgresAdmin::dropDatabase(DatabaseUrl::parse(url));
             throw;
         }
-        FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+        PostgresAdmin::dropDatabase(DatabaseUrl::parse(url));
     } catch (const EHostError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

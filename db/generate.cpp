@@ -1,7 +1,9 @@
-// erp-dbgen: writes the schema and N generated clients into an empty SQLite or Firebird database.
+// erp-dbgen: writes the schema and N generated clients into an empty SQLite, Firebird or PostgreSQL
+// database (a server database that is missing is created).
 //   erp-dbgen [--clients N] URL
 //   erp-dbgen --clients 100000 sqlite:/tmp/big.db
 //   erp-dbgen --clients 100000 firebird://127.0.0.1/var/lib/firebird/3.0/data/erp/big.fdb
+//   erp-dbgen --clients 100000 postgres://127.0.0.1:55432/big
 #include "core/Errors.h"
 #include "demo/DemoDatabase.h"
 
@@ -23,7 +25,8 @@ int main(int argc, char** argv) {
     parser.addOption(clients);
     parser.addPositionalArgument(
         QStringLiteral("URL"),
-        QStringLiteral("sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
+        QStringLiteral("sqlite:CAMINHO, firebird:CAMINHO, firebird://SERVIDOR[:PORTA]/CAMINHO ou "
+                       "postgres://SERVIDOR[:PORTA]/BANCO"));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);

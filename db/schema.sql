@@ -1,6 +1,6 @@
--- The client tables of the host database, one text for SQLite and Firebird.
--- Statements end with ";" at the end of a line. A statement after a line "-- only: firebird" or
--- "-- only: sqlite" is run on that database alone. Keys are VARCHAR throughout: codes are text
+-- The client tables of the host database, one text for SQLite, Firebird and PostgreSQL.
+-- Statements end with ";" at the end of a line. A statement after a line "-- only: firebird",
+-- "-- only: postgres" or "-- only: sqlite" is run on that database alone. Keys are VARCHAR throughout: codes are text
 -- in this system (leading zeros matter), and BAIRROMUNI joins the neighbourhood code (up to 7)
 -- and the 7-digit municipality code into at most 14 characters.
 
@@ -10,6 +10,10 @@
 -- name columns below carry it, so every ORDER BY on them (the lookups' fixed ones among them) gets it.
 -- only: firebird
 CREATE COLLATION PTBR FOR UTF8 FROM UNICODE 'LOCALE=pt_BR';
+
+-- ICU's defaults are tertiary strength, lower case first: the order of the SQLite collator.
+-- only: postgres
+CREATE COLLATION IF NOT EXISTS PTBR (provider = icu, locale = 'pt-BR');
 
 CREATE TABLE PAIS (
     CDPAIS       VARCHAR(4)  NOT NULL,
@@ -89,7 +93,8 @@ CREATE TABLE ENDECLIE (
 
 CREATE INDEX IX_ENDECLIE_MUNI ON ENDECLIE (CDPAIS, SGESTADO, CDMUNICIPIO);
 
--- The key table of list parameters. SQLite creates it as a TEMP table on first use.
+-- The key table of list parameters. SQLite creates it as a TEMP table on first use, PostgreSQL as
+-- each connection opens.
 -- only: firebird
 CREATE GLOBAL TEMPORARY TABLE SELKEYS (
     PARAM        VARCHAR(20),

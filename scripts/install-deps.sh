@@ -7,16 +7,17 @@ set -euo pipefail
 # What ./run needs to build and open the program.
 APP_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libgl-dev libsqlite3-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-ibase libqt6sql6-psql libgl-dev libsqlite3-dev
   qt6-translations-l10n zlib1g-dev libxlsxwriter-dev firebird-dev
   fonts-liberation fonts-dejavu-core fonts-noto-core fonts-droid-fallback fonts-symbola
   libfontconfig-dev libharfbuzz-dev libicu-dev
   xvfb xauth
 )
-# What ./test needs besides: the Firebird server, GoogleTest, the readers the tests check files
+# What ./test needs besides: the Firebird and PostgreSQL servers, GoogleTest, the readers the tests check files
 # with, the real-window and accessibility tools, the sanitizer runtime and valgrind.
 TEST_PACKAGES=(
   firebird3.0-server firebird3.0-utils
+  postgresql-15 postgresql-client-15
   libgtest-dev
   dbus dbus-x11 x11-utils
   poppler-utils qpdf unzip python3-openpyxl

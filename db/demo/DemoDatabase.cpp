@@ -4,6 +4,7 @@
 #include "data/DatabaseUrl.h"
 #include "demo/DemoRows.h"
 #include "demo/FirebirdAdmin.h"
+#include "demo/PostgresAdmin.h"
 #include "demo/SchemaScript.h"
 
 #include <QDateTime>
@@ -165,8 +166,7 @@ void bringInPortugueseCollation(QSqlDatabase& db, const QStringList& statements)
 } // namespace
 
 void createSchema(QSqlDatabase& db) {
-    const DatabaseKind kind =
-        DatabaseConnection::isFirebird(db) ? DatabaseKind::InterBase : DatabaseKind::SQLite;
+    const DatabaseKind kind = Dialect::of(db).kind();
     if (db.tables().contains(QStringLiteral("CLIENTE"), Qt::CaseInsensitive)) {
         // Still refused, but a server database that tests and tools reuse sorts like a new one.
         // (An older SQLite file cannot change its columns; its reports name the collation themselves.)
@@ -220,6 +220,13 @@ void create(const QString& url, int clients, const std::function<void(int)>& pro
                 if (!parsed.isServer())
                     throw;
             }
+        }
+    } else if (parsed.kind == DatabaseKind::PostgreSQL) {
+        credentials = parsed.dialect().credentials(parsed);
+        try {
+            PostgresAdmin::createDatabase(parsed, credentials);
+        } catch (const EAlreadyExists&) {
+            // Checked for tables below.
         }
     } else if (parsed.path != QLatin1String(":memory:")) {
         QDir().mkpath(QFileInfo(parsed.path).absolutePath());

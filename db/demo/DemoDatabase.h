@@ -21,8 +21,8 @@ QString defaultSqliteUrl();
 // made anew; notice, when given, then receives a message saying so and naming both files.
 QString ensureDefault(QString* notice = nullptr);
 
-// Creates the schema and the demo data in an empty database; a Firebird database that does not
-// exist yet is created first, an SQLite file likewise. Throws EHostError (a database that already
+// Creates the schema and the demo data in an empty database; a Firebird or PostgreSQL database that
+// does not exist yet is created first, an SQLite file likewise. Throws EHostError (a database that already
 // holds the tables too; a Firebird one made before the names sorted in Portuguese gets the PTBR
 // collation on its name columns first). progress, when given, is called with the clients written so far.
 void create(const QString& url, int clients = DefaultClients, const std::function<void(int)>& progress = {});

@@ -35,8 +35,9 @@ QStringList statements(DatabaseKind kind) {
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         throw EHostError(
             QStringLiteral("Não foi possível ler o esquema '%1': %2").arg(path, f.errorString()));
-    const QString me =
-        kind == DatabaseKind::InterBase ? QStringLiteral("firebird") : QStringLiteral("sqlite");
+    const QString me = kind == DatabaseKind::InterBase    ? QStringLiteral("firebird")
+                       : kind == DatabaseKind::PostgreSQL ? QStringLiteral("postgres")
+                                                          : QStringLiteral("sqlite");
     QStringList out;
     QString current;
     QString only;

@@ -1,7 +1,7 @@
 #pragma once
-// db/schema.sql, one schema for SQLite and Firebird: finding the file and cutting it into the
-// statements that apply to a database kind. A "-- only: sqlite" or "-- only: firebird" line keeps
-// the statement after it to that kind.
+// db/schema.sql, one schema for SQLite, Firebird and PostgreSQL: finding the file and cutting it into
+// the statements that apply to a database kind. A "-- only: sqlite", "-- only: firebird" or
+// "-- only: postgres" line keeps the statement after it to that kind.
 #include "data/dtmDBGeral.h"
 
 #include <QString>

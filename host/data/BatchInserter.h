@@ -1,8 +1,8 @@
 #pragma once
-// Writes rows many at a time: SQLite takes multi-row VALUES; Firebird an EXECUTE BLOCK of inserts
-// fed by typed input parameters (its body writes ": Vn", a form Qt does not take for a
-// placeholder). Either way one round trip carries a whole batch, which is what makes loading
-// 100,000 rows take a fraction of a second instead of minutes.
+// Writes rows many at a time, in the statement the connection's dialect makes (multi-row VALUES;
+// on Firebird an EXECUTE BLOCK). Either way one round trip carries a whole batch, which is what makes
+// loading 100,000 rows take a fraction of a second instead of minutes.
+#include "data/Dialect.h"
 #include "host_export.h"
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,16 +15,13 @@ class QSqlError;
 
 class HOST_EXPORT BatchInserter {
 public:
-    struct Column {
-        const char* name;
-        const char* type; // Firebird type of the input parameter, e.g. "VARCHAR(20)"
-    };
+    using Column = BatchColumn;
     enum class Stage { Prepare, Write };
     // Called when a statement cannot be prepared or run; it throws the caller's own message. Should
     // it return, the inserter throws EHostError itself.
     using Failure = std::function<void(Stage, const QSqlError&)>;
 
-    // maxRows caps the rows of one statement; Firebird's input message (64 KB) may cap it lower.
+    // maxRows caps the rows of one statement; the dialect may cap it lower (Firebird's 64 KB input message).
     BatchInserter(QSqlDatabase& db, QString table, std::vector<Column> columns, Failure failure,
                   int maxRows = 200);
 
@@ -41,7 +38,7 @@ private:
     QString m_table;
     std::vector<Column> m_columns;
     Failure m_failure;
-    bool m_firebird;
+    const Dialect& m_dialect;
     int m_batch = 1;
     std::vector<QVariantList> m_pending;
     QSqlQuery m_full{m_db};

@@ -1,7 +1,6 @@
 #include "data/DatabaseUrl.h"
 
 #include "core/Errors.h"
-#include "data/PortugueseCollation.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,29 +28,44 @@ QString DatabaseUrl::firebirdName() const {
                     : QStringLiteral("%1:%2").arg(host, path);
 }
 
+const Dialect& DatabaseUrl::dialect() const {
+    const Dialect* d = Dialect::forKind(kind);
+    if (!d)
+        throw EHostError(QStringLiteral("O endereço de banco de dados '%1' não foi lido.").arg(text));
+    return *d;
+}
+
 DatabaseUrl DatabaseUrl::parse(const QString& url) {
     DatabaseUrl u;
     u.text = url;
     const int colon = url.indexOf(':');
+    const QString shapes =
+        QStringLiteral("use sqlite:CAMINHO, firebird:CAMINHO, firebird://SERVIDOR[:PORTA]/CAMINHO "
+                       "ou postgres://SERVIDOR[:PORTA]/BANCO");
     if (colon <= 0)
-        badUrl(url,
-               QStringLiteral("use sqlite:CAMINHO, firebird:CAMINHO ou firebird://SERVIDOR[:PORTA]/CAMINHO"));
+        badUrl(url, shapes);
     const QString scheme = url.left(colon).toLower();
     const QString rest = url.mid(colon + 1);
-    if (scheme == QLatin1String("sqlite")) {
-        u.kind = DatabaseKind::SQLite;
-        u.driver = QStringLiteral("QSQLITE");
+    const Dialect* dialect = Dialect::forScheme(scheme);
+    if (!dialect)
+        badUrl(
+            url,
+            QStringLiteral("tipo de banco '%1' desconhecido (use sqlite, firebird ou postgres)").arg(scheme));
+    u.kind = dialect->kind();
+    u.driver = dialect->driver();
+    const bool server = rest.startsWith(QLatin1String("//"));
+    if (dialect->defaultPort() < 0) {
         u.path = rest;
-    } else if (scheme == QLatin1String("firebird")) {
-        u.kind = DatabaseKind::InterBase;
-        u.driver = QStringLiteral("QIBASE");
-        if (rest.startsWith(QLatin1String("//"))) {
+    } else if (!server && !dialect->opensFiles()) {
+        badUrl(url, QStringLiteral("use postgres://SERVIDOR[:PORTA]/BANCO"));
+    } else {
+        if (server) {
             // "user:password@server": echoing the URL in a message would show the password.
             if (const int at = rest.lastIndexOf('@'); at >= 0)
                 throw EHostError(
-                    QStringLiteral("Endereço de banco de dados inválido 'firebird://…@%1': o usuário e a "
+                    QStringLiteral("Endereço de banco de dados inválido '%1://…@%2': o usuário e a "
                                    "senha não vão no endereço; eles são pedidos ao conectar.")
-                        .arg(rest.mid(at + 1)));
+                        .arg(scheme, rest.mid(at + 1)));
             const QString authorityAndPath = rest.mid(2);
             const int slash = authorityAndPath.indexOf('/');
             if (slash <= 0)
@@ -73,6 +87,8 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
             // "/var/lib/x.fdb" keeps its slash; an alias ("employee") or a drive path ("C:/x.fdb")
             // is taken as written.
             static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
+            if (!dialect->opensFiles() && remainder.contains('/'))
+                badUrl(url, QStringLiteral("o nome do banco não leva '/'"));
             if (remainder.contains('/') && !drive.match(remainder).hasMatch())
                 u.path = '/' + remainder;
             else
@@ -80,8 +96,6 @@ DatabaseUrl DatabaseUrl::parse(const QString& url) {
         } else {
             u.path = rest;
         }
-    } else {
-        badUrl(url, QStringLiteral("tipo de banco '%1' desconhecido (use sqlite ou firebird)").arg(scheme));
     }
     if (u.path.isEmpty())
         badUrl(url, QStringLiteral("falta o caminho do banco"));
@@ -148,43 +162,22 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
             QStringLiteral(
                 "Não foi possível abrir o banco de dados '%1': o driver %2 do Qt não está instalado")
                 .arg(url.text, url.driver));
-    Credentials login;
-    if (url.kind == DatabaseKind::InterBase) {
-        prepareFirebirdEnvironment();
-        login = credentials ? *credentials : firebirdCredentials(url);
-    }
+    const Dialect& dialect = url.dialect();
+    const Credentials login = credentials ? *credentials : dialect.credentials(url).value_or(Credentials{});
     remove(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(url.driver, connectionName);
-    const bool memory = url.path == QLatin1String(":memory:");
-    if (url.kind == DatabaseKind::InterBase) {
-        db.setHostName(url.host);
-        if (url.port > 0)
-            db.setPort(url.port);
-        db.setDatabaseName(url.path);
-        db.setUserName(login.user);
-        db.setPassword(login.password);
-        db.setConnectOptions(QStringLiteral("ISC_DPB_LC_CTYPE=UTF8"));
-    } else if (ifMissing == IfMissing::Refuse && !memory) {
-        // SQLite's mode=rw opens without creating, in the same call: no window in which a file
-        // checked for could vanish or appear.
-        QUrl file = QUrl::fromLocalFile(QFileInfo(url.path).absoluteFilePath());
-        file.setQuery(QStringLiteral("mode=rw"));
-        db.setDatabaseName(QString::fromLatin1(file.toEncoded()));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    } else {
-        db.setDatabaseName(url.path);
+    try {
+        dialect.configure(db, url, login, ifMissing == IfMissing::Create);
+    } catch (...) {
+        db = QSqlDatabase();
+        remove(connectionName);
+        throw;
     }
-    // SQLite opens lazily: a file that is not a database, or one another program holds locked,
-    // only says so at the first read.
     bool opened = db.open();
     QString text = opened ? QString() : db.lastError().text().trimmed();
-    if (opened && url.kind == DatabaseKind::SQLite && !memory) {
-        QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            opened = false;
-            text = probe.lastError().text().trimmed();
-        }
-    }
+    if (opened)
+        text = dialect.firstRead(db);
+    opened = opened && text.isEmpty();
     if (!opened) {
         if (!login.password.isEmpty())
             text.replace(login.password, QStringLiteral("****"));
@@ -192,14 +185,12 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
         remove(connectionName);
         throw EHostError(openFailure(url, text));
     }
-    if (url.kind == DatabaseKind::SQLite) {
-        try {
-            PortugueseCollation::registerOn(db);
-        } catch (...) {
-            db = QSqlDatabase();
-            remove(connectionName);
-            throw;
-        }
+    try {
+        dialect.prepare(db);
+    } catch (...) {
+        db = QSqlDatabase();
+        remove(connectionName);
+        throw;
     }
     return db;
 }
@@ -207,22 +198,31 @@ QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName, IfMissi
 QString openFailure(const DatabaseUrl& url, const QString& driverText) {
     // Qt adds its own "Error opening database" (translated or not) to the driver's words.
     QString detail = driverText;
-    for (const char* qtWords : {"Error opening database", "Erro ao abrir o banco de dados"})
+    for (const char* qtWords : {"Error opening database", "Erro ao abrir o banco de dados",
+                                "QPSQL: Unable to connect", "Unable to connect"})
         detail.remove(QLatin1String(qtWords));
     detail = detail.trimmed();
     const auto has = [&](const char* words) {
         return detail.contains(QLatin1String(words), Qt::CaseInsensitive);
     };
     const QString file = url.isServer() ? url.path : QFileInfo(url.path).absoluteFilePath();
-    const bool firebird = url.kind == DatabaseKind::InterBase;
+    const Dialect& dialect = url.dialect();
+    const bool files = dialect.opensFiles();
     QString cause;
-    if (has("network request") || has("Failed to establish a connection") || has("Connection refused"))
-        cause = QStringLiteral("o servidor %1 não respondeu na porta %2. Confira se o servidor Firebird está "
+    if (has("network request") || has("Failed to establish a connection") || has("Connection refused") ||
+        has("could not connect to server") || has("timeout expired") || has("could not translate host name"))
+        cause = QStringLiteral("o servidor %1 não respondeu na porta %2. Confira se o servidor %3 está "
                                "ligado, se o endereço e a porta estão certos e se a rede permite a conexão")
                     .arg(url.host)
-                    .arg(url.port > 0 ? url.port : 3050);
-    else if (has("user name and password are not defined") || has("login"))
+                    .arg(url.port > 0 ? url.port : dialect.defaultPort())
+                    .arg(dialect.name());
+    else if (has("user name and password are not defined") || has("login") ||
+             has("password authentication failed") || has("no password supplied") ||
+             (has("role \"") && has("does not exist")))
         cause = QStringLiteral("o servidor recusou o usuário e a senha. Confira-os e conecte de novo");
+    else if (!files && has("database \"") && has("does not exist"))
+        cause = QStringLiteral("o servidor %1 não tem o banco '%2'. Confira o nome; nenhum banco foi criado")
+                    .arg(url.host, url.path);
     else if (has("is not installed") && has("collation"))
         cause = QStringLiteral(
             "o banco usa uma ordenação (collation) do ICU que este sistema não tem mais, o que "
@@ -234,18 +234,18 @@ QString openFailure(const DatabaseUrl& url, const QString& driverText) {
                            "restore com gbak na versão instalada)")
                 .arg(file);
     else if (has("not a valid database") || has("file is not a database") || has("file is encrypted"))
-        cause = QStringLiteral("o arquivo '%1' não é um banco de dados %2")
-                    .arg(file, firebird ? QStringLiteral("Firebird") : QStringLiteral("SQLite"));
+        cause = QStringLiteral("o arquivo '%1' não é um banco de dados %2").arg(file, dialect.name());
     else if (has("database is locked") || has("lock time-out") || has("Device or resource busy") ||
              has("shutdown") || has("is in use"))
         cause =
             QStringLiteral("o banco está em uso exclusivo por outro programa ou em manutenção. Tente de novo "
                            "quando ele for liberado");
-    else if (has("Permission denied") || (!firebird && !url.isServer() && QFileInfo::exists(url.path) &&
-                                          !QFileInfo(QFileInfo(url.path).absolutePath()).isReadable()))
+    else if (has("Permission denied") ||
+             (&dialect == &Dialect::sqlite() && !url.isServer() && QFileInfo::exists(url.path) &&
+              !QFileInfo(QFileInfo(url.path).absolutePath()).isReadable()))
         cause = QStringLiteral("sem permissão para ler o arquivo '%1' ou a sua pasta").arg(file);
-    else if (has("No such file or directory") || has("unable to open database file") ||
-             (!url.isServer() && !QFileInfo::exists(url.path)))
+    else if (files && (has("No such file or directory") || has("unable to open database file") ||
+                       (!url.isServer() && !QFileInfo::exists(url.path))))
         cause = QStringLiteral("o arquivo '%1' não existe. Confira o caminho; nenhum arquivo foi criado")
                     .arg(file);
     if (detail.isEmpty())
@@ -264,10 +264,6 @@ void remove(const QString& connectionName) {
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
-}
-
-bool isFirebird(const QSqlDatabase& db) {
-    return db.driverName() == QLatin1String("QIBASE");
 }
 
 } // namespace DatabaseConnection

@@ -8,14 +8,16 @@
 #include <QString>
 
 struct HOST_EXPORT DatabaseUrl {
-    DatabaseKind kind = DatabaseKind::None;
-    QString driver; // Qt SQL driver: "QSQLITE" or "QIBASE"
-    QString host;   // empty for a local file (SQLite, Firebird's embedded engine)
+    DatabaseKind kind{}; // None until parsed
+    QString driver;      // Qt SQL driver: "QSQLITE", "QIBASE" or "QPSQL"
+    QString host;        // empty for a local file (SQLite, Firebird's embedded engine)
     int port = -1;
-    QString path; // the database file; on a server, the path as the server sees it
+    QString path; // the database file; on a server, the path as the server sees it (PostgreSQL: its name)
     QString text; // the URL as given
 
     bool isServer() const { return !host.isEmpty(); }
+    // The dialect of the URL's scheme.
+    const Dialect& dialect() const;
     // The database name as Firebird's own tools write it: "host/port:path" or the local path.
     QString firebirdName() const;
 
@@ -38,19 +40,18 @@ void prepareFirebirdEnvironment();
 // An SQLite file that is not there: refused (a mistyped path must not become an empty database), or
 // created, for the code that makes databases.
 enum class IfMissing { Refuse, Create };
-// Adds and opens a connection under name (UTF8 for Firebird). Throws EHostError with the URL and
-// the driver's text (never the password); the failed connection is removed again. Firebird
-// connects with the credentials given, else with firebirdCredentials(url).
+// Adds and opens a connection under name (UTF8 for Firebird) and prepares it as its dialect says.
+// Throws EHostError with the URL and the driver's text (never the password); the failed connection
+// is removed again. A server connects with the credentials given, else with its dialect's.
 QSqlDatabase open(const DatabaseUrl& url, const QString& connectionName,
                   IfMissing ifMissing = IfMissing::Refuse,
                   const std::optional<Credentials>& credentials = std::nullopt);
 // Why a connection could not be made, in the user's words, from the driver's text: the file is not
 // there, its folder cannot be read, the server does not answer (host and port named), the login was
-// refused, the database is in use, it is not a database of this kind or of this version, or its
-// collation needs an ICU the system no longer has. The driver's words follow as the detail.
+// refused, the server has no such database, the database is in use, it is not a database of this
+// kind or of this version, or its collation needs an ICU the system no longer has. The driver's words
+// follow as the detail.
 QString openFailure(const DatabaseUrl& url, const QString& driverText);
 // Closes and removes the connection of that name (nothing when there is none).
 void remove(const QString& connectionName);
-// "SQLite" / "Firebird": the kind of a Qt connection, from its driver.
-bool isFirebird(const QSqlDatabase& db);
 } // namespace DatabaseConnection

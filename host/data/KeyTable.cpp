@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "data/BatchInserter.h"
-#include "data/DatabaseUrl.h"
+#include "data/Dialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kParamWidth = 20;
 constexpr int kKeyWidth = 60;
-// Keys per statement at most; Firebird's batches stay smaller, under its input message size.
+// Keys per statement at most; a dialect may hold its batches smaller (Firebird's input message).
 constexpr int kMaxBatch = 500;
 
 [[noreturn]] void fail(const QString& what, const QSqlError& error) {
@@ -22,15 +22,6 @@ constexpr int kMaxBatch = 500;
 void exec(QSqlQuery& q, const QString& sql, const QString& what) {
     if (!q.exec(sql))
         fail(what, q.lastError());
-}
-
-void ensureSqliteTable(QSqlDatabase& db) {
-    QSqlQuery q(db);
-    exec(q,
-         QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS SELKEYS (PARAM VARCHAR(20), KEYVALUE VARCHAR(60))"),
-         QStringLiteral("ao criar a tabela"));
-    exec(q, QStringLiteral("CREATE INDEX IF NOT EXISTS temp.IX_SELKEYS ON SELKEYS (PARAM, KEYVALUE)"),
-         QStringLiteral("ao criar o índice"));
 }
 
 } // namespace
@@ -52,8 +43,7 @@ Loader::Loader(QSqlDatabase& db, const QString& param) : m_param(param) {
     if (param.isEmpty() || param.size() > kParamWidth)
         throw EHostError(
             QStringLiteral("Nome de parâmetro inválido para a tabela de chaves: '%1'").arg(param));
-    if (!DatabaseConnection::isFirebird(db))
-        ensureSqliteTable(db);
+    Dialect::of(db).ensureKeyTable(db);
     QSqlQuery del(db);
     if (!del.prepare(QStringLiteral("DELETE FROM SELKEYS WHERE PARAM = ?")))
         fail(QStringLiteral("ao preparar a limpeza"), del.lastError());
@@ -86,8 +76,7 @@ void Loader::finish() {
 }
 
 void clear(QSqlDatabase& db) {
-    if (!DatabaseConnection::isFirebird(db))
-        ensureSqliteTable(db);
+    Dialect::of(db).ensureKeyTable(db);
     QSqlQuery q(db);
     exec(q, QStringLiteral("DELETE FROM SELKEYS"), QStringLiteral("ao limpar"));
 }

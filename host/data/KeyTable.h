@@ -1,7 +1,8 @@
 #pragma once
 // The temporary key table that report runs use for list parameters: rows (PARAM, KEYVALUE).
-// SQLite: a TEMP table created on first use; Firebird: the GLOBAL TEMPORARY table SELKEYS of the
-// schema (ON COMMIT DELETE ROWS), so the load and the report's SELECT must share one transaction.
+// SQLite: a TEMP table created on first use; PostgreSQL: a TEMP table made as the connection opens;
+// Firebird: the GLOBAL TEMPORARY table SELKEYS of the schema (ON COMMIT DELETE ROWS), so the load and
+// the report's SELECT must share one transaction. Where it comes from is the dialect's (Dialect.h).
 #include "host_export.h"
 #include <QSqlDatabase>
 #include <QString>

@@ -23,24 +23,8 @@ TADOIBQuery::TADOIBQuery(QObject* parent) : QObject(parent), m_dataSet(new TData
 TADOIBQuery::~TADOIBQuery() = default;
 
 QString TADOIBQuery::SqlFor(DatabaseKind kind) const {
-    const QStringList* dialect = nullptr;
-    switch (kind) {
-    case DatabaseKind::InterBase:
-        dialect = &m_sqlIb;
-        break;
-    case DatabaseKind::Oracle:
-        dialect = &m_sqlOracle;
-        break;
-    case DatabaseKind::MSSQL:
-        dialect = &m_sqlMssql;
-        break;
-    default:
-        break;
-    }
     // A dialect text of blank lines only counts as none.
-    if (dialect && !dialect->join(QString()).trimmed().isEmpty())
-        return dialect->join('\n');
-    return SQL();
+    return Dialect::textFor(kind, {SQL(), SQL_IB(), SQL_ORACLE(), SQL_MSSQL(), {}});
 }
 
 QObject* TADOIBQuery::resolve(const QString& reference) const {

@@ -1,11 +1,11 @@
 #pragma once
 // A read-only query on the host's shared connection (dtmDBGeral). It carries a generic SQL text
 // and optional texts for Oracle, SQL Server and InterBase/Firebird, and runs the one that suits
-// the open database (an empty dialect text falls back to SQL). Open fetches every row into the
-// inner dataset "Query"; Close drops them, so Close + Open always runs the text anew.
-// The ADO and InterBase properties of a form resource are kept as given: references to other
-// components (ADOConnection, DataBase, Transaction, DataSource) are stored by name and resolved
-// when the query opens, so a resource may name components it declares further down.
+// the open database (an empty dialect text falls back to SQL; PostgreSQL has none of its own). Open fetches
+// every row into the inner dataset "Query"; Close drops them, so Close + Open always runs the text anew. The
+// ADO and InterBase properties of a form resource are kept as given: references to other components
+// (ADOConnection, DataBase, Transaction, DataSource) are stored by name and resolved when the query opens, so
+// a resource may name components it declares further down.
 #include "data/dtmDBGeral.h"
 #include "forms/TComponent.h"
 #include "host_export.h"

@@ -30,9 +30,7 @@ QSqlDatabase dtmDBGeral::database() {
 
 void dtmDBGeral::open(const QString& url, const std::function<void()>& beforeSwitch) {
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
-    std::optional<Credentials> credentials;
-    if (parsed.kind == DatabaseKind::InterBase)
-        credentials = DatabaseConnection::firebirdCredentials(parsed);
+    const std::optional<Credentials> credentials = parsed.dialect().credentials(parsed);
     // The new database is tried under a name of its own first: a mistyped path or a server that does
     // not answer leaves the working connection, and the screens that use it, as they were.
     if (isOpen()) {
@@ -44,20 +42,20 @@ void dtmDBGeral::open(const QString& url, const std::function<void()>& beforeSwi
         beforeSwitch();
     close();
     DatabaseConnection::open(parsed, connectionName(), DatabaseConnection::IfMissing::Refuse, credentials);
-    m_kind = parsed.kind;
+    m_dialect = &parsed.dialect();
     m_url = url;
     m_credentials = credentials;
 }
 
 void dtmDBGeral::close() {
     DatabaseConnection::remove(connectionName());
-    m_kind = DatabaseKind::None;
+    m_dialect = nullptr;
     m_url.clear();
     m_credentials.reset();
 }
 
 bool dtmDBGeral::isOpen() const {
-    return m_kind != DatabaseKind::None && database().isOpen();
+    return m_dialect && database().isOpen();
 }
 
 void dtmDBGeral::ensureOpen() const {
@@ -68,7 +66,8 @@ void dtmDBGeral::ensureOpen() const {
     // action works once the server is back, without restarting the host.
     const DatabaseUrl parsed = DatabaseUrl::parse(m_url);
     if (isOpen()) {
-        if (!parsed.isServer() || QSqlQuery(database()).exec(QStringLiteral("SELECT 1 FROM RDB$DATABASE")))
+        QSqlDatabase db = database();
+        if (!parsed.dialect().connectionLost(db))
             return;
     } else if (!parsed.isServer()) {
         throw EHostError(QStringLiteral("O banco de dados '%1' não está aberto.").arg(m_url));

@@ -4,17 +4,18 @@
 //   firebird:PATH                  Firebird's embedded engine
 //   firebird://HOST[:PORT]/PATH    a Firebird server (user and password asked at login, or from the
 //                                  environment ISC_USER / ISC_PASSWORD, never from the URL)
+//   postgres://HOST[:PORT]/DB      a PostgreSQL server (user and password from PGUSER / PGPASSWORD,
+//                                  libpq's service or password file, or asked at login)
 // adcGeral, dtbGeral and ibtGeral are child objects of those names, so that query components in
 // form resources can name "dtmDBGeral.adcGeral" and so on.
 #include "core/MessageSink.h"
+#include "data/Dialect.h"
 #include "host_export.h"
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
 #include <optional>
-
-enum class DatabaseKind { None, SQLite, InterBase, Oracle, MSSQL };
 
 class HOST_EXPORT dtmDBGeral : public QObject {
     Q_OBJECT
@@ -30,7 +31,9 @@ public:
     void close();
     bool isOpen() const;
 
-    DatabaseKind kind() const { return m_kind; }
+    DatabaseKind kind() const { return Dialect::kindOf(m_dialect); }
+    // The open database's dialect; null when none is open.
+    const Dialect* dialect() const { return m_dialect; }
     QString url() const { return m_url; } // as given, safe to show
     static QString connectionName();      // the QSqlDatabase connection name
     static QSqlDatabase database();       // the shared connection
@@ -43,7 +46,7 @@ public:
 
 private:
     dtmDBGeral();
-    DatabaseKind m_kind = DatabaseKind::None;
+    const Dialect* m_dialect = nullptr;
     QString m_url;
     std::optional<Credentials> m_credentials;
     QObject* m_adc;

@@ -256,7 +256,7 @@ private:
     }
 
     QString lookupFor(const ReportCriterion& c) const {
-        return m_kind == DatabaseKind::InterBase && !c.lookupIb.trimmed().isEmpty() ? c.lookupIb : c.lookup;
+        return Dialect::textFor(m_kind, {c.lookup, c.lookupIb, {}, {}, {}});
     }
 
     QSqlQuery run(const ReportCriterion& c, const QString& sql, const QVariantList& values) {

@@ -29,16 +29,7 @@ QPageLayout ReportPageSetup::layout() const {
 }
 
 QString ReportDefinition::sqlFor(DatabaseKind kind) const {
-    switch (kind) {
-    case DatabaseKind::InterBase:
-        return sqlIb.trimmed().isEmpty() ? sql : sqlIb;
-    case DatabaseKind::Oracle:
-        return sqlOracle.trimmed().isEmpty() ? sql : sqlOracle;
-    case DatabaseKind::MSSQL:
-        return sqlMssql.trimmed().isEmpty() ? sql : sqlMssql;
-    default:
-        return sql;
-    }
+    return Dialect::textFor(kind, {sql, sqlIb, sqlOracle, sqlMssql, sqlPg});
 }
 
 QStringList ReportDefinition::parameterNames(DatabaseKind kind) const {
@@ -52,8 +43,11 @@ QString ReportDefinition::problem() const {
         return QStringLiteral("'sql' (a consulta do relatório) deve ser informada");
     if (columns.isEmpty())
         return QStringLiteral("o relatório deve ter ao menos uma coluna");
-    const QList<std::pair<const char*, const QString*>> texts = {
-        {"sql", &sql}, {"sql_ib", &sqlIb}, {"sql_oracle", &sqlOracle}, {"sql_mssql", &sqlMssql}};
+    const QList<std::pair<const char*, const QString*>> texts = {{"sql", &sql},
+                                                                 {"sql_ib", &sqlIb},
+                                                                 {"sql_oracle", &sqlOracle},
+                                                                 {"sql_mssql", &sqlMssql},
+                                                                 {"sql_pg", &sqlPg}};
     for (const QString& list : listParameters) {
         for (const auto& [name, text] : texts) {
             if (text->trimmed().isEmpty())

@@ -90,6 +90,7 @@ public:
     QString sqlIb;    // InterBase / Firebird
     QString sqlOracle;
     QString sqlMssql;
+    QString sqlPg;              // PostgreSQL
     QStringList listParameters; // placeholders that receive a selection text (or "T")
     QList<ReportColumn> columns;
     ReportGrouping group;

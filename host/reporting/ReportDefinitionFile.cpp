@@ -141,6 +141,7 @@ static ReportDefinition readDefinition(const QJsonObject& o) {
     }
     d.sql = sqlText(o, "sql");
     d.sqlIb = sqlText(o, "sql_ib");
+    d.sqlPg = sqlText(o, "sql_pg");
     d.sqlOracle = sqlText(o, "sql_oracle");
     d.sqlMssql = sqlText(o, "sql_mssql");
 
@@ -261,6 +262,8 @@ QJsonObject ReportDefinition::toJson() const {
     o["sql"] = sqlJson(sql);
     if (!sqlIb.trimmed().isEmpty())
         o["sql_ib"] = sqlJson(sqlIb);
+    if (!sqlPg.trimmed().isEmpty())
+        o["sql_pg"] = sqlJson(sqlPg);
     if (!sqlOracle.trimmed().isEmpty())
         o["sql_oracle"] = sqlJson(sqlOracle);
     if (!sqlMssql.trimmed().isEmpty())

@@ -117,7 +117,8 @@ QString ReportEngine::checkForSave(const ReportDefinition& def, QSqlDatabase db,
         QList<std::pair<QString, QString>>{{QStringLiteral("SQL"), def.sql},
                                            {QStringLiteral("SQL_IB"), def.sqlIb},
                                            {QStringLiteral("SQL_ORACLE"), def.sqlOracle},
-                                           {QStringLiteral("SQL_MSSQL"), def.sqlMssql}} +
+                                           {QStringLiteral("SQL_MSSQL"), def.sqlMssql},
+                                           {QStringLiteral("SQL_PG"), def.sqlPg}} +
         ReportCriteria::lookups(def);
     for (const auto& [name, text] : texts) {
         if (text.trimmed().isEmpty())

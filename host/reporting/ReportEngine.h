@@ -20,7 +20,7 @@ class TReportDesignerDialog;
 
 struct HOST_EXPORT ReportRun {
     QSqlDatabase db;
-    DatabaseKind kind = DatabaseKind::SQLite;
+    DatabaseKind kind = Dialect::sqlite().kind();
     TReportDesignerDialog* designer = nullptr; // raises BeforeGetQueryParams; may be null
     QString branch;                            // shown in the page header
     // Told the rows fetched so far: once with 0 as the fetch begins, then after every row, on the

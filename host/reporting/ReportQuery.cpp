@@ -84,7 +84,7 @@ std::vector<CaptionPart> captionParts(const QString& caption, const QSqlRecord& 
 
 class ReportQuery::Transaction {
 public:
-    Transaction(QSqlDatabase& db, DatabaseKind kind, const QString& title) : m_db(db), m_kind(kind) {
+    Transaction(QSqlDatabase& db, const QString& title) : m_db(db), m_dialect(Dialect::of(db)) {
         if (!m_db.transaction())
             throw EHostError(QStringLiteral("Não foi possível iniciar a transação do relatório '%1': %2.")
                                  .arg(title, databaseError(m_db.lastError())));
@@ -93,29 +93,26 @@ public:
     ~Transaction() {
         if (!m_open)
             return;
-        if (m_readOnly) {
+        if (m_readOnly && !m_dialect.writableStatement().isEmpty()) {
             QSqlQuery q(m_db);
-            q.exec(QStringLiteral("PRAGMA query_only = 0"));
+            q.exec(m_dialect.writableStatement());
         }
         m_db.rollback();
     }
     void makeReadOnly() {
-        if (m_kind != DatabaseKind::SQLite)
+        if (m_dialect.readOnlyStatement().isEmpty())
             return;
-        execInternal(m_db, QStringLiteral("PRAGMA query_only = 1"));
+        execInternal(m_db, m_dialect.readOnlyStatement());
         m_readOnly = true;
     }
     void finish(bool keysLoaded) {
-        if (m_readOnly) {
-            execInternal(m_db, QStringLiteral("PRAGMA query_only = 0"));
-            m_readOnly = false;
-        }
+        if (m_readOnly && !m_dialect.writableStatement().isEmpty())
+            execInternal(m_db, m_dialect.writableStatement());
+        m_readOnly = false;
         if (keysLoaded)
             KeyTable::clear(m_db);
         m_open = false;
-        // Firebird: Qt's driver cannot ask for a read-only transaction, so a run never commits;
-        // whatever a selectable procedure wrote while it ran is undone with the run's keys.
-        if (m_kind == DatabaseKind::InterBase) {
+        if (m_dialect.reportEndsInRollback()) {
             if (!m_db.rollback())
                 throw EHostError(QStringLiteral("Não foi possível encerrar a transação do relatório: %1.")
                                      .arg(databaseError(m_db.lastError())));
@@ -130,7 +127,7 @@ public:
 
 private:
     QSqlDatabase& m_db;
-    DatabaseKind m_kind;
+    const Dialect& m_dialect;
     bool m_open = false;
     bool m_readOnly = false;
 };
@@ -146,7 +143,7 @@ QString ReportQuery::databaseError(const QSqlError& e) {
 }
 
 void ReportQuery::bind(const TParams& params) {
-    m_transaction = std::make_unique<Transaction>(m_db, m_kind, m_def.title);
+    m_transaction = std::make_unique<Transaction>(m_db, m_def.title);
 
     // List parameters: decoded into the key table; the placeholder itself says "T" or "L".
     QHash<QString, QVariant> values;
@@ -190,7 +187,7 @@ void ReportQuery::bind(const TParams& params) {
                              .arg(m_def.title, databaseError(m_query->lastError())));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         for (const QString& spelling : ReportSql::placeholderSpellings(m_sql, it.key()))
-            m_query->bindValue(QLatin1Char(':') + spelling, it.value());
+            m_query->bindValue(QLatin1Char(':') + spelling, Dialect::of(m_db).bindable(it.value()));
 }
 
 void ReportQuery::fetch(const std::function<bool(qint64)>& progress, const RowSink& sink) {

@@ -2,8 +2,7 @@
 
 #include "core/Errors.h"
 #include "core/RunningTask.h"
-#include "data/DatabaseUrl.h"
-#include "data/PortugueseCollation.h"
+#include "data/Dialect.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportProgressDialog.h"
 
@@ -21,10 +20,7 @@ namespace {
 // A server that stopped, restarted or dropped the connection: the worker's connection no longer
 // answers the cheapest question there is.
 bool connectionLost(QSqlDatabase& db) {
-    if (!db.isValid() || !DatabaseConnection::isFirebird(db))
-        return false;
-    QSqlQuery probe(db);
-    return !probe.exec(QStringLiteral("SELECT 1 FROM RDB$DATABASE"));
+    return db.isValid() && Dialect::of(db).connectionLost(db);
 }
 
 QString lostMessage(const QString& title, const QString& database, const QString& detail) {
@@ -68,8 +64,7 @@ void ReportTask::work(const Work& work, const QString& sourceName, const QString
             db = QSqlDatabase::cloneDatabase(sourceName, name);
             if (!db.open())
                 throw EHostError(lostMessage(m_title, databaseName, db.lastError().text().trimmed()));
-            if (!DatabaseConnection::isFirebird(db))
-                PortugueseCollation::registerOn(db);
+            Dialect::of(db).prepare(db);
         }
         try {
             work(db, m_progress);

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -106,6 +108,27 @@ INSTANTIATE_TEST_SUITE_P(
                       LoginCase{"given_credentials_connect", Answer::EnvironmentCredentials, true, true, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A PostgreSQL connection the server ended (a restart, an administrator) is noticed and made again,
+// key table included, at the next action.
+TEST(SharedConnection, EndedPostgresConnectionIsMadeAgain) {
+    SKIP_IF_UNAVAILABLE(Backend::PostgreSQLServer);
+    const QString url = DataBackends::freshUrl(Backend::PostgreSQLServer, QStringLiteral("lost"), true);
+    DataBackends::openShared(url);
+    {
+        QSqlQuery pid(dtmDBGeral::database());
+        ASSERT_TRUE(pid.exec("SELECT pg_backend_pid()") && pid.next());
+        QSqlDatabase other = DatabaseConnection::open(DatabaseUrl::parse(url), QStringLiteral("other"));
+        QSqlQuery end(other);
+        ASSERT_TRUE(end.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.value(0).toInt())));
+    }
+    DatabaseConnection::remove(QStringLiteral("other"));
+    dtmDBGeral::instance().ensureOpen();
+    QSqlQuery q(dtmDBGeral::database());
+    EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM CLIENTE")) << q.lastError().text().toStdString();
+    EXPECT_TRUE(q.exec("SELECT COUNT(*) FROM SELKEYS")) << q.lastError().text().toStdString();
+    dtmDBGeral::instance().close();
+}
+
 // The embedded engine's lock folder: only one of this user that nobody else may write.
 struct LockCase {
     const char* name;
@@ -186,6 +209,7 @@ struct FailureCase {
     std::function<QString(const QString& dir)> url; // empty: driverText is classified alone
     const char* driverText;
     const char* says;
+    const char* urlOfText = "firebird://srv:3050/dados/erp.fdb"; // the URL driverText is about
 };
 
 class ConnectionFailure : public ::testing::TestWithParam<FailureCase> {};
@@ -201,9 +225,9 @@ TEST_P(ConnectionFailure, SaysTheCauseAndKeepsTheOpenConnection) {
     const FailureCase& c = GetParam();
     QTemporaryDir dir;
     if (!c.url) {
-        const DatabaseUrl url = DatabaseUrl::parse(QStringLiteral("firebird://srv:3050/dados/erp.fdb"));
-        EXPECT_TRUE(DatabaseConnection::openFailure(url, QString::fromUtf8(c.driverText))
-                        .contains(QString::fromUtf8(c.says)));
+        const DatabaseUrl url = DatabaseUrl::parse(QString::fromUtf8(c.urlOfText));
+        const QString message = DatabaseConnection::openFailure(url, QString::fromUtf8(c.driverText));
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
         return;
     }
     const QString working = DataBackends::freshUrl(Backend::SQLite, QStringLiteral("em-uso"), true);
@@ -247,7 +271,22 @@ INSTANTIATE_TEST_SUITE_P(
                     "é de outra versão do Firebird"},
         FailureCase{"collation_after_icu_upgrade", nullptr,
                     "COLLATION PT_BR_CI_AI for CHARACTER SET UTF8 is not installed", "gfix -icu"},
-        FailureCase{"in_use", nullptr, "lock time-out on wait transaction", "em uso exclusivo"}),
+        FailureCase{"in_use", nullptr, "lock time-out on wait transaction", "em uso exclusivo"},
+        // libpq's words, as Qt's driver hands them on.
+        FailureCase{
+            "postgres_server_down", nullptr,
+            "connection to server at \"127.0.0.1\", port 1 failed: Connection refused\n\tIs the server "
+            "running on that host and accepting TCP/IP connections?\nQPSQL: Unable to connect",
+            "o servidor 127.0.0.1 não respondeu na porta 1. Confira se o servidor PostgreSQL está ligado",
+            "postgres://127.0.0.1:1/erp"},
+        FailureCase{"postgres_wrong_password", nullptr,
+                    "connection to server at \"srv\" (10.0.0.1), port 5432 failed: FATAL:  password "
+                    "authentication failed for user \"erp\"\nQPSQL: Unable to connect",
+                    "recusou o usuário e a senha", "postgres://srv/erp"},
+        FailureCase{"postgres_no_such_database", nullptr,
+                    "connection to server at \"srv\" (10.0.0.1), port 5432 failed: FATAL:  database \"erp\" "
+                    "does not exist\nQPSQL: Unable to connect",
+                    "o servidor srv não tem o banco 'erp'", "postgres://srv/erp"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

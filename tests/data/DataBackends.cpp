@@ -4,6 +4,7 @@
 #include "data/DatabaseUrl.h"
 #include "demo/DemoDatabase.h"
 #include "demo/FirebirdAdmin.h"
+#include "demo/PostgresAdmin.h"
 #include "support/TestEnv.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ namespace {
 struct State {
     std::unique_ptr<QTemporaryDir> dir;
     QHash<int, QString> demo;
-    std::vector<QString> firebirdUrls; // dropped at the end
+    std::vector<QString> serverUrls; // dropped at the end
     int counter = 0;
 };
 
@@ -53,22 +54,31 @@ QString newUrl(Backend b, const QString& tag) {
         return QStringLiteral("firebird:%1/%2.fdb").arg(localDir(), stem);
     case Backend::FirebirdServer:
         return serverUrlFor(stem);
+    case Backend::PostgreSQLServer:
+        return TestEnv::postgresDatabaseUrl(QString(stem).replace('-', '_'));
     }
     return {};
+}
+
+void drop(const DatabaseUrl& url) {
+    if (url.kind == DatabaseKind::PostgreSQL)
+        PostgresAdmin::dropDatabase(url);
+    else
+        FirebirdAdmin::dropDatabase(url);
 }
 
 class Cleanup : public ::testing::Environment {
 public:
     void TearDown() override {
         dtmDBGeral::instance().close();
-        for (const QString& url : state().firebirdUrls) {
+        for (const QString& url : state().serverUrls) {
             try {
-                FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+                drop(DatabaseUrl::parse(url));
             } catch (const EHostError& e) {
                 std::fprintf(stderr, "cleanup: %s\n", e.what());
             }
         }
-        state().firebirdUrls.clear();
+        state().serverUrls.clear();
         state().dir.reset();
     }
 };
@@ -84,6 +94,8 @@ QString backendName(Backend b) {
         return QStringLiteral("FirebirdEmbedded");
     case Backend::FirebirdServer:
         return QStringLiteral("FirebirdServer");
+    case Backend::PostgreSQLServer:
+        return QStringLiteral("PostgreSQLServer");
     }
     return {};
 }
@@ -93,6 +105,15 @@ namespace DataBackends {
 std::optional<QString> unavailable(Backend b) {
     if (b == Backend::SQLite)
         return std::nullopt;
+    if (b == Backend::PostgreSQLServer) {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+            return QStringLiteral("the Qt PostgreSQL driver (libqt6sql6-psql) is not installed");
+        if (qEnvironmentVariable("ERP_POSTGRES_URL").isEmpty())
+            return QStringLiteral(
+                "ERP_POSTGRES_URL is not set (start one with scripts/postgres-server.sh start "
+                "and set it to the output of scripts/postgres-server.sh url)");
+        return std::nullopt;
+    }
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE")))
         return QStringLiteral("the Qt Firebird driver (libqt6sql6-ibase) is not installed");
     if (!FirebirdAdmin::available())
@@ -107,10 +128,12 @@ QString freshUrl(Backend b, const QString& tag, bool withSchema) {
     const QString url = newUrl(b, tag);
     const DatabaseUrl parsed = DatabaseUrl::parse(url);
     if (b != Backend::SQLite) {
-        FirebirdAdmin::dropDatabase(parsed); // a leftover of a crashed run
-        state().firebirdUrls.push_back(url);
+        drop(parsed); // a leftover of a crashed run
+        state().serverUrls.push_back(url);
     }
-    if (b != Backend::SQLite)
+    if (b == Backend::PostgreSQLServer)
+        PostgresAdmin::createDatabase(parsed);
+    else if (b != Backend::SQLite)
         FirebirdAdmin::createDatabase(parsed);
     else
         QFile(parsed.path).open(QIODevice::WriteOnly); // an empty file is an empty SQLite database
@@ -131,8 +154,8 @@ QString demoUrl(Backend b) {
     if (!s.demo.contains(key)) {
         const QString url = newUrl(b, QStringLiteral("demo"));
         if (b != Backend::SQLite) {
-            FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
-            s.firebirdUrls.push_back(url);
+            drop(DatabaseUrl::parse(url));
+            s.serverUrls.push_back(url);
         }
         DemoDatabase::create(url);
         s.demo.insert(key, url);

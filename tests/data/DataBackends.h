@@ -1,6 +1,7 @@
 #pragma once
-// The databases the data tests run on: SQLite, Firebird's embedded engine and a Firebird server
-// (ERP_FIREBIRD_URL names a database on it; the tests create their own beside it). Each backend's
+// The databases the data tests run on: SQLite, Firebird's embedded engine, a Firebird server
+// (ERP_FIREBIRD_URL names a database on it; the tests create their own beside it) and a PostgreSQL
+// server (ERP_POSTGRES_URL; likewise). Each backend's
 // demo database is made once per test run and dropped at the end.
 #include "data/dtmDBGeral.h"
 
@@ -8,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-enum class Backend { SQLite, FirebirdEmbedded, FirebirdServer };
+enum class Backend { SQLite, FirebirdEmbedded, FirebirdServer, PostgreSQLServer };
 
 QString backendName(Backend b);
 

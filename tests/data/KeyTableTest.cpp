@@ -120,7 +120,7 @@ TEST_P(KeyTableOn, RefusesKeysThatDoNotFit) {
 
 INSTANTIATE_TEST_SUITE_P(Databases, KeyTableOn,
                          ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
-                                           Backend::FirebirdServer),
+                                           Backend::FirebirdServer, Backend::PostgreSQLServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 struct UrlCase {
@@ -153,7 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "/var/x.fdb"},
         UrlCase{"server_port", "firebird://db:3051/var/x.fdb", DatabaseKind::InterBase, "db", 3051,
                 "/var/x.fdb"},
-        UrlCase{"server_alias", "firebird://db/employee", DatabaseKind::InterBase, "db", -1, "employee"}),
+        UrlCase{"server_alias", "firebird://db/employee", DatabaseKind::InterBase, "db", -1, "employee"},
+        UrlCase{"postgres", "postgres://127.0.0.1:55432/erp", DatabaseKind::PostgreSQL, "127.0.0.1", 55432,
+                "erp"},
+        UrlCase{"postgresql_default_port", "postgresql://db/erp", DatabaseKind::PostgreSQL, "db", -1, "erp"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class BadDatabaseUrls : public ::testing::TestWithParam<const char*> {};
@@ -173,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Shapes, BadDatabaseUrls,
                          ::testing::Values("", "/tmp/a.db", "mysql://h/db", "sqlite:", "firebird://",
                                            "firebird://h:0/x/y", "firebird://h:port/x/y", "firebird:///x/y",
                                            "firebird://sysdba:segredo@h/x/y",
-                                           "firebird://sysdba:seg/redo:segredo@h:3050/x/y"));
+                                           "firebird://sysdba:seg/redo:segredo@h:3050/x/y", "postgres:/tmp/x",
+                                           "postgres://h/a/b", "postgres://erp:segredo@h/db"));
 
 TEST(SharedConnection, OpenFailureNamesTheUrlAndTheDriverText) {
     const QString url = "sqlite:/nao/existe/pasta/x.db";

@@ -155,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"oracle", DatabaseKind::Oracle, true, true, true, "oracle"},
         DialectCase{"mssql", DatabaseKind::MSSQL, true, true, true, "mssql"},
         DialectCase{"sqlite", DatabaseKind::SQLite, true, true, true, "generic"},
+        DialectCase{"postgresql_has_no_text_of_its_own", DatabaseKind::PostgreSQL, true, true, true,
+                    "generic"},
         DialectCase{"none", DatabaseKind::None, true, true, true, "generic"},
         DialectCase{"interbase_without_its_text", DatabaseKind::InterBase, false, true, true, "generic"},
         DialectCase{"oracle_without_its_text", DatabaseKind::Oracle, true, false, true, "generic"},
@@ -238,7 +240,9 @@ TEST_P(OnDatabase, RunsTheDialectTextOfItsDatabase) {
     q.SetSQL_ORACLE({"SELECT 'oracle' AS QUAL FROM DUAL"});
     q.Open();
     ASSERT_EQ(q.RecordCount(), 1);
-    EXPECT_EQ(q.Query()->text(0, "qual").trimmed(), GetParam() == Backend::SQLite ? "generico" : "interbase");
+    // PostgreSQL has no text of its own: the generic one serves it.
+    const bool generic = GetParam() == Backend::SQLite || GetParam() == Backend::PostgreSQLServer;
+    EXPECT_EQ(q.Query()->text(0, "qual").trimmed(), generic ? "generico" : "interbase");
 }
 
 TEST_P(OnDatabase, CloseAndOpenSeeNewRows) {
@@ -295,7 +299,7 @@ TEST_P(OnDatabase, MaxRecordsLimitsTheRows) {
 
 INSTANTIATE_TEST_SUITE_P(Databases, OnDatabase,
                          ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
-                                           Backend::FirebirdServer),
+                                           Backend::FirebirdServer, Backend::PostgreSQLServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 // The empty-table message of the screen depends on IsEmpty of a query over an empty table.
@@ -316,7 +320,7 @@ TEST_P(OnEmptyDatabase, EmptyTableIsEmpty) {
 
 INSTANTIATE_TEST_SUITE_P(Databases, OnEmptyDatabase,
                          ::testing::Values(Backend::SQLite, Backend::FirebirdEmbedded,
-                                           Backend::FirebirdServer),
+                                           Backend::FirebirdServer, Backend::PostgreSQLServer),
                          [](const auto& info) { return backendName(info.param).toStdString(); });
 
 } // namespace

@@ -119,7 +119,7 @@ protected:
     void SetUp() override {
         url = QualityDb::urlFor(QString::fromStdString(GetParam()));
         if (url.isEmpty())
-            GTEST_SKIP() << "ERP_FIREBIRD_URL is not set";
+            GTEST_SKIP() << "the server's URL (ERP_FIREBIRD_URL, ERP_POSTGRES_URL) is not set";
         TestEnv::reset();
         QualityDb::open(url);
         SetFilial(QStringLiteral("01"));
@@ -217,7 +217,8 @@ TEST_P(HostileInput, ForgedSelectionTextIsRefused) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, HostileInput,
-                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
+                         ::testing::Values(std::string("sqlite"), std::string("firebird"),
+                                           std::string("postgres")),
                          [](const auto& info) { return info.param; });
 
 // Every client the lookup offers on a database of 100,000, picked at once: the report lists exactly
@@ -232,7 +233,8 @@ TEST_P(LargeSelection, EveryClientPicked) {
     if (GetParam() == "sqlite") {
         largeUrl = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("large.db"));
     } else {
-        largeUrl = TestEnv::serverDatabaseUrl(QStringLiteral("erp_quality_large"));
+        largeUrl = QualityDb::largeServerUrl(QString::fromStdString(GetParam()),
+                                             QStringLiteral("erp_quality_large"));
     }
     try {
         DemoDatabase::create(largeUrl, 100000);
@@ -279,7 +281,8 @@ TEST_P(LargeSelection, EveryClientPicked) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, LargeSelection,
-                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
+                         ::testing::Values(std::string("sqlite"), std::string("firebird"),
+                                           std::string("postgres")),
                          [](const auto& info) { return info.param; });
 
 // The fuzzer's date seeds (first byte: style) typed key by key into the real edit: the edit holds a

@@ -45,8 +45,24 @@ QString firebirdUrl() {
     return url;
 }
 
+QString postgresUrl() {
+    if (qEnvironmentVariable("ERP_POSTGRES_URL").isEmpty())
+        return {};
+    static QString url;
+    if (url.isEmpty()) {
+        const QString candidate = TestEnv::postgresDatabaseUrl(QStringLiteral("erp_quality"));
+        ensureDemo(candidate);
+        url = candidate;
+    }
+    return url;
+}
+
 QString urlFor(const QString& kind) {
-    return kind == u"sqlite" ? sqliteUrl() : firebirdUrl();
+    return kind == u"sqlite" ? sqliteUrl() : kind == u"postgres" ? postgresUrl() : firebirdUrl();
+}
+
+QString largeServerUrl(const QString& kind, const QString& stem) {
+    return kind == u"postgres" ? TestEnv::postgresDatabaseUrl(stem) : TestEnv::serverDatabaseUrl(stem);
 }
 
 void open(const QString& url) {

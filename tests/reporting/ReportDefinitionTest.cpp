@@ -135,7 +135,7 @@ TEST_P(ShippedReports, DeclareExactlyWhatTheirVariantFeeds) {
     const ReportEntry& e = entries[size_t(c.order)];
     EXPECT_EQ(e.title, QString::fromUtf8(c.title));
     const ReportDefinition d = ReportDefinition::load(e.path);
-    for (DatabaseKind kind : {DatabaseKind::SQLite, DatabaseKind::InterBase}) {
+    for (DatabaseKind kind : {DatabaseKind::SQLite, DatabaseKind::InterBase, DatabaseKind::PostgreSQL}) {
         QStringList names = d.parameterNames(kind);
         QStringList expected = c.params;
         names.sort();

@@ -318,8 +318,8 @@ INSTANTIATE_TEST_SUITE_P(SQLite, ExportedTable,
                          ::testing::Combine(::testing::Values(TestBackend::SQLite),
                                             ::testing::ValuesIn(kExportCases)),
                          exportCaseName);
-INSTANTIATE_TEST_SUITE_P(Firebird, ExportedTable,
-                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+INSTANTIATE_TEST_SUITE_P(Servers, ExportedTable,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL),
                                             ::testing::ValuesIn(kExportCases)),
                          exportCaseName);
 

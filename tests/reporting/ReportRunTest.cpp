@@ -1,5 +1,5 @@
 // The four QMT318 reports against clients whose expected sets are worked out in the test, on
-// SQLite and (when ERP_FIREBIRD_URL is set) on a Firebird server; plus the run's own rules.
+// SQLite and, when their URLs are set, on a Firebird and a PostgreSQL server; plus the run's own rules.
 #include "ParamFiller.h"
 #include "ReportTestData.h"
 #include "core/Errors.h"
@@ -202,10 +202,13 @@ INSTANTIATE_TEST_SUITE_P(SQLite, ClientSets,
                          ::testing::Combine(::testing::Values(TestBackend::SQLite),
                                             ::testing::ValuesIn(kCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
-INSTANTIATE_TEST_SUITE_P(Firebird, ClientSets,
-                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+INSTANTIATE_TEST_SUITE_P(Servers, ClientSets,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL),
                                             ::testing::ValuesIn(kCases)),
-                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+                         [](const auto& info) {
+                             return backendName(std::get<0>(info.param)).toStdString() + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 // With one of the four definitions broken, the other three print exactly their clients, at their
 // own positions: nothing after the broken one moves up.
@@ -241,12 +244,12 @@ TEST_P(BrokenNeighbour, OthersPrintTheirClientsAtTheirPositions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BrokenNeighbour,
-                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird,
+                                                              TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
-                                                                                               : "firebird") +
-                                    "_broken" + std::to_string(std::get<1>(info.param));
+                             return backendName(std::get<0>(info.param)).toLower().toStdString() + "_broken" +
+                                    std::to_string(std::get<1>(info.param));
                          });
 
 class ReportOrder : public BackendTest<TestBackend> {
@@ -288,7 +291,7 @@ TEST_P(ReportOrder, GroupsFollowLinesAndTypes) {
 int keysLeft(QSqlDatabase db) {
     QSqlQuery q(db);
     if (!q.exec("SELECT COUNT(*) FROM SELKEYS"))
-        return DatabaseConnection::isFirebird(db) ? -1 : 0;
+        return Dialect::of(db).kind() == DatabaseKind::InterBase ? -1 : 0;
     return q.next() ? q.value(0).toInt() : -1;
 }
 
@@ -327,38 +330,48 @@ TEST_P(ReportOrder, ABadSelectionTextIsRefusedWithAMessage) {
     }
 }
 
-// A definition may read from a selectable procedure; what that procedure writes does not outlive
-// the run (SQLite has no procedures, and its runs are query-only).
+// A definition may read from a selectable procedure (a set-returning function on PostgreSQL); what
+// that writes does not outlive the run (SQLite has no procedures, and its runs are query-only).
 TEST_P(ReportOrder, WhatARunWritesThroughAProcedureDoesNotPersist) {
-    if (GetParam() != TestBackend::Firebird)
-        GTEST_SKIP() << "Firebird only";
+    const bool postgres = GetParam() == TestBackend::PostgreSQL;
+    if (GetParam() == TestBackend::SQLite)
+        GTEST_SKIP() << "no procedures on SQLite";
     QSqlDatabase db = dtmDBGeral::database();
     QSqlQuery ddl(db);
-    ddl.exec("DROP PROCEDURE ERP_MARCA");
+    ddl.exec(postgres ? "DROP FUNCTION ERP_MARCA" : "DROP PROCEDURE ERP_MARCA");
     ddl.exec("DROP TABLE ERP_MARCAS");
     ASSERT_TRUE(ddl.exec("CREATE TABLE ERP_MARCAS (N INTEGER)")) << ddl.lastError().text().toStdString();
-    ASSERT_TRUE(ddl.exec("CREATE PROCEDURE ERP_MARCA RETURNS (CDCLIENTE VARCHAR(10)) AS BEGIN "
-                         "INSERT INTO ERP_MARCAS VALUES (1); CDCLIENTE = 'X'; SUSPEND; END"))
+    ASSERT_TRUE(ddl.exec(postgres
+                             ? "CREATE FUNCTION ERP_MARCA() RETURNS TABLE (CDCLIENTE VARCHAR(10)) AS "
+                               "'INSERT INTO ERP_MARCAS VALUES (1) RETURNING CAST(''X'' AS VARCHAR(10))' "
+                               "LANGUAGE SQL"
+                             : "CREATE PROCEDURE ERP_MARCA RETURNS (CDCLIENTE VARCHAR(10)) AS BEGIN "
+                               "INSERT INTO ERP_MARCAS VALUES (1); CDCLIENTE = 'X'; SUSPEND; END"))
         << ddl.lastError().text().toStdString();
     ReportDefinition d;
     d.title = "Marca";
-    d.sql = "SELECT CDCLIENTE FROM ERP_MARCA";
+    d.sql = postgres ? "SELECT CDCLIENTE FROM ERP_MARCA()" : "SELECT CDCLIENTE FROM ERP_MARCA";
     ReportColumn column;
     column.field = "CDCLIENTE";
     d.columns << column;
     ReportRun run;
     run.db = db;
-    run.kind = DatabaseKind::InterBase;
-    EXPECT_EQ(ReportEngine::run(d, run)->rowCount(), 1);
+    run.kind = dtmDBGeral::instance().kind();
+    // PostgreSQL's read-only transaction refuses the write; Firebird's run is rolled back.
+    if (postgres)
+        EXPECT_THROW(ReportEngine::run(d, run), EHostError);
+    else
+        EXPECT_EQ(ReportEngine::run(d, run)->rowCount(), 1);
     QSqlQuery count(db);
     ASSERT_TRUE(count.exec("SELECT COUNT(*) FROM ERP_MARCAS") && count.next());
     EXPECT_EQ(count.value(0).toInt(), 0);
-    ddl.exec("DROP PROCEDURE ERP_MARCA");
+    ddl.exec(postgres ? "DROP FUNCTION ERP_MARCA" : "DROP PROCEDURE ERP_MARCA");
     ddl.exec("DROP TABLE ERP_MARCAS");
 }
 
 INSTANTIATE_TEST_SUITE_P(SQLite, ReportOrder, ::testing::Values(TestBackend::SQLite));
-INSTANTIATE_TEST_SUITE_P(Firebird, ReportOrder, ::testing::Values(TestBackend::Firebird));
+INSTANTIATE_TEST_SUITE_P(Servers, ReportOrder,
+                         ::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL));
 
 TEST(ReportEngine, RefusesWritingSqlBeforeTheDatabase) {
     ReportDefinition d;
@@ -455,12 +468,12 @@ TEST_P(LongValues, PrintWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, LongValues,
-                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird),
+                         ::testing::Combine(::testing::Values(TestBackend::SQLite, TestBackend::Firebird,
+                                                              TestBackend::PostgreSQL),
                                             ::testing::Values(0, 1, 2, 3)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == TestBackend::SQLite ? "sqlite"
-                                                                                               : "firebird") +
-                                    "_report" + std::to_string(std::get<1>(info.param));
+                             return backendName(std::get<0>(info.param)).toLower().toStdString() + "_report" +
+                                    std::to_string(std::get<1>(info.param));
                          });
 
 // The block under the title says what the report was filtered by, names looked up in the run.
@@ -544,9 +557,12 @@ INSTANTIATE_TEST_SUITE_P(SQLite, Criteria,
                          ::testing::Combine(::testing::Values(TestBackend::SQLite),
                                             ::testing::ValuesIn(kCriteriaCases)),
                          [](const auto& info) { return std::string(std::get<1>(info.param).name); });
-INSTANTIATE_TEST_SUITE_P(Firebird, Criteria,
-                         ::testing::Combine(::testing::Values(TestBackend::Firebird),
+INSTANTIATE_TEST_SUITE_P(Servers, Criteria,
+                         ::testing::Combine(::testing::Values(TestBackend::Firebird, TestBackend::PostgreSQL),
                                             ::testing::ValuesIn(kCriteriaCases)),
-                         [](const auto& info) { return std::string(std::get<1>(info.param).name); });
+                         [](const auto& info) {
+                             return backendName(std::get<0>(info.param)).toStdString() + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace

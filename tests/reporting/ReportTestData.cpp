@@ -5,6 +5,7 @@
 #include "data/DatabaseUrl.h"
 #include "demo/DemoDatabase.h"
 #include "demo/FirebirdAdmin.h"
+#include "demo/PostgresAdmin.h"
 #include "library/SelectionText.h"
 #include "reporting/TParams.h"
 #include "support/TestEnv.h"
@@ -24,7 +25,7 @@ const QString kCampinas = "3509502";
 
 struct State {
     std::unique_ptr<QTemporaryDir> dir;
-    QStringList firebird;
+    QStringList firebird, postgres;
     int counter = 0;
 };
 State& state() {
@@ -39,6 +40,13 @@ public:
         for (const QString& url : state().firebird) {
             try {
                 FirebirdAdmin::dropDatabase(DatabaseUrl::parse(url));
+            } catch (const EHostError& e) {
+                std::fprintf(stderr, "cleanup: %s\n", e.what());
+            }
+        }
+        for (const QString& url : state().postgres) {
+            try {
+                PostgresAdmin::dropDatabase(DatabaseUrl::parse(url));
             } catch (const EHostError& e) {
                 std::fprintf(stderr, "cleanup: %s\n", e.what());
             }
@@ -102,12 +110,18 @@ const std::vector<TestClient>& testClients() {
 }
 
 QString backendName(TestBackend b) {
-    return b == TestBackend::SQLite ? "SQLite" : "Firebird";
+    return b == TestBackend::SQLite ? "SQLite" : b == TestBackend::Firebird ? "Firebird" : "PostgreSQL";
 }
 
 std::optional<QString> backendUnavailable(TestBackend b) {
     if (b == TestBackend::SQLite)
         return std::nullopt;
+    if (b == TestBackend::PostgreSQL)
+        return qEnvironmentVariable("ERP_POSTGRES_URL").isEmpty()
+                   ? std::optional<QString>(QStringLiteral("ERP_POSTGRES_URL is not set"))
+               : !QSqlDatabase::isDriverAvailable("QPSQL")
+                   ? std::optional<QString>(QStringLiteral("no PostgreSQL driver (libqt6sql6-psql)"))
+                   : std::nullopt;
     if (qEnvironmentVariable("ERP_FIREBIRD_URL").isEmpty())
         return QStringLiteral("ERP_FIREBIRD_URL is not set");
     if (!QSqlDatabase::isDriverAvailable("QIBASE") || !FirebirdAdmin::available())
@@ -117,14 +131,18 @@ std::optional<QString> backendUnavailable(TestBackend b) {
 
 void openTestDatabase(TestBackend b) {
     State& s = state();
-    const QString stem =
-        QStringLiteral("reports-%1-%2").arg(QCoreApplication::applicationPid()).arg(++s.counter);
+    QString stem = QStringLiteral("reports-%1-%2").arg(QCoreApplication::applicationPid()).arg(++s.counter);
     QString url;
     if (b == TestBackend::SQLite) {
         if (!s.dir)
             s.dir = std::make_unique<QTemporaryDir>();
         url = QStringLiteral("sqlite:%1/%2.db").arg(s.dir->path(), stem);
         QFile(url.mid(7)).open(QIODevice::WriteOnly); // an empty file is an empty SQLite database
+    } else if (b == TestBackend::PostgreSQL) {
+        url = TestEnv::postgresDatabaseUrl(stem.replace('-', '_'));
+        PostgresAdmin::dropDatabase(DatabaseUrl::parse(url)); // a leftover of a crashed run
+        PostgresAdmin::createDatabase(DatabaseUrl::parse(url));
+        s.postgres << url;
     } else {
         url = TestEnv::serverDatabaseUrl(stem);
         FirebirdAdmin::createDatabase(DatabaseUrl::parse(url));

@@ -1,7 +1,8 @@
 #pragma once
 // A small client table written by the tests themselves, so that every expected client set is
 // worked out here in C++ and never by a report's own SQL. Opened as the shared connection on
-// SQLite, or on a Firebird server beside ERP_FIREBIRD_URL when that is set.
+// SQLite, on a Firebird server beside ERP_FIREBIRD_URL or on the PostgreSQL server of
+// ERP_POSTGRES_URL, when those are set.
 #include "data/dtmDBGeral.h"
 #include "support/TestEnv.h"
 
@@ -47,15 +48,15 @@ struct TestClient {
 
 const std::vector<TestClient>& testClients();
 
-enum class TestBackend { SQLite, Firebird };
+enum class TestBackend { SQLite, Firebird, PostgreSQL };
 QString backendName(TestBackend b);
 // Why the backend cannot be used here, or nothing.
 std::optional<QString> backendUnavailable(TestBackend b);
 // Opens dtmDBGeral on a new database of that kind with the schema and the test clients.
 void openTestDatabase(TestBackend b);
 
-// A case on one database: skipped where that database is not there (the Firebird server without
-// ERP_FIREBIRD_URL), opened by the suite's own open() otherwise.
+// A case on one database: skipped where that database is not there (a server whose URL variable is
+// not set), opened by the suite's own open() otherwise.
 template <class Param> class BackendTest : public ::testing::TestWithParam<Param> {
 protected:
     virtual void open(TestBackend b) = 0;

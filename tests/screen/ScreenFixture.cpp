@@ -95,11 +95,11 @@ QString sqliteDemoUrl() {
     return url;
 }
 
-QString firebirdDemoUrl() {
-    const QString url = qEnvironmentVariable("ERP_FIREBIRD_URL");
+namespace {
+QString serverDemoUrl(const char* variable, bool& prepared) {
+    const QString url = qEnvironmentVariable(variable);
     if (url.isEmpty())
         return {};
-    static bool prepared = false;
     if (!prepared) {
         try {
             DemoDatabase::create(url);
@@ -111,6 +111,23 @@ QString firebirdDemoUrl() {
         prepared = true;
     }
     return url;
+}
+} // namespace
+
+QString firebirdDemoUrl() {
+    static bool prepared = false;
+    return serverDemoUrl("ERP_FIREBIRD_URL", prepared);
+}
+
+QString postgresDemoUrl() {
+    static bool prepared = false;
+    return serverDemoUrl("ERP_POSTGRES_URL", prepared);
+}
+
+QString demoUrlFor(const std::string& backend) {
+    return backend == "sqlite"     ? sqliteDemoUrl()
+           : backend == "firebird" ? firebirdDemoUrl()
+                                   : postgresDemoUrl();
 }
 
 void openDatabase(const QString& url) {

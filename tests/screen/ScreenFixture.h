@@ -30,6 +30,10 @@ private:
 QString sqliteDemoUrl();
 // ERP_FIREBIRD_URL, with the demo data written into it when it has no tables yet; empty when unset.
 QString firebirdDemoUrl();
+// ERP_POSTGRES_URL likewise.
+QString postgresDemoUrl();
+// The demo URL of "sqlite", "firebird" or "postgres"; empty when that server's variable is unset.
+QString demoUrlFor(const std::string& backend);
 void openDatabase(const QString& url);
 
 // A selection text as a lookup leaves it.

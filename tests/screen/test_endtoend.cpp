@@ -62,9 +62,10 @@ ReportDefinition clientsByList() {
 class EndToEnd : public ScreenTestBase, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(EndToEnd, PickedClientsReachTheReport) {
-    const QString url = GetParam() == "sqlite" ? sqliteDemoUrl() : firebirdDemoUrl();
+    const QString url = demoUrlFor(GetParam());
     if (url.isEmpty())
-        GTEST_SKIP() << "ERP_FIREBIRD_URL is not set";
+        GTEST_SKIP() << "the " << GetParam()
+                     << " server's URL (ERP_FIREBIRD_URL, ERP_POSTGRES_URL) is not set";
     openDatabase(url);
     createScreen(4, /*activate=*/false);
     const QStringList files = reports->files();
@@ -112,7 +113,8 @@ TEST_P(EndToEnd, PickedClientsReachTheReport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, EndToEnd,
-                         ::testing::Values(std::string("sqlite"), std::string("firebird")),
+                         ::testing::Values(std::string("sqlite"), std::string("firebird"),
+                                           std::string("postgres")),
                          [](const auto& info) { return info.param; });
 
 } // namespace

@@ -110,9 +110,10 @@ QStringList keysOf(const LookupRequest& r) {
 class LookupTest : public ScreenTestBase {
 protected:
     void openBackend(const std::string& backend) {
-        const QString url = backend == "sqlite" ? sqliteDemoUrl() : firebirdDemoUrl();
+        const QString url = demoUrlFor(backend);
         if (url.isEmpty())
-            GTEST_SKIP() << "ERP_FIREBIRD_URL is not set";
+            GTEST_SKIP() << "the " << backend
+                         << " server's URL (ERP_FIREBIRD_URL, ERP_POSTGRES_URL) is not set";
         openDatabase(url);
         ASSERT_TRUE(dtmDBGeral::database().transaction());
         inTransaction = true;
@@ -236,7 +237,8 @@ TEST_P(ListLookup, OpenFailurePassesOnWithoutMovingTheFocus) {
     EXPECT_EQ(*c.selection, selection({QStringLiteral("earlier")}));
 }
 
-const auto kBackends = ::testing::Values(std::string("sqlite"), std::string("firebird"));
+const auto kBackends =
+    ::testing::Values(std::string("sqlite"), std::string("firebird"), std::string("postgres"));
 
 auto listCaseName = [](const auto& info) {
     return std::get<0>(info.param) + "_" + kLists[std::get<1>(info.param)].name;

@@ -49,6 +49,13 @@ QString TestEnv::serverDatabaseUrl(const QString& stem) {
     return shared.left(shared.lastIndexOf('/') + 1) + stem + QStringLiteral(".fdb");
 }
 
+QString TestEnv::postgresDatabaseUrl(const QString& stem) {
+    const QString shared = qEnvironmentVariable("ERP_POSTGRES_URL");
+    if (shared.isEmpty())
+        return {};
+    return shared.left(shared.lastIndexOf('/') + 1) + stem;
+}
+
 ZoneScope::ZoneScope(const char* zone) : m_previous(qgetenv("TZ")), m_set(zone != nullptr) {
     if (!m_set)
         return;

@@ -27,4 +27,7 @@ QString binaryDir();
 // A database on the Firebird server that ERP_FIREBIRD_URL names, beside it, called stem.fdb;
 // empty when the variable is not set.
 QString serverDatabaseUrl(const QString& stem);
+// A database on the PostgreSQL server that ERP_POSTGRES_URL names, called stem, on the same server;
+// empty when the variable is not set.
+QString postgresDatabaseUrl(const QString& stem);
 } // namespace TestEnv

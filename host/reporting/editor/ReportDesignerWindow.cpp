@@ -49,7 +49,8 @@ const struct KindText {
               {"Mês", ReportCriterion::Kind::Month},
               {"Período", ReportCriterion::Kind::Period},
               {"Lista", ReportCriterion::Kind::List},
-              {"Opções marcadas", ReportCriterion::Kind::Choices}};
+              {"Opções marcadas", ReportCriterion::Kind::Choices},
+              {"Filial da sessão", ReportCriterion::Kind::Branch}};
 
 // Merge keys of the undo steps: typing in one box is one step.
 enum Key {
@@ -368,8 +369,9 @@ void ReportDesignerWindow::build() {
     auto* advancedLayout = new QVBoxLayout(advancedPage);
     auto* advancedHelp = new QLabel(QStringLiteral(
         "Os critérios em JSON, para o que a tabela não diz: uma lista de objetos com \"label\", "
-        "\"parameter\" e \"kind\" (value, month, period, list ou choices); opcionais: \"to\", \"all_if\", "
-        "\"all\", \"none\", \"lookup\", \"lookup_ib\", \"max_names\" e \"choices\"."));
+        "\"parameter\" e \"kind\" (value, month, period, list, choices ou branch); opcionais: \"to\", "
+        "\"all_if\", \"all\", \"none\", \"lookup\", \"lookup_ib\", \"max_names\", \"choices\" e "
+        "\"other_branches\"."));
     advancedHelp->setWordWrap(true);
     advancedLayout->addWidget(advancedHelp);
     m_criteria = sqlEdit();
