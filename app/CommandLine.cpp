@@ -105,7 +105,8 @@ CommandLineResult CommandLine::parse(const QStringList& arguments) {
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral(
-            "Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR[:PORTA]/ARQUIVO. "
+            "Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO, firebird://SERVIDOR[:PORTA]/ARQUIVO ou "
+            "postgres://SERVIDOR[:PORTA]/BANCO. "
             "Padrão: o 'banco' da configuração do usuário (~/.config/erp-host/erp-host.conf) ou do sistema "
             "(/etc/erp-host/erp-host.conf), senão o banco de demonstração na pasta de dados do usuário, "
             "criado "

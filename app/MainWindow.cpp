@@ -169,7 +169,8 @@ void MainWindow::chooseBranch() {
 void MainWindow::askForDatabase() {
     const std::optional<QString> given = MessageSink::instance().promptText(
         QStringLiteral("Banco de dados"),
-        QStringLiteral("URL do banco (sqlite:ARQUIVO, firebird:ARQUIVO ou firebird://SERVIDOR/ARQUIVO):"),
+        QStringLiteral("URL do banco (sqlite:ARQUIVO, firebird:ARQUIVO, firebird://SERVIDOR/ARQUIVO ou "
+                       "postgres://SERVIDOR/BANCO):"),
         dtmDBGeral::instance().url());
     if (!given || given->trimmed().isEmpty())
         return;

@@ -292,8 +292,9 @@ ReportCommandLine ReportCommand::parse(const QStringList& arguments, const QDate
                                   QStringLiteral("Mostra esta ajuda e sai."));
     const QCommandLineOption database(
         QStringLiteral("database"),
-        QStringLiteral("Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO ou "
-                       "firebird://SERVIDOR[:PORTA]/ARQUIVO. Padrão: o 'banco' da configuração do "
+        QStringLiteral("Banco de dados: sqlite:ARQUIVO, firebird:ARQUIVO, "
+                       "firebird://SERVIDOR[:PORTA]/ARQUIVO ou postgres://SERVIDOR[:PORTA]/BANCO. Padrão: o "
+                       "'banco' da configuração do "
                        "usuário ou do sistema (erp-host.conf), senão o banco de demonstração."),
         QStringLiteral("URL"));
     const QCommandLineOption reports(QStringLiteral("reports"),

@@ -70,6 +70,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the SQL drivers, Qt's translations, the fonts
 # the forms are measured with and the fallback faces of names in other scripts; and addgroup for postinst.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-ibase, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, \
+    "libqt6sql6-sqlite, libqt6sql6-ibase, libqt6sql6-psql, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, \
 fonts-dejavu-core, fonts-noto-core, fonts-droid-fallback, fonts-symbola, adduser")
 include(CPack)

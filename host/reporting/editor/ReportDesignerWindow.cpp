@@ -40,7 +40,8 @@ const struct SqlText {
 } kSqlTexts[] = {{"SQL", &ReportDefinition::sql},
                  {"SQL_IB (Firebird)", &ReportDefinition::sqlIb},
                  {"SQL_ORACLE", &ReportDefinition::sqlOracle},
-                 {"SQL_MSSQL", &ReportDefinition::sqlMssql}};
+                 {"SQL_MSSQL", &ReportDefinition::sqlMssql},
+                 {"SQL_PG (PostgreSQL)", &ReportDefinition::sqlPg}};
 
 const struct KindText {
     const char* text;
