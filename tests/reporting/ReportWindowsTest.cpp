@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -144,6 +145,33 @@ TEST_P(PreviewFitsTheWidth, PagePaintedAsWideAsTheView) {
 INSTANTIATE_TEST_SUITE_P(Sizes, PreviewFitsTheWidth,
                          ::testing::Values(FitCase{{1000, 720}, {}}, FitCase{{700, 900}, {}},
                                            FitCase{{1000, 720}, {760, 820}}));
+
+// Zooming in from the page's width keeps a point of the page in place: its left edge (the first
+// column) for the keys, the point under the mouse for Ctrl+wheel.
+TEST(ReportPreviewWindow, ZoomKeepsItsAnchorInPlace) {
+    auto doc = sampleDocument();
+    for (const bool wheel : {false, true}) {
+        ReportPreviewWindow window(*doc);
+        window.resize(900, 700);
+        window.show();
+        QCoreApplication::processEvents();
+        ReportPageView& view = window.pageView();
+        view.setZoom(ReportPageView::FitWidth);
+        const QPoint at = wheel ? QPoint(view.viewport()->width() * 3 / 4, 200) : view.pageRect(0).topLeft();
+        const QPointF paper = QPointF(at - view.pageRect(0).topLeft()) / view.scale();
+        if (wheel) {
+            QWheelEvent turn(at, view.viewport()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
+                             Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view.viewport(), &turn);
+        } else {
+            QTest::keyClick(&window, Qt::Key_Plus, Qt::ControlModifier);
+        }
+        ASSERT_NE(view.zoom(), int(ReportPageView::FitWidth));
+        const QPointF now = view.pageRect(0).topLeft() + paper * view.scale();
+        EXPECT_NEAR(now.x(), at.x(), 3) << (wheel ? "wheel" : "keys");
+        EXPECT_NEAR(now.y(), at.y(), 3) << (wheel ? "wheel" : "keys");
+    }
+}
 
 // A long report built from rows: every "José São Paulo" is found on the page that shows it, whatever
 // the accents and the case typed, unless case is told to count.
