@@ -43,9 +43,9 @@ done
 
 # The parts of reporting, lowest first; parts quoted together are siblings, neither including the
 # other. A part is a sub-folder, or root files by name: "run" is what every part reads (the
-# definition, its query, criteria and parameters, the rows and the sink they go to); "layout" is
-# ReportLayout*, "document" ReportDocument*. The other root files (the engine, the windows, the
-# controller) stand above every part.
+# definition, its query, criteria and parameters, the rows, their store and the sink they go to);
+# "layout" is ReportLayout*, "document" ReportDocument* and ReportSearchText*. The other root files
+# (the engine, the windows, the controller) stand above every part.
 parts=(run text pdf layout document "export preview")
 declare -A partRank
 for i in "${!parts[@]}"; do
@@ -64,9 +64,9 @@ partOf() {
     return
   fi
   case $path in
-    ReportDefinition* | ReportCriteria* | ReportSql* | ReportQuery* | ReportRows* | ReportSink* | TParams*) echo run ;;
+    ReportDefinition* | ReportCriteria* | ReportSql* | ReportQuery* | ReportRows* | ReportRowStore* | ReportSink* | TParams*) echo run ;;
     ReportLayout*) echo layout ;;
-    ReportDocument*) echo document ;;
+    ReportDocument* | ReportSearchText*) echo document ;;
     *) echo top ;;
   esac
 }

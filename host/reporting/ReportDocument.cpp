@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QThread>
 #include <cmath>
 
 namespace {
@@ -23,18 +24,19 @@ QFont ReportFonts::bold(double points) {
 
 ReportDocument::ReportDocument(ReportDefinition definition, QString branch, QDateTime issued, QObject* parent)
     : QObject(parent), m_def(std::move(definition)), m_branch(std::move(branch)), m_issued(std::move(issued)),
-      m_layout(m_def.page.layout()) {
-    m_rows.fields.reserve(m_def.columns.size());
-    for (const ReportColumn& column : m_def.columns)
-        m_rows.fields << column.field;
+      m_layout(m_def.page.layout()), m_rows(std::make_unique<ReportRowStore>()),
+      m_pages(std::make_unique<ReportLayoutCache>(m_def, *m_rows)) {
     paginate();
 }
 
 ReportDocument::ReportDocument(ReportDefinition definition, ReportRows rows, QString branch, QDateTime issued,
                                QStringList criteria)
-    : m_def(std::move(definition)), m_rows(std::move(rows)), m_branch(std::move(branch)),
-      m_issued(std::move(issued)), m_criteria(std::move(criteria)), m_layout(m_def.page.layout()) {
+    : m_def(std::move(definition)), m_branch(std::move(branch)), m_issued(std::move(issued)),
+      m_criteria(std::move(criteria)), m_layout(m_def.page.layout()),
+      m_rows(std::make_unique<ReportRowStore>()),
+      m_pages(std::make_unique<ReportLayoutCache>(m_def, *m_rows)) {
     paginate();
+    appendRows(std::move(rows));
     complete();
 }
 
@@ -43,51 +45,38 @@ ReportDocument::~ReportDocument() = default;
 void ReportDocument::setPageLayout(const QPageLayout& layout) {
     m_layout = layout;
     paginate();
-    if (m_complete)
-        m_paginator->finish();
+    if (m_complete) {
+        m_starts->finish();
+        m_pages->addStarts(m_starts->take());
+    }
 }
 
-// Keeps what the pagination places, page by page, and tells the document each page it finishes.
-class ReportDocument::Collector : public ReportLayout::Sink {
-public:
-    explicit Collector(ReportDocument& document) : m_doc(document) {}
-    void pageStarted(int) override { m_doc.m_pages.emplace_back(); }
-    void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
-                const QStringList&) override {
-        Page& page = m_doc.m_pages.back();
-        page.items.push_back(item);
-        page.pieces.insert(page.pieces.end(), pieces, pieces + item.pieces);
-    }
-    void pageFinished(int index) override {
-        m_doc.m_finishedPages = index + 1;
-        if (m_notify)
-            emit m_doc.pagesAdded(m_doc.m_finishedPages);
-    }
-    bool m_notify = true;
-
-private:
-    ReportDocument& m_doc;
-};
+void ReportDocument::pageFinished(int index) {
+    // The page's start goes to the cache before anyone is told the page is there.
+    m_pages->addStarts(m_starts->take());
+    m_finishedPages = index + 1;
+    if (m_notify)
+        emit pagesAdded(m_finishedPages);
+}
 
 void ReportDocument::paginate() {
-    const TextMeasurer& m = TextMeasurer::shared();
-    m_geometry = ReportLayout::geometry(m_def, m_layout, m, m_criteria);
-    m_pages.clear();
+    m_pages->reset(ReportLayout::geometry(m_def, m_layout, TextMeasurer::shared(), m_criteria));
     m_finishedPages = 0;
     m_fed = false; // from here on the document lays its rows out itself
-    m_collector = std::make_unique<Collector>(*this);
-    m_paginator = std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, m, *m_collector);
-    m_collector->m_notify = false; // laying out again: the pages are told once it is done
-    addRows(0);
-    m_collector->m_notify = true;
+    m_starts = std::make_unique<ReportLayoutCache::Starts>(m_def, m_pages->geometry(),
+                                                           [this](int index) { pageFinished(index); });
+    m_notify = false; // laying out again: the pages are told once it is done
+    m_rows->read(0, [this](int, const ReportRowStore::Row& row) {
+        m_starts->addRow(row.cells, row.groupKey, row.groupTitle);
+        return true;
+    });
+    m_pages->addStarts(m_starts->take());
+    m_notify = true;
 }
 
-void ReportDocument::addRows(size_t from) {
-    const bool grouping = m_def.group.enabled();
-    static const QString none;
-    for (size_t i = from; i < m_rows.cells.size(); ++i)
-        m_paginator->addRow(m_rows.cells[i], grouping ? m_rows.groupKeys[i] : none,
-                            grouping ? m_rows.groupTitles[i] : none);
+void ReportDocument::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
+    m_rows->append(cells, groupKey, groupTitle); // before its layout, which may draw its page
+    m_starts->addRow(cells, groupKey, groupTitle);
 }
 
 void ReportDocument::setCriteria(QStringList criteria) {
@@ -98,12 +87,41 @@ void ReportDocument::setCriteria(QStringList criteria) {
 void ReportDocument::appendRows(ReportRows rows) {
     if (m_complete || !m_failure.isEmpty())
         return;
-    const size_t from = m_rows.cells.size();
-    auto move = [](auto& to, auto& from) { std::move(from.begin(), from.end(), std::back_inserter(to)); };
-    move(m_rows.cells, rows.cells);
-    move(m_rows.groupKeys, rows.groupKeys);
-    move(m_rows.groupTitles, rows.groupTitles);
-    addRows(from);
+    const bool grouping = m_def.group.enabled();
+    static const QString none;
+    try {
+        for (size_t i = 0; i < rows.cells.size(); ++i)
+            addRow(rows.cells[i], grouping ? rows.groupKeys[i] : none, grouping ? rows.groupTitles[i] : none);
+        m_pages->addStarts(m_starts->take());
+    } catch (const EHostError& e) {
+        fail(e.message());
+    }
+}
+
+void ReportDocument::forEachRow(const std::function<bool(const ReportRowStore::Row&)>& visit) const {
+    m_rows->read(0, [&](int, const ReportRowStore::Row& row) { return visit(row); });
+}
+
+ReportRows ReportDocument::rows() const {
+    ReportRows rows;
+    for (const ReportColumn& column : m_def.columns)
+        rows.fields << column.field;
+    const bool grouping = m_def.group.enabled();
+    forEachRow([&](const ReportRowStore::Row& row) {
+        rows.cells.push_back(row.cells);
+        if (grouping) {
+            rows.groupKeys.push_back(row.groupKey);
+            rows.groupTitles.push_back(row.groupTitle);
+        }
+        return true;
+    });
+    return rows;
+}
+
+std::shared_ptr<const ReportLayoutCache::Page> ReportDocument::page(int index) const {
+    if (index < 0 || index >= pageCount())
+        return std::make_shared<const ReportLayoutCache::Page>();
+    return m_pages->page(index, pageCount(), m_complete);
 }
 
 void ReportDocument::adopt(Batch batch) {
@@ -111,18 +129,20 @@ void ReportDocument::adopt(Batch batch) {
         return;
     if (batch.first) {
         m_fed = true;
+        m_starts.reset();
         m_criteria = std::move(batch.criteria);
-        m_geometry = std::move(batch.geometry);
-        m_pages.clear();
+        m_pages->reset(std::move(batch.geometry));
         m_finishedPages = 0;
     }
-    auto move = [](auto& to, auto& from) { std::move(from.begin(), from.end(), std::back_inserter(to)); };
-    move(m_rows.cells, batch.rows.cells);
-    move(m_rows.groupKeys, batch.rows.groupKeys);
-    move(m_rows.groupTitles, batch.rows.groupTitles);
-    move(m_pages, batch.pages);
-    if (m_finishedPages != int(m_pages.size())) {
-        m_finishedPages = int(m_pages.size());
+    try {
+        m_rows->append(batch.rows);
+    } catch (const EHostError& e) {
+        fail(e.message());
+        return;
+    }
+    m_pages->addStarts(std::move(batch.starts));
+    if (m_finishedPages != batch.finishedPages) {
+        m_finishedPages = batch.finishedPages;
         emit pagesAdded(m_finishedPages);
     }
 }
@@ -130,38 +150,24 @@ void ReportDocument::adopt(Batch batch) {
 void ReportDocument::complete() {
     if (m_complete || !m_failure.isEmpty())
         return;
-    if (!m_fed)
-        m_paginator->finish();
+    if (!m_fed) {
+        m_starts->finish();
+        m_pages->addStarts(m_starts->take());
+    }
     m_complete = true;
     emit completed();
 }
 
-// Keeps what the pagination places in the feed's page, and hands finished pages over.
-class ReportFeed::Pages : public ReportLayout::Sink {
-public:
-    explicit Pages(ReportFeed& feed) : m_feed(feed) {}
-    void pageStarted(int) override {}
-    void placed(const ReportLayout::Item& item, const ReportLayout::Piece* pieces,
-                const QStringList&) override {
-        m_feed.m_page.items.push_back(item);
-        m_feed.m_page.pieces.insert(m_feed.m_page.pieces.end(), pieces, pieces + item.pieces);
-    }
-    void pageFinished(int) override { m_feed.pageFinished(); }
-
-private:
-    ReportFeed& m_feed;
-};
-
 ReportFeed::ReportFeed(ReportDocument& document)
-    : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()),
-      m_sink(std::make_unique<Pages>(*this)) {}
+    : m_doc(&document), m_def(document.definition()), m_grouping(m_def.group.enabled()) {}
 
 void ReportFeed::begin(const ReportHeading& heading, std::function<bool()> cancelled) {
     m_criteria = heading.criteria;
     m_geometry = ReportLayout::geometry(m_def, m_doc->pageLayout(), TextMeasurer::shared(), m_criteria);
-    m_paginator =
-        std::make_unique<ReportLayout::Paginator>(m_def, m_geometry, TextMeasurer::shared(), *m_sink);
-    m_paginator->setCancelCheck(std::move(cancelled));
+    m_cancelled = std::move(cancelled);
+    m_starts = std::make_unique<ReportLayoutCache::Starts>(m_def, m_geometry,
+                                                           [this](int index) { pageFinished(index); });
+    m_starts->setCancelCheck(m_cancelled);
     m_clock.start();
 }
 
@@ -169,25 +175,22 @@ ReportFeed::~ReportFeed() = default;
 
 void ReportFeed::addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle) {
     // The row goes with the first page that shows it, which may be finished while it is laid out.
-    m_batch.rows.cells.push_back(cells);
-    if (m_grouping) {
-        m_batch.rows.groupKeys.push_back(groupKey);
-        m_batch.rows.groupTitles.push_back(groupTitle);
-    }
-    m_paginator->addRow(cells, groupKey, groupTitle);
+    static const QString none;
+    m_batch.rows.add(cells, m_grouping ? groupKey : none, m_grouping ? groupTitle : none);
+    m_starts->addRow(cells, groupKey, groupTitle);
 }
 
 void ReportFeed::finish() {
-    m_paginator->finish();
-    if (!m_handed || !m_batch.pages.empty() || !m_batch.rows.cells.empty())
+    m_starts->finish();
+    if (!m_handed || m_batch.finishedPages != m_finished || m_batch.rows.rows > 0)
         hand();
 }
 
-void ReportFeed::pageFinished() {
-    m_batch.pages.push_back(std::move(m_page));
-    m_page = {};
+void ReportFeed::pageFinished(int index) {
+    m_finished = index + 1;
     constexpr qint64 kMostMs = 100;
-    if (!m_handed || m_clock.elapsed() >= kMostMs)
+    constexpr qsizetype kMostBytes = 1 << 20;
+    if (!m_handed || m_clock.elapsed() >= kMostMs || m_batch.rows.bytes.size() >= kMostBytes)
         hand();
 }
 
@@ -197,12 +200,27 @@ void ReportFeed::hand() {
         m_batch.criteria = m_criteria;
         m_batch.geometry = m_geometry;
     }
+    m_batch.starts = m_starts->take();
+    m_batch.finishedPages = m_finished;
     m_handed = true;
+    const qint64 bytes = m_batch.rows.bytes.size();
     auto batch = std::make_shared<ReportDocument::Batch>(std::move(m_batch));
     m_batch = {};
+    m_batch.finishedPages = m_finished;
     ReportDocument* doc = m_doc;
+    *m_pending += bytes;
     QMetaObject::invokeMethod(
-        doc, [doc, batch] { doc->adopt(std::move(*batch)); }, Qt::QueuedConnection);
+        doc,
+        [doc, batch, pending = m_pending, bytes] {
+            doc->adopt(std::move(*batch));
+            *pending -= bytes;
+        },
+        Qt::QueuedConnection);
+    // Rows read faster than the window takes them in wait here rather than pile up in its queue; not
+    // for long, in case the window's thread waits for this one without taking events.
+    constexpr qint64 kMostPending = 4 << 20;
+    for (int i = 0; *m_pending > kMostPending && i < 200 && !(m_cancelled && m_cancelled()); ++i)
+        QThread::msleep(10);
     m_clock.restart();
 }
 
@@ -234,14 +252,14 @@ void ReportDocument::prepare(QPainter& painter, const QPaintDevice& device, bool
 }
 
 void ReportDocument::drawPage(ReportLayout::Canvas& canvas, int index) const {
-    const ReportLayout::Painter draw(m_def, m_geometry, TextMeasurer::shared(), m_branch, m_issued);
+    if (index < 0 || index >= pageCount())
+        return;
+    const std::shared_ptr<const ReportLayoutCache::Page> laid = page(index);
+    const ReportLayout::Painter draw(m_def, geometry(), TextMeasurer::shared(), m_branch, m_issued);
     draw.header(canvas, index);
-    const Page& page = m_pages[size_t(index)];
-    static const QStringList none;
     size_t piece = 0;
-    for (const ReportLayout::Item& item : page.items) {
-        const bool row = item.kind == ReportLayout::ItemKind::Row;
-        draw.item(canvas, item, page.pieces.data() + piece, row ? m_rows.cells[size_t(item.row)] : none);
+    for (const ReportLayout::Item& item : laid->items) {
+        draw.item(canvas, item, laid->pieces.data() + piece, laid->rowCells(item.row));
         piece += size_t(item.pieces);
     }
     draw.footer(canvas);
@@ -306,15 +324,13 @@ std::vector<ReportDocument::TextRun> ReportDocument::pageText(int index) const {
     std::vector<TextRun> runs;
     if (index < 0 || index >= pageCount())
         return runs;
-    const ReportLayout::Painter draw(m_def, m_geometry, TextMeasurer::shared(), m_branch, m_issued);
+    const ReportLayout::Painter draw(m_def, geometry(), TextMeasurer::shared(), m_branch, m_issued);
     TextRecorder recorder(runs);
-    const Page& page = m_pages[size_t(index)];
-    static const QStringList none;
+    const std::shared_ptr<const ReportLayoutCache::Page> laid = page(index);
     size_t piece = 0;
-    for (const ReportLayout::Item& item : page.items) {
-        const bool row = item.kind == ReportLayout::ItemKind::Row;
+    for (const ReportLayout::Item& item : laid->items) {
         recorder.nextItem();
-        draw.item(recorder, item, page.pieces.data() + piece, row ? m_rows.cells[size_t(item.row)] : none);
+        draw.item(recorder, item, laid->pieces.data() + piece, laid->rowCells(item.row));
         piece += size_t(item.pieces);
     }
     return runs;

@@ -1,13 +1,17 @@
 #pragma once
-// A report as it runs and once it has run: its rows (as the columns show them) and their layout in
-// pages. Rows are laid out as they arrive, by one measuring pass that draws nothing and keeps the
-// lines it decided (a run lays them out on its worker, through a ReportFeed, and the document takes
-// the finished pages in); pages are drawn on demand, one at a time. A page is there as soon as its rows
-// have come, so a preview shows page 1 of a long report while the rest is still being read; the
-// page count grows (pagesAdded) until the run completes ("Página X de Y" is known from then on).
+// A report as it runs and once it has run: its rows (as the columns show them, ReportRowStore) and
+// their layout in pages (ReportLayoutCache). Rows are laid out as they arrive, by one measuring pass
+// that draws nothing and keeps only where each page begins (a run lays them out on its worker, through
+// a ReportFeed, and the document takes the rows and the page starts in); a page is laid out again from
+// its start when it is drawn, so the memory of a long report is neither its rows nor its pages. A page
+// is there as soon as its rows have come, so a preview shows page 1 of a long report while the rest is
+// still being read; the page count grows (pagesAdded) until the run completes ("Página X de Y" is
+// known from then on).
 #include "host_export.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportLayout.h"
+#include "reporting/ReportLayoutCache.h"
+#include "reporting/ReportRowStore.h"
 #include "reporting/ReportRows.h"
 #include "reporting/ReportSink.h"
 #include "reporting/pdf/PdfWriter.h"
@@ -19,6 +23,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -62,9 +67,12 @@ public:
     const QDateTime& issued() const { return m_issued; }
     // What the report was filtered by, as printed under the title of its first page.
     const QStringList& criteria() const { return m_criteria; }
-    int rowCount() const { return int(m_rows.cells.size()); }
-    // The rows as the columns show them, for the table exports.
-    const ReportRows& rows() const { return m_rows; }
+    int rowCount() const { return m_rows->count(); }
+    // The rows as the columns show them, in report order, for the table exports; visit returns false
+    // to stop. Throws EHostError when the rows cannot be read back from their temporary file.
+    void forEachRow(const std::function<bool(const ReportRowStore::Row& row)>& visit) const;
+    // A copy of every row, for a small report (a long one is read with forEachRow).
+    ReportRows rows() const;
 
     const QPageLayout& pageLayout() const { return m_layout; }
     // A new page size, orientation or margins: lays the pages out again (not while a ReportFeed
@@ -84,8 +92,14 @@ public:
     // progress is told each page printed and stops the printing (EAbort) by returning true.
     void print(QPagedPaintDevice& device, int from = 1, int to = 0,
                const std::function<bool(int page)>& progress = {}) const;
-    // One text the body of a page draws (a row's line in a cell, a group caption, a count), for
-    // searching what the report says. The page's header and footer, alike on every page, are left out.
+    // The page index as laid out (see ReportLayoutCache), for reading what it shows.
+    std::shared_ptr<const ReportLayoutCache::Page> page(int index) const;
+    // The geometry the pages are laid out with.
+    const ReportLayout::Geometry& geometry() const { return m_pages->geometry(); }
+    // Draws a page's header, items and footer on any canvas (the search reads them through one).
+    void drawPage(ReportLayout::Canvas& canvas, int index) const;
+    // One text the body of a page draws (a row's line in a cell, a group caption, a count). The page's
+    // header and footer are left out.
     struct TextRun {
         QString text;
         double x = 0, baseline = 0; // layout units
@@ -110,51 +124,46 @@ signals:
     void failed(const QString& message);
 
 private:
-    // Reads the rows as laid out, for checks that look past the pages (ReportDocument_p.h).
+    // Reads the rows behind the pages, for checks that look past them (ReportDocument_p.h).
     friend struct ReportDocumentRows;
     friend class ReportFeed;
-    struct Page {
-        std::vector<ReportLayout::Item> items;
-        std::vector<ReportLayout::Piece> pieces; // the rows' lines, in the order of their items
-    };
-    // What a feed hands over: rows and the pages finished since the last hand; the first one also
-    // brings the criteria block and the geometry the pages were laid out with.
+    // What a feed hands over: rows, the starts of the pages begun and how many are finished; the
+    // first one also brings the criteria block and the geometry the pages were laid out with.
     struct Batch {
         bool first = false;
         QStringList criteria;
         ReportLayout::Geometry geometry;
-        ReportRows rows;
-        std::vector<Page> pages;
+        ReportRowStore::Encoded rows;
+        std::vector<ReportLayout::Paginator::State> starts;
+        int finishedPages = 0;
     };
-    class Collector;
 
     // Lays out again, from the first row, every row that has come.
     void paginate();
-    void addRows(size_t from);
+    void addRow(const QStringList& cells, const QString& groupKey, const QString& groupTitle);
+    void pageFinished(int index);
     void adopt(Batch batch);
-    void drawPage(ReportLayout::Canvas& canvas, int index) const;
 
     ReportDefinition m_def;
-    ReportRows m_rows;
     QString m_branch;
     QDateTime m_issued;
     QStringList m_criteria;
     QPageLayout m_layout;
-    std::vector<Page> m_pages;
+    std::unique_ptr<ReportRowStore> m_rows;
+    std::unique_ptr<ReportLayoutCache> m_pages;
+    std::unique_ptr<ReportLayoutCache::Starts> m_starts; // the document's own layout (not fed)
     int m_finishedPages = 0;
     bool m_complete = false;
-    bool m_fed = false; // laid out by a ReportFeed: its own paginator is not used
+    bool m_fed = false;   // laid out by a ReportFeed: its own layout is not used
+    bool m_notify = true; // pagesAdded is told (not while the pages are laid out again)
     QString m_failure;
-    ReportLayout::Geometry m_geometry;
-    std::unique_ptr<Collector> m_collector;
-    std::unique_ptr<ReportLayout::Paginator> m_paginator;
 };
 
 // Lays out, on the thread that reads a run's rows, the pages of a document that lives on another (the
-// window's), and hands them over finished, with their rows: the document's thread only appends them,
-// so a row of any size never holds the window up, and Cancel is asked inside a long row's layout. The
-// first page goes as soon as it is finished, the next ones at least ten times a second. The document
-// must outlive the feed and is neither given rows nor laid out again meanwhile.
+// window's), and hands over the rows (encoded here) and where each page begins: the document's thread
+// only appends them, so a row of any size never holds the window up, and Cancel is asked inside a long
+// row's layout. The first page goes as soon as it is finished, the next ones at least ten times a
+// second. The document must outlive the feed and is neither given rows nor laid out again meanwhile.
 class HOST_EXPORT ReportFeed : public ReportSink {
 public:
     // The document's definition and page layout are read here.
@@ -169,11 +178,10 @@ public:
     // After the last row: places the totals and hands the last page over. The document completes when
     // told (ReportDocument::complete), once the run has ended well.
     void finish() override;
-    int pageCount() const override { return m_paginator ? m_paginator->pageCount() : 0; }
+    int pageCount() const override { return m_starts ? m_starts->pageCount() : 0; }
 
 private:
-    class Pages;
-    void pageFinished();
+    void pageFinished(int index);
     void hand();
 
     ReportDocument* m_doc;
@@ -182,11 +190,13 @@ private:
     QStringList m_criteria;
     ReportLayout::Geometry m_geometry;
     ReportDocument::Batch m_batch; // what is not handed over yet
-    ReportDocument::Page m_page;   // the page being filled
+    int m_finished = 0;            // pages finished
     bool m_handed = false;
+    std::function<bool()> m_cancelled;
+    // Bytes of rows handed over and not yet taken in by the document.
+    std::shared_ptr<std::atomic<qint64>> m_pending = std::make_shared<std::atomic<qint64>>(0);
     QElapsedTimer m_clock;
-    std::unique_ptr<Pages> m_sink;
-    std::unique_ptr<ReportLayout::Paginator> m_paginator;
+    std::unique_ptr<ReportLayoutCache::Starts> m_starts; // from begin()
 };
 
 // Fonts of the report, sized in layout units.

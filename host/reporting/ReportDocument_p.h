@@ -4,31 +4,38 @@
 #include "reporting/ReportDocument.h"
 
 struct ReportDocumentRows {
+    static int column(const ReportDocument& document, const QString& field) {
+        const QList<ReportColumn>& columns = document.definition().columns;
+        for (int c = 0; c < columns.size(); ++c)
+            if (columns[c].field.compare(field, Qt::CaseInsensitive) == 0)
+                return c;
+        return -1;
+    }
+
     // The display text of a row's column of that field (empty when the report has no such column).
     static QString cell(const ReportDocument& document, int row, const QString& field) {
-        const ReportRows& rows = document.m_rows;
-        const int col = int(rows.fields.indexOf(field.toUpper()));
+        const int col = column(document, field);
         if (col < 0 || row < 0 || row >= document.rowCount())
             return {};
-        return rows.cells[size_t(row)].value(col);
+        return document.m_rows->row(row).cells.value(col);
     }
 
     // The lines that a row's column of that field is drawn in, as drawn: an elided one ends in "…".
     static QStringList printed(const ReportDocument& document, int row, const QString& field) {
-        const int col = int(document.m_rows.fields.indexOf(field.toUpper()));
+        const int col = column(document, field);
         QStringList lines;
         if (col < 0 || row < 0 || row >= document.rowCount())
             return lines;
-        const QString& cell = document.m_rows.cells[size_t(row)][col];
-        for (const ReportDocument::Page& page : document.m_pages) {
+        for (int p = 0; p < document.pageCount(); ++p) {
+            const std::shared_ptr<const ReportLayoutCache::Page> page = document.page(p);
             size_t piece = 0;
-            for (const ReportLayout::Item& item : page.items) {
+            for (const ReportLayout::Item& item : page->items) {
                 if (item.kind == ReportLayout::ItemKind::Row && item.row == row)
                     for (int i = 0; i < item.pieces; ++i) {
-                        const ReportLayout::Piece& p = page.pieces[piece + size_t(i)];
-                        if (p.column == col)
-                            lines << cell.mid(p.start, p.length) +
-                                         (p.elided ? QStringLiteral("\u2026") : QString());
+                        const ReportLayout::Piece& pc = page->pieces[piece + size_t(i)];
+                        if (pc.column == col)
+                            lines << page->rowCells(row)[col].mid(pc.start, pc.length) +
+                                         (pc.elided ? QStringLiteral("\u2026") : QString());
                     }
                 piece += size_t(item.pieces);
             }
@@ -38,19 +45,21 @@ struct ReportDocumentRows {
 
     // The caption of the group a row is in (empty when the report does not group).
     static QString groupTitle(const ReportDocument& document, int row) {
-        const std::vector<QString>& titles = document.m_rows.groupTitles;
-        return row >= 0 && size_t(row) < titles.size() ? titles[size_t(row)] : QString();
+        return row >= 0 && row < document.rowCount() ? document.m_rows->row(row).groupTitle : QString();
     }
 
     // The groups, counted as the pages show them (0 when the report does not group).
     static int groupCount(const ReportDocument& document) {
         if (!document.m_def.group.enabled())
             return 0;
-        const std::vector<QString>& keys = document.m_rows.groupKeys;
         int groups = 0;
-        for (size_t i = 0; i < keys.size(); ++i)
-            if (i == 0 || keys[i] != keys[i - 1])
+        QString last;
+        document.forEachRow([&](const ReportRowStore::Row& row) {
+            if (groups == 0 || row.groupKey != last)
                 ++groups;
+            last = row.groupKey;
+            return true;
+        });
         return groups;
     }
 };

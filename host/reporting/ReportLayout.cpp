@@ -219,6 +219,14 @@ Geometry geometry(const ReportDefinition& def, const QPageLayout& layout, const 
 Paginator::Paginator(const ReportDefinition& def, const Geometry& g, const TextMeasurer& m, Sink& sink)
     : ReportGroups(def.group.enabled()), m_def(def), m_g(g), m_m(m), m_sink(sink) {}
 
+void Paginator::restore(const State& s) {
+    m_page = s.page;
+    m_y = s.y;
+    m_shade = s.shade;
+    setPosition(s.rows);
+    m_groupTitle = s.groupTitle;
+}
+
 void Paginator::startPage() {
     if (m_page >= 0)
         m_sink.pageFinished(m_page);

@@ -137,6 +137,19 @@ public:
     // (and the empty line when no row came) and finishes the last page.
     int pageCount() const { return m_page + 1; }
 
+    // Where the pagination stands between two rows: a page can be laid out again from the state
+    // before the row that began it, without the rows before it.
+    struct State {
+        int page = -1;
+        double y = 0;
+        int shade = 0;
+        Position rows;
+        QString groupTitle;
+        int rowCount() const { return rows.rows; }
+    };
+    State state() const { return {m_page, m_y, m_shade, position(), m_groupTitle}; }
+    void restore(const State& s);
+
 protected:
     void groupStarted(const QString& title) override;
     void row(const QStringList& cells, const QString& groupTitle) override;

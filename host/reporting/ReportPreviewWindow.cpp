@@ -41,11 +41,13 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     : QDialog(parent), m_doc(document) {
     setWindowTitle(QStringLiteral("Visualização - %1").arg(document.title()));
     setModal(true);
-    // Large enough to read a page at its width, within the screen it opens on.
-    QSize size(1100, 900);
-    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize() * 0.9);
-    resize(size);
+    // A page read at its width needs the room: nine tenths of the screen the preview opens on, or the
+    // whole of it when the main window takes it.
+    const QWidget* main = parent ? parent->window() : nullptr;
+    if (const QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen())
+        resize(screen->availableSize() * 0.9);
+    if (main && main->isMaximized())
+        setWindowState(windowState() | Qt::WindowMaximized);
 
     m_view = new ReportPageView(document, this);
     m_thumbnails = new ReportThumbnailView(document, this);
@@ -120,13 +122,21 @@ ReportPreviewWindow::ReportPreviewWindow(ReportDocument& document, QWidget* pare
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false); // Enter belongs to the page view and the search field
 
-    auto* splitter = new QSplitter(this);
+    auto* pages = new QSplitter(this);
+    pages->setChildrenCollapsible(false);
+    pages->addWidget(m_thumbnails);
+    pages->addWidget(m_view);
+    pages->setStretchFactor(0, 0);
+    pages->setStretchFactor(1, 1);
+    pages->setSizes({m_thumbnails->width(), width()}); // the pages take what the pictures leave
+    // The search's results go under the pages, not beside them: the page fitted to the width keeps
+    // its width (and its text its size) while they are shown, and nothing of it is covered.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(m_thumbnails);
-    splitter->addWidget(m_view);
+    splitter->addWidget(pages);
     splitter->addWidget(m_searchBar->results());
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({m_thumbnails->width(), 700, 280});
+    splitter->setStretchFactor(0, 1);
+    splitter->setSizes({height(), 7 * fontMetrics().height()}); // some six results
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bar);

@@ -64,6 +64,21 @@ protected:
     bool grouping() const { return m_grouping; }
     int groupStart() const { return m_groupStart; }
 
+public:
+    // Where the rows stand between two of them, for an output that takes them again from there (a
+    // page of the preview laid out again from its first row).
+    struct Position {
+        int rows = 0;
+        int groupStart = 0;
+        QString groupKey;
+    };
+    Position position() const { return {m_rows, m_groupStart, m_groupKey}; }
+    void setPosition(const Position& p) {
+        m_rows = p.rows;
+        m_groupStart = p.groupStart;
+        m_groupKey = p.groupKey;
+    }
+
 private:
     bool m_grouping;
     int m_rows = 0;

@@ -1,5 +1,6 @@
 // The preview and designer windows without showing them modally.
 #include "reporting/ReportDocument.h"
+#include "reporting/ReportDocument_p.h"
 #include "reporting/ReportPreviewWindow.h"
 #include "reporting/editor/ReportDesignerWindow.h"
 #include "reporting/preview/ReportPageView.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -144,6 +146,34 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PreviewFitsTheWidth,
                          ::testing::Values(FitCase{{1000, 720}, {}}, FitCase{{700, 900}, {}},
                                            FitCase{{1000, 720}, {760, 820}}));
 
+// Zooming in from the page's width keeps a point of the page in place: its left edge (the first
+// column) for the keys, the point under the mouse for Ctrl+wheel.
+TEST(ReportPreviewWindow, ZoomKeepsItsAnchorInPlace) {
+    auto doc = sampleDocument();
+    for (const bool wheel : {false, true}) {
+        ReportPreviewWindow window(*doc);
+        window.resize(900, 700);
+        window.show();
+        QCoreApplication::processEvents();
+        ReportPageView& view = window.pageView();
+        view.setZoom(ReportPageView::FitWidth);
+        const QPoint at = wheel ? QPoint(view.viewport()->width() * 3 / 4, 200) : view.pageRect(0).topLeft();
+        const QPointF paper = QPointF(at - view.pageRect(0).topLeft()) / view.scale();
+        if (wheel) {
+            QWheelEvent turn(at, view.viewport()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
+                             Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(view.viewport(), &turn);
+        } else {
+            QTest::keyClick(&window, Qt::Key_Plus, Qt::ControlModifier);
+        }
+        ASSERT_NE(view.zoom(), int(ReportPageView::FitWidth));
+        const QPointF now = view.pageRect(0).topLeft() + paper * view.scale();
+        EXPECT_NEAR(now.x(), at.x(), 3) << (wheel ? "wheel" : "keys");
+        EXPECT_NEAR(now.y(), at.y(), 3) << (wheel ? "wheel" : "keys");
+        view.setZoom(ReportPageView::FitWidth); // the session's zoom, for the next previews
+    }
+}
+
 // A long report built from rows: every "José São Paulo" is found on the page that shows it, whatever
 // the accents and the case typed, unless case is told to count.
 ReportRows manyRows(int count) {
@@ -200,6 +230,48 @@ INSTANTIATE_TEST_SUITE_P(Typed, PreviewSearch,
                                            SearchCase{"sao paulo", true, 0},
                                            SearchCase{"Sao Paulo", true, 80},
                                            SearchCase{"José Santos", false, 0}));
+
+// What a page prints is found: the branch in every page's header, a name across the lines it wraps
+// over, and a row that matches in two columns once, naming the first.
+struct PrintedCase {
+    const char* typed;
+    int found; // -1: one on each page
+    const char* first;
+    size_t boxes; // at least, of the first
+};
+
+class SearchPrinted : public ::testing::TestWithParam<PrintedCase> {};
+
+TEST_P(SearchPrinted, FindsWhatThePagePrints) {
+    ReportRows rows = manyRows(200);
+    rows.cells[3][1] = QStringLiteral("Associação dos Moradores do Condomínio Residencial Ipê Amarelo de "
+                                      "Curitiba e Região Metropolitana");
+    rows.cells[3][2] = QStringLiteral("Ipê Amarelo");
+    ReportDocument doc(ReportDefinition::load(TestEnv::sourceDir() +
+                                              "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"),
+                       std::move(rows), "Matriz", QDateTime::currentDateTime());
+    ASSERT_GE(ReportDocumentRows::printed(doc, 3, "NMRAZSOCCLIE").size(), 2);
+    ReportTextSearch search(doc);
+    search.start(QString::fromUtf8(GetParam().typed), false);
+    while (search.isRunning())
+        QCoreApplication::processEvents();
+    EXPECT_EQ(search.count(), GetParam().found < 0 ? doc.pageCount() : GetParam().found);
+    ASSERT_GT(search.count(), 0);
+    EXPECT_EQ(search.data(search.index(0), Qt::DisplayRole).toString(), QString::fromUtf8(GetParam().first));
+    EXPECT_GE(search.matchAt(0).boxes.size(), GetParam().boxes);
+}
+
+#define ASSOCIATION                                                                                          \
+    "Associação dos Moradores do Condomínio Residencial Ipê Amarelo de Curitiba e Região Metropolitana"
+INSTANTIATE_TEST_SUITE_P(
+    Typed, SearchPrinted,
+    ::testing::Values(PrintedCase{"matriz", -1, "Pág. 1 · Cabeçalho: Filial: Matriz", 1},
+                      PrintedCase{
+                          "associacao dos moradores do condominio residencial ipe amarelo de curitiba e "
+                          "regiao metropolitana",
+                          1, "Pág. 1 · Nome / Razão Social: " ASSOCIATION, 2},
+                      PrintedCase{"ipe amarelo", 1, "Pág. 1 · Nome / Razão Social: " ASSOCIATION, 2}));
+#undef ASSOCIATION
 
 // The search bar counts the matches and starts from the page in sight; its screenshot shows them.
 TEST(PreviewSearch, BarCountsAndHighlightsFromThePageInSight) {

@@ -106,11 +106,9 @@ void ReportExport::write(const ReportDocument& document, const QString& path, Fo
     const std::unique_ptr<ReportSink> sink =
         open(format, document.definition(), {path, document.pageLayout(), {}});
     sink->begin({document.title(), document.branch(), document.issued(), document.criteria()}, {});
-    const ReportRows& rows = document.rows();
-    const bool grouping = document.definition().group.enabled();
-    static const QString none;
-    for (size_t i = 0; i < rows.cells.size(); ++i)
-        sink->addRow(rows.cells[i], grouping ? rows.groupKeys[i] : none,
-                     grouping ? rows.groupTitles[i] : none);
+    document.forEachRow([&](const ReportRowStore::Row& row) {
+        sink->addRow(row.cells, row.groupKey, row.groupTitle);
+        return true;
+    });
     sink->finish();
 }

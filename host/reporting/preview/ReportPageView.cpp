@@ -11,7 +11,11 @@
 #include <cmath>
 
 namespace {
-constexpr int kKeptPages = 8;
+// Pages drawn are kept by their size in kB: what fills the view some three times over, and at least two
+// pages (a page at the width of a large screen is some 6 MB).
+qint64 kilobytes(QSize pixels) {
+    return qMax<qint64>(1, qint64(pixels.width()) * pixels.height() * 4 / 1024);
+}
 constexpr double kUnitsPerPoint = ReportDocument::kUnitsPerInch / 72.0;
 } // namespace
 
@@ -21,7 +25,7 @@ const QList<int>& ReportPageView::zoomSteps() {
 }
 
 ReportPageView::ReportPageView(const ReportDocument& document, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(document), m_cache(kKeptPages) {
+    : QAbstractScrollArea(parent), m_doc(document) {
     setAccessibleName(QStringLiteral("Páginas do relatório"));
     setFocusPolicy(Qt::StrongFocus);
     // Always there, so fitting the width never makes the bar come and go.
@@ -97,15 +101,44 @@ void ReportPageView::rescale(const std::function<void()>& change) {
 }
 
 void ReportPageView::setZoom(int zoom) {
+    zoomAround(zoom, leftEdge());
+}
+
+QPoint ReportPageView::leftEdge() const {
+    return QPoint(qBound(0, pageRect(0).left(), viewport()->width()), 0);
+}
+
+void ReportPageView::zoomAround(int zoom, QPoint at) {
     if (zoom == 0 || zoom == m_zoom)
         return;
-    const int current = m_current;
-    rescale([&] { m_zoom = zoom; });
-    setCurrent(current);
+    // The point under at, in points of its page, before the change...
+    const double before = scale();
+    const int stride = pageStride();
+    const double down = verticalScrollBar()->value() + at.y() - kGap;
+    const int page = qBound(0, int(std::floor(down / stride)), qMax(0, m_doc.pageCount() - 1));
+    const double y = (down - page * stride) / before;
+    const double x = (at.x() - pageRect(0).left()) / before;
+    m_zoom = zoom;
+    updateScrollBars();
+    // ...is under at after it, as far as the scroll bars go.
+    const double after = scale();
+    verticalScrollBar()->setValue(qRound(kGap + page * pageStride() + y * after - at.y()));
+    const int left = qMax(kMargin, (viewport()->width() - pageSize().width()) / 2);
+    horizontalScrollBar()->setValue(qRound(left + x * after - at.x()));
+    viewport()->update();
+    updateCurrentPage();
     emit zoomChanged(m_zoom);
 }
 
 void ReportPageView::zoomBy(int steps) {
+    setZoom(nextStep(steps));
+}
+
+void ReportPageView::zoomBy(int steps, QPoint at) {
+    zoomAround(nextStep(steps), at);
+}
+
+int ReportPageView::nextStep(int steps) const {
     const int now = percent();
     const QList<int>& all = zoomSteps();
     int next = now;
@@ -116,7 +149,7 @@ void ReportPageView::zoomBy(int steps) {
         auto it = std::lower_bound(all.begin(), all.end(), now);
         next = it == all.begin() ? all.front() : *(it - 1);
     }
-    setZoom(next);
+    return next;
 }
 
 void ReportPageView::goToPage(int page) {
@@ -170,7 +203,7 @@ void ReportPageView::wheelEvent(QWheelEvent* event) {
     }
     const int delta = event->angleDelta().y();
     if (delta != 0)
-        zoomBy(delta > 0 ? 1 : -1);
+        zoomBy(delta > 0 ? 1 : -1, event->position().toPoint());
     event->accept();
 }
 
@@ -244,7 +277,10 @@ const QPixmap& ReportPageView::rendered(int page) {
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     pixmap->setDevicePixelRatio(ratio);
-    m_cache.insert(page, pixmap);
+    const int cost = int(kilobytes(pixmap->size()));
+    if (m_cache.maxCost() < 2 * cost) // never refused: a refused page would be gone
+        m_cache.setMaxCost(2 * cost);
+    m_cache.insert(page, pixmap, cost);
     return *pixmap;
 }
 
@@ -257,16 +293,18 @@ void ReportPageView::paintMatches(QPainter& painter, int page, const QRect& wher
     const double s = scale();
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Multiply); // the text stays black
-    for (int i = first; i < last; ++i) {
-        const QRectF paper = m_doc.onPaper(m_search->matchAt(i).box);
-        const QRectF box(where.topLeft() + paper.topLeft() * s, paper.size() * s);
-        const bool current = i == m_currentMatch;
-        painter.fillRect(box.adjusted(-1, -1, 1, 1), current ? QColor(255, 140, 0) : QColor(255, 235, 60));
-        if (current) {
-            painter.setPen(QPen(QColor(200, 60, 0), 2));
-            painter.drawRect(box.adjusted(-2, -2, 2, 2));
+    for (int i = first; i < last; ++i)
+        for (const QRectF& match : m_search->matchAt(i).boxes) {
+            const QRectF paper = m_doc.onPaper(match);
+            const QRectF box(where.topLeft() + paper.topLeft() * s, paper.size() * s);
+            const bool current = i == m_currentMatch;
+            painter.fillRect(box.adjusted(-1, -1, 1, 1),
+                             current ? QColor(255, 140, 0) : QColor(255, 235, 60));
+            if (current) {
+                painter.setPen(QPen(QColor(200, 60, 0), 2));
+                painter.drawRect(box.adjusted(-2, -2, 2, 2));
+            }
         }
-    }
     painter.restore();
 }
 
@@ -287,7 +325,9 @@ void ReportPageView::paintEvent(QPaintEvent*) {
     }
     const int height = viewport()->height();
     // Every page in sight is kept, and a few more.
-    m_cache.setMaxCost(qMax(kKeptPages, 2 * (height / pageStride() + 2)));
+    const double ratio = devicePixelRatioF();
+    m_cache.setMaxCost(
+        int(qMax(2 * kilobytes(pageSize() * ratio), 3 * kilobytes(viewport()->size() * ratio))));
     for (int page = qMax(0, (verticalScrollBar()->value() - kGap) / pageStride()); page < pages; ++page) {
         const QRect r = pageRect(page);
         if (r.top() >= height)

@@ -25,9 +25,13 @@ public:
     explicit ReportPageView(const ReportDocument& document, QWidget* parent = nullptr);
 
     int zoom() const { return m_zoom; }
+    // A new zoom keeps the page's left edge where it is (or as near as the scroll allows) and the
+    // point of the page at the top of the view.
     void setZoom(int zoom);
     // The next percentage up (steps > 0) or down from what is shown now.
     void zoomBy(int steps);
+    // The same, keeping the point of the page under at (viewport pixels) in place: the mouse's.
+    void zoomBy(int steps, QPoint at);
     // Screen pixels per point of paper at the zoom and the view's size.
     double scale() const;
     int percent() const;
@@ -64,6 +68,11 @@ private:
     void setCurrent(int page);
     // Keeps the point of the page at the top of the view in place while the scale changes.
     void rescale(const std::function<void()>& change);
+    // Keeps the point of the page under at (viewport pixels) in place while the zoom changes.
+    void zoomAround(int zoom, QPoint at);
+    // The page's left edge at the top of the view (within it): where a zoom from the keys is anchored.
+    QPoint leftEdge() const;
+    int nextStep(int steps) const;
     const QPixmap& rendered(int page);
     void paintMatches(QPainter& painter, int page, const QRect& where);
 

@@ -1,11 +1,11 @@
 #include "reporting/preview/ReportTextSearch.h"
 
 #include "reporting/ReportDocument.h"
+#include "reporting/ReportSearchText.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
 #include <array>
-#include <map>
 #include <memory>
 
 namespace {
@@ -30,6 +30,8 @@ struct FoldTables {
                     base = d.at(0).unicode();
                 }
             }
+            if (QChar::isSpace(c))
+                base = u' '; // a cell's line break reads as the space typed in a search
             accents[c] = base;
             const QChar folded = QChar(base).toCaseFolded();
             accentsAndCase[c] = folded.unicode();
@@ -84,24 +86,32 @@ void ReportTextSearch::start(const QString& text, bool matchCase) {
 }
 
 void ReportTextSearch::searchPage(int page, std::vector<Match>& found) const {
-    const std::vector<ReportDocument::TextRun> runs = m_doc.pageText(page);
-    std::map<int, QString> lines; // made only for the lines that have a match
-    auto lineText = [&](int line) -> const QString& {
-        auto [it, added] = lines.try_emplace(line);
-        if (added)
-            for (const ReportDocument::TextRun& run : runs)
-                if (run.line == line)
-                    it->second += (it->second.isEmpty() ? QString() : QStringLiteral("   ")) + run.text;
-        return it->second;
-    };
+    const std::vector<ReportSearchText::Text> texts = ReportSearchText::page(m_doc, page);
     QString folded;
-    for (const ReportDocument::TextRun& run : runs) {
-        if (run.text.size() < m_folded.size())
+    int owner = -1; // of the last match: a row that matches twice is listed once
+    for (const ReportSearchText::Text& text : texts) {
+        if (text.text.size() < m_folded.size())
             continue;
-        folded = fold(run.text, m_matchCase);
+        folded = fold(text.text, m_matchCase);
         for (qsizetype at = folded.indexOf(m_folded); at >= 0;
-             at = folded.indexOf(m_folded, at + m_folded.size()))
-            found.push_back({page, run.box(int(at), int(m_folded.size())), lineText(run.line)});
+             at = folded.indexOf(m_folded, at + m_folded.size())) {
+            const std::vector<QRectF> boxes = text.boxes(int(at), int(m_folded.size()));
+            if (boxes.empty())
+                continue;
+            if (owner != text.owner) {
+                owner = text.owner;
+                constexpr int kShown = 200;
+                QString shown = text.text.simplified();
+                if (shown.size() > kShown)
+                    shown = shown.left(kShown) + QChar(0x2026);
+                found.push_back({page,
+                                 boxes.front(),
+                                 {},
+                                 text.label.isEmpty() ? shown : text.label + QStringLiteral(": ") + shown});
+            }
+            std::vector<QRectF>& all = found.back().boxes;
+            all.insert(all.end(), boxes.begin(), boxes.end());
+        }
     }
 }
 
@@ -144,10 +154,10 @@ QVariant ReportTextSearch::data(const QModelIndex& index, int role) const {
     const Match& m = matchAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return QStringLiteral("Pág. %1: %2").arg(m.page + 1).arg(m.line);
+        return QStringLiteral("Pág. %1 · %2").arg(m.page + 1).arg(m.line);
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
-        return QStringLiteral("Página %1: %2").arg(m.page + 1).arg(m.line);
+        return QStringLiteral("Página %1 · %2").arg(m.page + 1).arg(m.line);
     default:
         return {};
     }

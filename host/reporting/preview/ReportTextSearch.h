@@ -1,9 +1,10 @@
 #pragma once
-// Finds a text in what a report's pages say (the texts the layout placed, not the pixels), page after
-// page, in slices: the first matches come at once and the rest from the event loop, so the window
-// answers while a long report is searched. Accents are ignored ("sao" finds "São"), and case too
-// unless asked. Pages that arrive while the report still runs are searched as they come.
-// As a list model, one row per match: "Pág. 12: the line around it".
+// Finds a text in what a report's pages say (the texts the layout placed, not the pixels: headers and
+// footers too, a wrapped cell as one text), page after page, in slices: the first matches come at once
+// and the rest from the event loop, so the window answers while a long report is searched. Accents are
+// ignored ("sao" finds "São"), and case too unless asked. Pages that arrive while the report still
+// runs are searched as they come. As a list model, one entry per row of a page that matches, naming
+// the column: "Pág. 12 · Razão Social: the cell".
 #include "host_export.h"
 
 #include <QAbstractListModel>
@@ -18,9 +19,10 @@ class HOST_EXPORT ReportTextSearch : public QAbstractListModel {
     Q_OBJECT
 public:
     struct Match {
-        int page = 0; // 0-based
-        QRectF box;   // layout units (ReportDocument::onPaper gives points)
-        QString line; // the line of the page the match is on
+        int page = 0;              // 0-based
+        QRectF box;                // the first, in layout units (ReportDocument::onPaper gives points)
+        std::vector<QRectF> boxes; // every occurrence in the row, a box per line it covers
+        QString line;              // "column: the cell", the header's or footer's text, or a caption
     };
 
     explicit ReportTextSearch(const ReportDocument& document, QObject* parent = nullptr);

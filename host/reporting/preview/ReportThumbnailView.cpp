@@ -11,12 +11,14 @@
 namespace {
 
 constexpr int kWidth = 110; // pixels of a page's picture
+// Pictures kept: a few columns' worth, so that a long report's pictures do not add up.
+constexpr int kKept = 48;
 
 // One row per page laid out; a page's picture is drawn when the view first asks for it.
 class ThumbnailModel : public QAbstractListModel {
 public:
     ThumbnailModel(const ReportDocument& document, QObject* parent)
-        : QAbstractListModel(parent), m_doc(document), m_pages(document.pageCount()), m_cache(200) {
+        : QAbstractListModel(parent), m_doc(document), m_pages(document.pageCount()), m_cache(kKept) {
         connect(&document, &ReportDocument::pagesAdded, this, [this](int pages) { grow(pages); });
         // The footers change ("Página X de Y"): the pictures are drawn again when next seen.
         connect(&document, &ReportDocument::completed, this, [this] {
@@ -103,7 +105,9 @@ ReportThumbnailView::ReportThumbnailView(const ReportDocument& document, QWidget
     model->ratio = devicePixelRatioF();
     setModel(model);
     setAccessibleName(QStringLiteral("Miniaturas das páginas"));
-    setViewMode(QListView::IconMode);
+    // A list, each picture over its number: an icon view would keep a place for each of the
+    // hundred thousand pages of a long report.
+    setViewMode(QListView::ListMode);
     setFlow(QListView::TopToBottom);
     setWrapping(false);
     setMovement(QListView::Static);
@@ -133,4 +137,11 @@ void ReportThumbnailView::setCurrentPage(int page) {
 
 int ReportThumbnailView::drawnCount() const {
     return static_cast<const ThumbnailModel*>(model())->drawn;
+}
+
+void ReportThumbnailView::initViewItemOption(QStyleOptionViewItem* option) const {
+    QListView::initViewItemOption(option);
+    option->decorationPosition = QStyleOptionViewItem::Top;
+    option->decorationAlignment = Qt::AlignCenter;
+    option->displayAlignment = Qt::AlignCenter;
 }

@@ -19,6 +19,9 @@ public:
 signals:
     void pageChosen(int page);
 
+protected:
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
+
 private:
     bool m_following = false; // selecting the page the preview shows, not one the user chose
 };
