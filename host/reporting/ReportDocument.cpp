@@ -277,6 +277,27 @@ void ReportDocument::drawPage(QPainter& painter, int index) const {
     painter.restore();
 }
 
+void ReportDocument::drawPageOnScreen(QPainter& painter, int index) const noexcept {
+    QString problem;
+    try {
+        drawPage(painter, index);
+        return;
+    } catch (const EHostError& e) {
+        problem = e.message();
+    } catch (const std::exception& e) {
+        problem = QString::fromLocal8Bit(e.what());
+    }
+    painter.restore(); // drawPage saved the painter's state before it threw
+    painter.save();
+    painter.setFont(ReportLayout::qtFont(TextMeasurer::Bold, 100));
+    painter.setPen(Qt::darkRed);
+    const QRectF area(0, 0, m_layout.paintRect(QPageLayout::Point).width() * kUnitsPerInch / 72,
+                      m_layout.paintRect(QPageLayout::Point).height() * kUnitsPerInch / 72);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("A página %1 não pôde ser mostrada.\n%2").arg(index + 1).arg(problem));
+    painter.restore();
+}
+
 namespace {
 
 // Keeps what a page's body draws, line by line, and draws nothing.

@@ -84,6 +84,9 @@ public:
     // Draws page index (0-based). The painter's coordinates must be layout units with the origin at
     // the top-left of the printable area (see prepare()).
     void drawPage(QPainter& painter, int index) const;
+    // The same for a window's paint event, which nothing may throw out of: a page whose rows cannot
+    // be read back (the row store's file lost) shows why instead.
+    void drawPageOnScreen(QPainter& painter, int index) const noexcept;
     // Sets up a painter on a device for drawPage: scale to layout units, origin at the printable area.
     static void prepare(QPainter& painter, const QPaintDevice& device, bool originAtPaper,
                         const QPageLayout& layout);

@@ -1,4 +1,5 @@
 // The preview and designer windows without showing them modally.
+#include "core/Errors.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportDocument_p.h"
 #include "reporting/ReportPreviewWindow.h"
@@ -11,11 +12,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -357,3 +361,27 @@ TEST(ReportDesignerWindow, ShowsAndGivesBackTheWholeDefinition) {
 }
 
 } // namespace
+
+// The rows of a long report live in a temporary file: when it is lost under the open preview, the
+// page shows why instead of throwing out of the paint event.
+TEST(ReportPreviewWindow, APageWhoseRowsAreLostShowsWhyInsteadOfThrowing) {
+    ReportDocument doc(ReportDefinition::load(TestEnv::sourceDir() +
+                                              "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"),
+                       manyRows(20000), "01", QDateTime::currentDateTime());
+    // The file has no name (O_TMPFILE): it is the one open, unlinked file in the temporary folder.
+    QString spilled;
+    for (const QString& fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
+        const QString link = QStringLiteral("/proc/self/fd/") + fd;
+        const QString target = QFileInfo(link).symLinkTarget();
+        if (target.startsWith(QDir::tempPath()) && QFileInfo(link).size() > 0)
+            spilled = link;
+    }
+    ASSERT_FALSE(spilled.isEmpty()) << "the rows were not spilled to a file";
+    ASSERT_TRUE(QFile::resize(spilled, 0));
+
+    QImage image(200, 280, QImage::Format_RGB32);
+    QPainter painter(&image);
+    EXPECT_THROW(doc.drawPage(painter, 0), EHostError);
+    EXPECT_NO_THROW(doc.drawPageOnScreen(painter, 0));
+}

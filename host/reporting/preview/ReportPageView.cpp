@@ -273,7 +273,7 @@ const QPixmap& ReportPageView::rendered(int page) {
         // Layout units from the top-left of the printable area, at exactly this view's scale.
         painter.scale(pixelsPerPoint / kUnitsPerPoint, pixelsPerPoint / kUnitsPerPoint);
         painter.translate(m_doc.pageLayout().paintRect(QPageLayout::Point).topLeft() * kUnitsPerPoint);
-        m_doc.drawPage(painter, page);
+        m_doc.drawPageOnScreen(painter, page);
     }
     auto* pixmap = new QPixmap(QPixmap::fromImage(std::move(image)));
     pixmap->setDevicePixelRatio(ratio);

@@ -1,5 +1,7 @@
 #include "reporting/preview/ReportTextSearch.h"
 
+#include "core/Errors.h"
+#include "core/MessageSink.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportSearchText.h"
 
@@ -120,8 +122,14 @@ void ReportTextSearch::searchSlice() {
     clock.start();
     std::vector<Match> found;
     const int pages = m_doc.pageCount();
-    while (m_nextPage < pages && clock.elapsed() < kSliceMs)
-        searchPage(m_nextPage++, found);
+    try {
+        while (m_nextPage < pages && clock.elapsed() < kSliceMs)
+            searchPage(m_nextPage++, found);
+    } catch (const EHostError& e) {
+        // The report's rows can no longer be read back: the search ends with what it found.
+        m_nextPage = pages;
+        MessageSink::instance().showError(e.message());
+    }
     if (!found.empty()) {
         beginInsertRows(QModelIndex(), count(), count() + int(found.size()) - 1);
         std::move(found.begin(), found.end(), std::back_inserter(m_matches));

@@ -83,7 +83,7 @@ private:
             QPainter painter(&image);
             painter.scale(pixelsPerPoint / unitsPerPoint, pixelsPerPoint / unitsPerPoint);
             painter.translate(m_doc.pageLayout().paintRect(QPageLayout::Point).topLeft() * unitsPerPoint);
-            m_doc.drawPage(painter, page);
+            m_doc.drawPageOnScreen(painter, page);
         }
         QPixmap pixmap = QPixmap::fromImage(std::move(image));
         pixmap.setDevicePixelRatio(ratio);
