@@ -161,10 +161,10 @@ void ReportRowStore::read(int from, const std::function<bool(int, const Row&)>& 
                                   [](int r, const Block& b) { return r < b.firstRow; });
     size_t index = first == m_blocks.begin() ? 0 : size_t(first - m_blocks.begin()) - 1;
     int at = index < m_blocks.size() ? m_blocks[index].firstRow : m_tailFirstRow;
-    for (; index < m_blocks.size(); ++index) {
-        const std::shared_ptr<const QByteArray> bytes = block(index);
-        const char* p = bytes->constData();
-        const char* end = p + bytes->size();
+    // The rows of one block's bytes; false once visit has had enough.
+    auto rowsOf = [&](const QByteArray& bytes) {
+        const char* p = bytes.constData();
+        const char* end = p + bytes.size();
         for (; p < end; ++at) {
             if (at < from) {
                 p = skipRow(p);
@@ -172,21 +172,15 @@ void ReportRowStore::read(int from, const std::function<bool(int, const Row&)>& 
             }
             p = decodeRow(p, row);
             if (!visit(at, row))
-                return;
+                return false;
         }
-    }
-    const QByteArray tail = m_tail; // shared, not copied
-    const char* p = tail.constData();
-    const char* end = p + tail.size();
-    for (at = m_tailFirstRow; p < end; ++at) {
-        if (at < from) {
-            p = skipRow(p);
-            continue;
-        }
-        p = decodeRow(p, row);
-        if (!visit(at, row))
+        return true;
+    };
+    for (; index < m_blocks.size(); ++index)
+        if (!rowsOf(*block(index)))
             return;
-    }
+    at = m_tailFirstRow;
+    rowsOf(QByteArray(m_tail)); // shared, not copied
 }
 
 ReportRowStore::Row ReportRowStore::row(int index) const {
