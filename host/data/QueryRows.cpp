@@ -14,10 +14,19 @@ void QueryRows::append(const QVariant& value) {
         m_blocks.push_back(std::move(block));
     }
     Block& b = m_blocks.back();
-    // The block has room for the worst case; it is cut back to what the text took.
+    // The block has room for the worst case; it is cut back to what the text took. Most of a
+    // lookup's texts are plain ASCII (codes, numbers, most names): those are copied as they are, and
+    // only what follows the first other character goes through the encoder.
     const qsizetype begin = b.text.size();
     b.text.resize(begin + room);
-    char* end = m_encoder.appendToBuffer(b.text.data() + begin, text);
+    char* out = b.text.data() + begin;
+    const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    qsizetype ascii = 0;
+    for (; ascii < size && in[ascii] < 0x80; ++ascii)
+        out[ascii] = char(in[ascii]);
+    char* end =
+        ascii == size ? out + size : m_encoder.appendToBuffer(out + ascii, QStringView(text).sliced(ascii));
     b.text.resize(end - b.text.constData());
     b.ends.push_back(quint32(b.text.size()) | (value.isNull() ? NullMark : 0));
     ++m_cellCount;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -365,18 +366,24 @@ TEST(ReportDesignerWindow, ShowsAndGivesBackTheWholeDefinition) {
 // The rows of a long report live in a temporary file: when it is lost under the open preview, the
 // page shows why instead of throwing out of the paint event.
 TEST(ReportPreviewWindow, APageWhoseRowsAreLostShowsWhyInsteadOfThrowing) {
+    // The file has no name (O_TMPFILE): it is the file in the temporary folder the document opened.
+    const auto openFiles = [] {
+        QHash<QString, QString> files; // what each descriptor opens, by descriptor
+        for (const QString& fd :
+             QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System))
+            files.insert(QStringLiteral("/proc/self/fd/") + fd,
+                         QFileInfo(QStringLiteral("/proc/self/fd/") + fd).symLinkTarget());
+        return files;
+    };
+    const QStringList before = openFiles().values();
     ReportDocument doc(ReportDefinition::load(TestEnv::sourceDir() +
                                               "/reports/QMT318/1_clientes_por_ramo_de_atividade.json"),
                        manyRows(20000), "01", QDateTime::currentDateTime());
-    // The file has no name (O_TMPFILE): it is the one open, unlinked file in the temporary folder.
     QString spilled;
-    for (const QString& fd :
-         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
-        const QString link = QStringLiteral("/proc/self/fd/") + fd;
-        const QString target = QFileInfo(link).symLinkTarget();
-        if (target.startsWith(QDir::tempPath()) && QFileInfo(link).size() > 0)
-            spilled = link;
-    }
+    const QHash<QString, QString> after = openFiles();
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (it.value().startsWith(QDir::tempPath()) && !before.contains(it.value()))
+            spilled = it.key();
     ASSERT_FALSE(spilled.isEmpty()) << "the rows were not spilled to a file";
     ASSERT_TRUE(QFile::resize(spilled, 0));
 
