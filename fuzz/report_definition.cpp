@@ -1,6 +1,7 @@
 // Report definition reader: any document is read or refused with EHostError; a definition that
 // reads writes out a document that reads again to the same document.
 #include "core/Errors.h"
+#include "data/Dialect.h"
 #include "reporting/ReportDefinition.h"
 
 #include <QJsonDocument>
@@ -20,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     def.problem();
     def.page.layout();
-    for (DatabaseKind kind :
-         {DatabaseKind::SQLite, DatabaseKind::InterBase, DatabaseKind::Oracle, DatabaseKind::MSSQL})
+    for (DatabaseKind kind : {DatabaseKind::SQLite, DatabaseKind::InterBase, DatabaseKind::Oracle,
+                              DatabaseKind::MSSQL, DatabaseKind::PostgreSQL})
         def.parameterNames(kind);
     const QJsonObject written = def.toJson();
     try {
