@@ -22,8 +22,9 @@ export CCACHE_BASEDIR=$ROOT
 run_fuzz() {
     local seconds=${ERP_FUZZ_SECONDS:-60}
     stage "build (fuzz)"
-    CC=clang CXX=clang++ cmake -S fuzz -B build/fuzz -G Ninja >/dev/null
-    cmake --build build/fuzz -j2
+    # Called where a failure does not stop the script (run_fuzz || ...): each step says so itself.
+    CC=clang CXX=clang++ cmake -S fuzz -B build/fuzz -G Ninja >/dev/null || return 1
+    cmake --build build/fuzz -j2 || { echo "fuzz: the fuzzers do not build"; return 1; }
     stage_end "build (fuzz)"
     local failed=0
     for target in selection_text date_text report_definition form_reader; do
@@ -47,8 +48,9 @@ run_fuzz() {
 
 run_valgrind() {
     stage "build (valgrind)"
-    cmake -S . -B build/valgrind -G Ninja -DCMAKE_BUILD_TYPE=Debug -DERP_TESTS=ON >/dev/null
-    cmake --build build/valgrind -j2 --target test_lifetime Pkg_qmt31800
+    cmake -S . -B build/valgrind -G Ninja -DCMAKE_BUILD_TYPE=Debug -DERP_TESTS=ON >/dev/null || return 1
+    cmake --build build/valgrind -j2 --target test_lifetime Pkg_qmt31800 ||
+        { echo "valgrind: the lifetime test does not build"; return 1; }
     stage_end "build (valgrind)"
     stage "valgrind (lifetime: ${ERP_LIFETIME_OPENS:-50} opens, ${ERP_LIFETIME_LOADS:-10} loads)"
     local log=build/valgrind/memcheck.log
