@@ -8,6 +8,7 @@
 #include "core/Errors.h"
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
+#include "reporting/export/ReportExport.h"
 #include "reporting/pdf/PdfWriter.h"
 #include "reporting/text/TextMeasurer.h"
 
@@ -565,7 +566,7 @@ int currentRoute(int rowCount, const QString& path) {
     }
     ReportDocument doc(std::move(def), std::move(rows), QStringLiteral("001 – Matriz São Paulo"),
                        QDateTime(QDate(2026, 12, 8), QTime(10, 30)));
-    doc.exportPdf(path);
+    ReportExport::write(doc, path, ReportExport::Format::Pdf);
     return doc.pageCount();
 }
 

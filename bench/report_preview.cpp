@@ -12,6 +12,7 @@
 #include "reporting/ReportDefinition.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportPreviewWindow.h"
+#include "reporting/export/ReportExport.h"
 #include "reporting/preview/ReportPageView.h"
 #include "reporting/preview/ReportTextSearch.h"
 #include "reporting/preview/ReportThumbnailView.h"
@@ -129,7 +130,7 @@ void longName(const ReportDefinition& d, int length) {
         QElapsedTimer clock;
         clock.start();
         ReportDocument doc(d, rows, "01", QDateTime::currentDateTime());
-        doc.exportPdf(dir.filePath(QStringLiteral("relatorio.pdf")));
+        ReportExport::write(doc, dir.filePath(QStringLiteral("relatorio.pdf")), ReportExport::Format::Pdf);
         pages = doc.pageCount();
         return clock.nsecsElapsed() / 1e6;
     };

@@ -399,22 +399,3 @@ PdfWriter::Options ReportDocument::pdfOptions(const ReportDefinition& definition
     o.creator = QStringLiteral("ERP - relatórios");
     return o;
 }
-
-void ReportDocument::exportPdf(const QString& path) const {
-    if (!m_complete)
-        throw EHostError(
-            QStringLiteral("O relatório '%1' ainda não terminou; exporte-o quando estiver completo.")
-                .arg(title()));
-    try {
-        PdfWriter writer(TextMeasurer::shared());
-        writer.begin(path, m_layout.fullRect(QPageLayout::Point).size(), pdfOptions(m_def, m_layout));
-        ReportLayout::PdfCanvas canvas(writer);
-        for (int page = 0; page < pageCount(); ++page) {
-            writer.newPage();
-            drawPage(canvas, page);
-        }
-        writer.close();
-    } catch (const PdfWriteError& e) {
-        throw EHostError(e.message());
-    }
-}

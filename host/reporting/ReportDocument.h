@@ -116,8 +116,6 @@ public:
     std::vector<TextRun> pageText(int index) const;
     // Where a box in layout units lies on the paper, in points from its top-left corner.
     QRectF onPaper(const QRectF& box) const;
-    // Writes a PDF file atomically, through the PDF writer. Throws EHostError naming the file.
-    void exportPdf(const QString& path) const;
     // How the PDF writer places a report's pages on paper.
     static PdfWriter::Options pdfOptions(const ReportDefinition& definition, const QPageLayout& layout);
 

@@ -12,6 +12,7 @@
 #include "reporting/ReportController.h"
 #include "reporting/ReportDocument.h"
 #include "reporting/ReportEditRequest.h"
+#include "reporting/export/ReportExport.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -239,7 +240,9 @@ TEST_F(ReportActions, PrintedPdfReadsAsThePreviewsPdf) {
         const QString printed = dir.filePath("printed.pdf"), previewed = dir.filePath("previewed.pdf");
         HostSettings::setPrinter("pdf:" + printed);
         controller.print(report);
-        TestEnv::dialogs().onPreview = [&](ReportDocument& doc) { doc.exportPdf(previewed); };
+        TestEnv::dialogs().onPreview = [&](ReportDocument& doc) {
+            ReportExport::write(doc, previewed, ReportExport::Format::Pdf);
+        };
         controller.preview(report);
         const QString text = withoutIssueTime(pdfText(printed));
         EXPECT_FALSE(text.trimmed().isEmpty()) << report;
